@@ -1,0 +1,130 @@
+#include "ViewRules.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "mdlDeclarations.h"
+
+namespace tresslin {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view s) {
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+// Length of the longest prefix of s that reads as a decimal number: sign, digits, an optional
+// period with digits, an optional exponent. 0 when there is none.
+std::size_t numberPrefix(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    std::size_t digits = 0;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
+    }
+    if (digits == 0) return 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+        std::size_t expDigits = 0;
+        while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j, ++expDigits;
+        if (expDigits) i = j;
+    }
+    return i;
+}
+
+std::optional<double> toDouble(std::string_view s) {
+    double v = 0;
+    // from_chars does not take a leading '+'.
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    auto r = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // Too large or too small to hold: the sign is all that matters to the callers.
+        return (!s.empty() && s.front() == '-') ? -HUGE_VAL : HUGE_VAL;
+    }
+    if (r.ec != std::errc()) return std::nullopt;
+    return v;
+}
+
+double roundHalfEven(double v) {
+    const double r = std::nearbyint(v);  // the default rounding mode is to nearest, ties to even
+    return r;
+}
+
+}  // namespace
+
+double Percentage(std::int32_t curLine, std::int32_t maxLine) {
+    if (maxLine < 1) return 100.0;
+    return double(curLine) * 100.0 / double(maxLine);
+}
+
+std::string FormatPercent(double percent, std::string_view decimalPoint) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", percent);
+    std::string s(buf);
+    const auto dot = s.find('.');
+    if (dot != std::string::npos) s.replace(dot, 1, decimalPoint);
+    return s;
+}
+
+std::optional<std::int32_t> ParseLineJump(std::string_view text, std::int32_t maxLine) {
+    const std::string_view t = trimBlanks(text);
+    const std::size_t n = numberPrefix(t);
+    if (n == 0 || n != t.size()) return std::nullopt;
+    const auto v = toDouble(t);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    const double r = roundHalfEven(*v);
+    if (r < 1.0 || r > double(maxLine) + 1.0) return std::nullopt;
+    return std::int32_t(r) - 1;
+}
+
+std::int32_t ReadTimerInterval(std::string_view stored) {
+    std::string_view t = stored;
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
+    const std::size_t n = numberPrefix(t);
+    double v = 0;
+    if (n > 0) {
+        const auto d = toDouble(t.substr(0, n));
+        if (!d) return kIntervalDefault;
+        v = *d;
+    }
+    if (!std::isfinite(v)) return kIntervalDefault;
+    const double r = roundHalfEven(v);
+    if (r < kIntervalMin || r > kIntervalMax) return kIntervalDefault;
+    return std::int32_t(r);
+}
+
+std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
+    std::string_view t = trimBlanks(text);
+    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    if (t.empty()) return std::nullopt;
+    std::int32_t v = 0;
+    auto r = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size()) return std::nullopt;
+    return v;
+}
+
+std::optional<double> ParseTwips(std::string_view text) {
+    const std::string_view t = trimBlanks(text);
+    const std::size_t n = numberPrefix(t);
+    if (n == 0 || n != t.size()) return std::nullopt;
+    const auto v = toDouble(t);
+    if (!v || !std::isfinite(*v)) return std::nullopt;
+    return *v;
+}
+
+std::string VersionCaption() {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*s v.%d.%02d", int(kAppTitle.size()), kAppTitle.data(),
+                  kVersionMajor, kVersionMinor);
+    return buf;
+}
+
+}  // namespace tresslin

@@ -1,0 +1,42 @@
+// Conversion between the Cyrillic codings, with Windows Cyrillic as the pivot.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tresslin {
+
+// Coding indices as stored under "Settings"/"Text Coding".
+enum TextCoding : std::int32_t {
+    kWindowsCyrillic = 0,
+    kDosCyrillic = 1,
+    kKoi8R = 2,
+};
+inline constexpr int kCodingCount = 3;
+
+// Entry i is the code the coding uses for the character Windows Cyrillic codes as 128 + i.
+using CodeTableArray = std::array<unsigned char, 128>;
+CodeTableArray CodeTable(int coding);
+
+// The text converted from one coding to another, one byte for each byte given.
+std::string RecodeText(std::string_view text, int fromCoding, int toCoding);
+
+// Tables derived once from the code tables: byte-to-byte maps for whole lines.
+struct CodingTables {
+    std::array<unsigned char, 256> toWindows;    // book coding -> Windows Cyrillic
+    std::array<unsigned char, 256> fromWindows;  // Windows Cyrillic -> book coding
+    std::array<char16_t, 256> toUnicode;         // book coding -> displayed character
+    std::array<unsigned char, 256> fold;         // case folding within the book coding
+};
+// Tables for a coding index; indices outside the known codings get those of Windows Cyrillic.
+const CodingTables& TablesFor(int coding);
+
+// The Unicode character Windows Cyrillic shows for a byte.
+char16_t Cp1251ToUnicode(unsigned char code);
+// The Windows Cyrillic byte for a character, or nothing when the coding has none.
+std::optional<unsigned char> UnicodeToCp1251(char32_t ch);
+
+}  // namespace tresslin

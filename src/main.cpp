@@ -1,0 +1,9 @@
+#include <QApplication>
+
+#include "App.h"
+
+int main(int argc, char** argv) {
+    if (const auto early = tresslin::HandleInfoOptions(argc, argv)) return *early;
+    QApplication app(argc, argv);
+    return tresslin::RunApplication(app);
+}

@@ -1,0 +1,49 @@
+#include "QtPrompts.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include "Colors.h"
+
+namespace tresslin {
+
+void QtPrompts::message(QWidget* parent, const QString& text, MessageIcon icon,
+                        const QString& title) {
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
+                    title, text, QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+QString QtPrompts::input(QWidget* parent, const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal,
+                                               QString(), &ok);
+    return ok ? text : QString();
+}
+
+std::optional<QString> QtPrompts::openFile(QWidget* parent, const QString& lastPath) {
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Name filters match without regard to case, so .TXT is listed too; "*" lists every file,
+    // also those without a dot.
+    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"),
+                           QStringLiteral("All Files (*)")});
+    if (!lastPath.isEmpty()) dialog.selectFile(lastPath);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty()) return std::nullopt;
+    return files.first();
+}
+
+std::optional<std::int32_t> QtPrompts::chooseColor(QWidget* parent, std::int32_t colour) {
+    const QColor start = ColorFromValue(colour, parent ? parent->palette() : QPalette());
+    const QColor chosen = QColorDialog::getColor(start, parent);
+    if (!chosen.isValid()) return std::nullopt;
+    return ValueFromColor(chosen);
+}
+
+}  // namespace tresslin

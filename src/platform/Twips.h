@@ -1,0 +1,12 @@
+// Positions are stored in twips: 15 to a device-independent pixel.
+#pragma once
+
+#include <cmath>
+
+namespace tresslin {
+
+inline constexpr int kTwipsPerPixel = 15;
+inline int TwipsToPixels(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
+inline int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+
+}  // namespace tresslin

@@ -1,0 +1,175 @@
+#include "Settings.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <memory>
+
+#include "ViewRules.h"
+#include "mdlFiles.h"
+
+namespace tresslin {
+
+namespace {
+
+// The file format: "[Section]" lines and "Key=value" lines, keys and values as plain text.
+// Only a backslash, CR and LF in a value are escaped (\\, \r, \n), so a path of any characters
+// survives; unknown escapes and lines that are neither are read as they stand or skipped.
+QString decodeValue(QStringView v) {
+    QString out;
+    out.reserve(v.size());
+    for (qsizetype i = 0; i < v.size(); ++i) {
+        const QChar c = v[i];
+        if (c == u'\\' && i + 1 < v.size()) {
+            const QChar n = v[i + 1];
+            if (n == u'\\') {
+                out += u'\\';
+                ++i;
+                continue;
+            }
+            if (n == u'n') {
+                out += u'\n';
+                ++i;
+                continue;
+            }
+            if (n == u'r') {
+                out += u'\r';
+                ++i;
+                continue;
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+QString encodeValue(const QString& v) {
+    QString out;
+    out.reserve(v.size());
+    for (const QChar c : v) {
+        if (c == u'\\')
+            out += QStringLiteral("\\\\");
+        else if (c == u'\n')
+            out += QStringLiteral("\\n");
+        else if (c == u'\r')
+            out += QStringLiteral("\\r");
+        else
+            out += c;
+    }
+    return out;
+}
+
+bool readIni(QIODevice& device, QSettings::SettingsMap& map) {
+    const QString text = QString::fromUtf8(device.readAll());
+    QString section;
+    const auto lines = QStringView(text).split(u'\n');
+    for (QStringView line : lines) {
+        if (line.endsWith(u'\r')) line.chop(1);
+        if (line.startsWith(QChar(0xFEFF))) line = line.mid(1);
+        const QStringView trimmed = line.trimmed();
+        if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) continue;
+        if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
+            section = trimmed.mid(1, trimmed.size() - 2).trimmed().toString();
+            continue;
+        }
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0) continue;
+        const QString key = line.left(eq).trimmed().toString();
+        if (key.isEmpty() || key.contains(u'/') || section.contains(u'/')) continue;
+        map.insert(section.isEmpty() ? key : section + u'/' + key,
+                   decodeValue(line.mid(eq + 1)));
+    }
+    return true;
+}
+
+bool writeIni(QIODevice& device, const QSettings::SettingsMap& map) {
+    QString out;
+    QString current;
+    bool first = true;
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        const qsizetype slash = it.key().indexOf(u'/');
+        const QString section = slash < 0 ? QString() : it.key().left(slash);
+        const QString key = slash < 0 ? it.key() : it.key().mid(slash + 1);
+        if (first || section != current) {
+            if (!first) out += u'\n';
+            if (!section.isEmpty()) out += u'[' + section + QStringLiteral("]\n");
+            current = section;
+            first = false;
+        }
+        out += key + u'=' + encodeValue(it.value().toString()) + u'\n';
+    }
+    const QByteArray bytes = out.toUtf8();
+    return device.write(bytes) == bytes.size();
+}
+
+QSettings::Format iniFormat() {
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("ini"), readIni, writeIni, Qt::CaseSensitive);
+    return format;
+}
+
+std::unique_ptr<QSettings>& storeSlot() {
+    static std::unique_ptr<QSettings> store;
+    return store;
+}
+
+QSettings& store() {
+    auto& s = storeSlot();
+    if (!s) {
+        // QSettings remembers the user folder once per process; take it afresh from the
+        // environment so that a changed XDG_CONFIG_HOME is honoured.
+        QSettings::setPath(iniFormat(), QSettings::UserScope,
+                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        s = std::make_unique<QSettings>(iniFormat(), QSettings::UserScope,
+                                        QStringLiteral("Tresslin"), QStringLiteral("Tresslin"));
+        // Writes must never be lost to a crash mid-write: QSettings replaces the file atomically.
+        s->setAtomicSyncRequired(true);
+    }
+    return *s;
+}
+
+QString address(const QString& section, const QString& key) { return section + u'/' + key; }
+
+}  // namespace
+
+QString ReadSetting(const QString& section, const QString& key, const QString& defaultValue) {
+    const QVariant v = store().value(address(section, key));
+    return v.isValid() ? v.toString() : defaultValue;
+}
+
+QString ReadSetting(const QString& section, const QString& key, std::int32_t defaultValue) {
+    return ReadSetting(section, key, QString::number(defaultValue));
+}
+
+void WriteSetting(const QString& section, const QString& key, const QString& value) {
+    // QSettings keeps the value in memory at once and saves at the next turn of the event loop.
+    store().setValue(address(section, key), value);
+}
+
+std::int32_t ReadIntSetting(const QString& section, const QString& key, std::int32_t defaultValue) {
+    const QString text = ReadSetting(section, key, defaultValue);
+    const auto v = ParseWholeNumber(text.toStdString());
+    return v ? *v : defaultValue;
+}
+
+std::int32_t ReadTextCoding() {
+    const std::int32_t c = ReadIntSetting(QString::fromLatin1(keys::kSettings),
+                                          QString::fromLatin1(keys::kTextCoding),
+                                          kDefaultTextCoding);
+    return (c >= 0 && c < kCodingCount) ? c : kDefaultTextCoding;
+}
+
+bool FlushSettings() {
+    QSettings& s = store();
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+QString SettingsFilePath() { return store().fileName(); }
+
+void ResetSettingsForTests() { storeSlot().reset(); }
+
+}  // namespace tresslin

@@ -1,0 +1,65 @@
+#include "App.h"
+
+#include <QApplication>
+#include <csignal>
+#include <cstdio>
+
+#include "QtPrompts.h"
+#include "Settings.h"
+#include "frmMain.h"
+#include "mdlDeclarations.h"
+
+namespace tresslin {
+
+std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out) {
+    if (arguments.size() != 1) return std::nullopt;
+    if (arguments[0] == QStringLiteral("--version")) {
+        out = QStringLiteral("Tresslin %1.%2\n").arg(kVersionMajor).arg(kVersionMinor, 2, 10,
+                                                                          QChar(u'0'));
+        return 0;
+    }
+    if (arguments[0] == QStringLiteral("--help")) {
+        out = QStringLiteral(
+            "Usage: tresslin [BOOK]\n"
+            "Shows a Russian plain-text book one line at a time in a one-line window.\n"
+            "\n"
+            "  BOOK        the text file to open; all arguments together form one path\n"
+            "              (to open a file named --help, write ./--help)\n"
+            "  --help      show this help and exit\n"
+            "  --version   show the version and exit\n"
+            "\n"
+            "Without BOOK the last book is offered: press Ctrl+G to reopen it, F1 for the keys.\n"
+            "Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.ini)\n");
+        return 0;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> HandleInfoOptions(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QString out;
+    const auto rc = HandleInfoOptions(arguments, out);
+    if (rc) std::fputs(out.toLocal8Bit().constData(), stdout);
+    return rc;
+}
+
+int RunApplication(QApplication& app) {
+    // A full disk or a file-size limit must fail the write, not kill the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    QApplication::setApplicationName(QStringLiteral("Tresslin"));
+    QApplication::setApplicationVersion(QStringLiteral("1.03"));
+    QApplication::setDesktopFileName(QStringLiteral("tresslin"));
+    QtPrompts prompts;
+    frmMain window(prompts);
+    InstallTerminationHandler(window);
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    window.Form_Load(arguments);
+    window.show();
+    const int rc = app.exec();
+    FlushSettings();
+    return rc;
+}
+
+}  // namespace tresslin

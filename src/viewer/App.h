@@ -1,0 +1,19 @@
+// Program entry: the command-line conventions and the window's life.
+#pragma once
+
+#include <QStringList>
+#include <optional>
+
+class QApplication;
+
+namespace tresslin {
+
+// "--help" or "--version" as the only argument: prints the answer and gives the exit code.
+// Anything else is left to the window (a book's path); handled before any display is needed.
+std::optional<int> HandleInfoOptions(int argc, char** argv);
+std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out);
+
+// Creates the main window on app's arguments, runs the event loop and returns its exit code.
+int RunApplication(QApplication& app);
+
+}  // namespace tresslin

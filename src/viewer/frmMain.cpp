@@ -1,0 +1,210 @@
+// The window itself, the line display and the caption.
+#include "frmMain.h"
+
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFont>
+#include <QIcon>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include "BookFind.h"
+#include "BusyCursor.h"
+#include "Colors.h"
+#include "HotKey.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "Twips.h"
+#include "ViewRules.h"
+#include "mdlFiles.h"
+#include "mdlService.h"
+#include "mdlText.h"
+
+namespace tresslin {
+
+namespace {
+// A line box never shows more than this; longer lines are cut before conversion, so a book of
+// one enormous line still displays at once.
+constexpr std::size_t kMaxShownChars = 32767;
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                 TwipsToPixels(height));
+}
+}  // namespace
+
+ImageButton::ImageButton(QWidget* parent) : QLabel(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setScaledContents(true);
+    setFrameShape(QFrame::NoFrame);
+}
+
+void ImageButton::setBorderStyle(int style) {
+    borderStyle_ = style;
+    setFrameShape(style ? QFrame::Box : QFrame::NoFrame);
+    setLineWidth(1);
+    repaint();
+}
+
+void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QLabel::mouseReleaseEvent(event);
+}
+
+frmMain::frmMain(Prompts& prompts, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      prompts_(prompts),
+      txtView(new QLineEdit(this)),
+      imgBack(new ImageButton(this)),
+      imgNext(new ImageButton(this)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tresslin.svg")));
+    QFont font(QStringLiteral("Arial"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
+    // The window itself holds the focus and sees every key; nothing inside can take it.
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_QuitOnClose, true);
+
+    txtView->setObjectName(QStringLiteral("txtView"));
+    txtView->setReadOnly(true);
+    txtView->setFocusPolicy(Qt::NoFocus);
+    txtView->setContextMenuPolicy(Qt::NoContextMenu);
+    txtView->setGeometry(twipsRect(60, 60, 5685, 375));
+
+    imgBack->setObjectName(QStringLiteral("imgBack"));
+    imgBack->setPixmap(QPixmap(QStringLiteral(":/pictures/back.png")));
+    imgBack->setToolTip(QStringLiteral("Previous line"));
+    imgBack->setGeometry(twipsRect(5790, 75, 225, 150));
+    imgNext->setObjectName(QStringLiteral("imgNext"));
+    imgNext->setPixmap(QPixmap(QStringLiteral(":/pictures/next.png")));
+    imgNext->setToolTip(QStringLiteral("Next Line"));
+    imgNext->setGeometry(twipsRect(5805, 255, 225, 150));
+    connect(imgBack, &ImageButton::clicked, this, &frmMain::imgBack_Click);
+    connect(imgNext, &ImageButton::clicked, this, &frmMain::imgNext_Click);
+
+    tmrAutoShow.setObjectName(QStringLiteral("tmrAutoShow"));
+    tmrAutoShow.setInterval(0);
+    connect(&tmrAutoShow, &QTimer::timeout, this, &frmMain::tmrAutoShow_Timer);
+
+    resize(TwipsToPixels(6075), TwipsToPixels(480));
+    LoadHeight = height();
+    // The strip may be made wider or narrower, never taller.
+    setFixedHeight(LoadHeight);
+}
+
+frmMain::~frmMain() = default;
+
+bool frmMain::OpenBook(const QString& sBookName) {
+    BusyCursor busy;
+    LineStore loaded;
+    // A relative path is made absolute so the book can be reopened from anywhere later.
+    const QString absolute = sBookName.isEmpty() || sBookName.startsWith(u'/')
+                                 ? sBookName
+                                 : QDir::current().absoluteFilePath(sBookName);
+    if (!ReadBookLines(QFile::encodeName(absolute).toStdString(), loaded)) {
+        const QString text = QStringLiteral("Error Open ") + sBookName;
+        prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
+        txtView->setText(text);
+        // The book being read stays open and is still remembered at shutdown.
+        return false;
+    }
+    BookLines = std::move(loaded);
+    BookPath = absolute;
+    CurLine = 0;
+    MaxLine = std::int32_t(BookLines.upperBound());
+    BookName = QFile::decodeName(
+        QByteArray::fromStdString(GetFileName(QFile::encodeName(absolute).toStdString())));
+    ShowLine(CurLine);
+    return true;
+}
+
+QString frmMain::DisplayText(std::int32_t line) const {
+    const std::string_view raw = BookLines.line(line);
+    const std::string_view shown = raw.substr(0, std::min(raw.size(), kMaxShownChars));
+    const CodingTables& t = TablesFor(ReadTextCoding());
+    QString text(qsizetype(shown.size()) + 1, Qt::Uninitialized);
+    QChar* out = text.data();
+    *out++ = u' ';
+    for (const char c : shown) *out++ = QChar(t.toUnicode[static_cast<unsigned char>(c)]);
+    return text;
+}
+
+void frmMain::ShowLine(std::int32_t n) {
+    ApplyColors();
+    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(DisplayText(n));
+    txtView->setCursorPosition(0);
+    ShowCaptionStatus(tmrAutoShow.isActive() ? QStringLiteral("   Timer: On") : QString());
+}
+
+void frmMain::RefreshShow() { ShowLine(CurLine); }
+
+void frmMain::ShowCaptionStatus(const QString& sAddText) {
+    const double p = Percentage(CurLine, MaxLine);
+    const QString point = QLocale().decimalPoint();
+    setWindowTitle(BookName + QStringLiteral("  line: ") + QString::number(qint64(CurLine) + 1) +
+                   QStringLiteral("  (") +
+                   QString::fromStdString(FormatPercent(p, point.toStdString())) +
+                   QStringLiteral("%)") + sAddText);
+}
+
+void frmMain::ApplyColors() {
+    const std::int32_t text = ReadIntSetting(QString::fromLatin1(keys::kColors),
+                                             QString::fromLatin1(keys::kTextColor),
+                                             kSystemTextColor);
+    const std::int32_t back = ReadIntSetting(QString::fromLatin1(keys::kColors),
+                                             QString::fromLatin1(keys::kBackColor),
+                                             kSystemBackColor);
+    const QPalette system = palette();
+    QPalette p = txtView->palette();
+    const QColor textColor = ColorFromValue(text, system);
+    const QColor backColor = ColorFromValue(back, system);
+    if (p.color(QPalette::Text) == textColor && p.color(QPalette::Base) == backColor) return;
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        p.setColor(group, QPalette::Text, textColor);
+        p.setColor(group, QPalette::Base, backColor);
+    }
+    txtView->setPalette(p);
+}
+
+void frmMain::TimerOff() {
+    if (!tmrAutoShow.isActive()) return;
+    tmrAutoShow.stop();
+    ShowCaptionStatus(QStringLiteral("   Timer: Off"));
+}
+
+void frmMain::tmrAutoShow_Timer() {
+    if (MaxLine < 1 || CurLine >= MaxLine) {
+        tmrAutoShow.stop();
+        ShowCaptionStatus(QStringLiteral("   Timer: Off"));
+        return;
+    }
+    ++CurLine;
+    ShowLine(CurLine);
+}
+
+void frmMain::imgBack_Click() {
+    TimerOff();
+    if (IsBookOpen()) imgBack->setBorderStyle(1);
+    if (CurLine > 0) {
+        --CurLine;
+        ShowLine(CurLine);
+    }
+    imgBack->setBorderStyle(0);
+}
+
+void frmMain::imgNext_Click() {
+    TimerOff();
+    if (IsBookOpen()) imgNext->setBorderStyle(1);
+    if (CurLine < MaxLine) {
+        ++CurLine;
+        ShowLine(CurLine);
+    }
+    imgNext->setBorderStyle(0);
+}
+
+}  // namespace tresslin

@@ -1,0 +1,93 @@
+// Open, go to a line, find.
+#include <QFileInfo>
+
+#include "BookFind.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "ViewRules.h"
+#include "frmMain.h"
+#include "mdlFiles.h"
+
+namespace tresslin {
+
+namespace {
+
+// The search text in the book's coding, or nothing when Windows Cyrillic cannot hold one of
+// its characters (such a text cannot be in the book).
+std::optional<std::string> SearchBytes(const QString& text, int coding) {
+    std::string bytes;
+    bytes.reserve(std::size_t(text.size()));
+    const auto codepoints = text.toUcs4();
+    for (const char32_t c : codepoints) {
+        const auto b = UnicodeToCp1251(c);
+        if (!b) return std::nullopt;
+        bytes += char(*b);
+    }
+    return RecodeText(bytes, kWindowsCyrillic, coding);
+}
+
+QString trimBlanks(const QString& s) {
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b] == u' ') ++b;
+    while (e > b && s[e - 1] == u' ') --e;
+    return s.mid(b, e - b);
+}
+
+}  // namespace
+
+void frmMain::OpenNewText() {
+    const std::optional<QString> chosen = prompts_.openFile(this, lastOpenChoice);
+    // Cancel changes nothing: the book being read stays as it is.
+    if (!chosen || chosen->isEmpty()) return;
+    lastOpenChoice = *chosen;
+    setWindowTitle(*chosen);
+    txtView->setText(QStringLiteral(" Please, Wait..."));
+    // Let the window show the path and the wait text before the load blocks it.
+    txtView->repaint();
+    OpenBook(*chosen);
+}
+
+void frmMain::GoToLine() {
+    const QString answer =
+        prompts_.input(this, QStringLiteral("Insert Line Number from 1 to ") +
+                                 QString::number(qint64(MaxLine) + 1),
+                       QStringLiteral("Open Line"));
+    const auto line = ParseLineJump(answer.toStdString(), MaxLine);
+    if (!line) return;
+    CurLine = *line;
+    ShowLine(CurLine);
+}
+
+void frmMain::FindCommand(bool Again) {
+    if (Again) {
+        if (trimBlanks(FindText).isEmpty()) {
+            FindText = trimBlanks(txtView->text());
+            if (prompts_.showFind(this, FindText)) FindNext();
+        } else {
+            FindNext();
+        }
+        return;
+    }
+    if (trimBlanks(FindText).isEmpty()) FindText = trimBlanks(txtView->text());
+    if (prompts_.showFind(this, FindText)) FindNext();
+}
+
+void frmMain::FindNext() {
+    const int coding = ReadTextCoding();
+    const auto needle = SearchBytes(FindText, coding);
+    if (needle) {
+        const std::int64_t hit =
+            FindInLines(BookLines, std::int64_t(CurLine) + 1, MaxLine, *needle,
+                        TablesFor(coding).fold);
+        if (hit >= 0) {
+            CurLine = std::int32_t(hit);
+            ShowLine(CurLine);
+            return;
+        }
+    }
+    prompts_.message(this, QStringLiteral("Search text is not found"), MessageIcon::Warning,
+                     QString::fromLatin1(kAppTitle));
+}
+
+}  // namespace tresslin

@@ -1,0 +1,204 @@
+// The key dispatcher and the commands list.
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "Prompts.h"
+#include "frmMain.h"
+#include "ViewRules.h"
+#include "mdlDeclarations.h"
+
+namespace tresslin {
+
+namespace {
+constexpr int kShift = 1;
+constexpr int kCtrl = 2;
+constexpr int kAlt = 4;
+}  // namespace
+
+int frmMain::ShiftState(int key, Qt::KeyboardModifiers modifiers) {
+    int state = 0;
+    if (modifiers & Qt::ShiftModifier) state |= kShift;
+    if (modifiers & Qt::ControlModifier) state |= kCtrl;
+    if (modifiers & Qt::AltModifier) state |= kAlt;
+    // A modifier key's own press may or may not carry its bit, depending on the platform.
+    if (key == Qt::Key_Shift) state |= kShift;
+    if (key == Qt::Key_Control) state |= kCtrl;
+    if (key == Qt::Key_Alt) state |= kAlt;
+    return state;
+}
+
+int frmMain::LatinKey(int key) {
+    // The Russian layout's letters and the Latin keys they share (ЙЦУКЕН over QWERTY).
+    static constexpr struct {
+        char16_t cyr;
+        int latin;
+    } kMap[] = {{u'Й', Qt::Key_Q}, {u'Ц', Qt::Key_W}, {u'У', Qt::Key_E}, {u'К', Qt::Key_R},
+                {u'Е', Qt::Key_T}, {u'Н', Qt::Key_Y}, {u'Г', Qt::Key_U}, {u'Ш', Qt::Key_I},
+                {u'Щ', Qt::Key_O}, {u'З', Qt::Key_P}, {u'Ф', Qt::Key_A}, {u'Ы', Qt::Key_S},
+                {u'В', Qt::Key_D}, {u'А', Qt::Key_F}, {u'П', Qt::Key_G}, {u'Р', Qt::Key_H},
+                {u'О', Qt::Key_J}, {u'Л', Qt::Key_K}, {u'Д', Qt::Key_L}, {u'Я', Qt::Key_Z},
+                {u'Ч', Qt::Key_X}, {u'С', Qt::Key_C}, {u'М', Qt::Key_V}, {u'И', Qt::Key_B},
+                {u'Т', Qt::Key_N}, {u'Ь', Qt::Key_M}};
+    int upper = key;
+    if (key >= 0x0430 && key <= 0x044F) upper = key - 0x20;
+    for (const auto& m : kMap) {
+        if (m.cyr == upper) return m.latin;
+    }
+    return key;
+}
+
+bool frmMain::event(QEvent* e) {
+    // Every key goes to the dispatcher first, Tab included (no focus chain here).
+    if (e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        Form_KeyDown(LatinKey(k->key()), ShiftState(k->key(), k->modifiers()));
+        return true;
+    }
+    if (e->type() == QEvent::ShortcutOverride) {
+        e->accept();
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+void frmMain::Form_KeyDown(int key, int shift) {
+    TimerOff();
+    HandleGeneralKey(key, shift);
+    if (unloaded_) return;
+    if (IsBookOpen()) HandleBookKey(key, shift);
+}
+
+void frmMain::HandleGeneralKey(int key, int shift) {
+    if (shift == kCtrl) {
+        HandleGeneralCtrlKey(key);
+        return;
+    }
+    switch (key) {
+        case Qt::Key_F1:
+            ShowCommandsList();
+            break;
+        case Qt::Key_Escape:
+            Unload();
+            break;
+        case Qt::Key_Minus:
+        case Qt::Key_Underscore:  // the same key with Shift held
+            showMinimized();
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::HandleGeneralCtrlKey(int key) {
+    switch (key) {
+        case Qt::Key_O:
+            OpenNewText();
+            break;
+        case Qt::Key_G:
+            if (!LastFile.isEmpty() && LastLine >= 1) {
+                if (OpenBook(LastFile)) {
+                    // A book that has become shorter opens at its last line.
+                    CurLine = std::min(LastLine - 1, MaxLine);
+                    ShowLine(CurLine);
+                }
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::HandleBookKey(int key, int shift) {
+    if (shift == kCtrl)
+        HandleBookCtrlKey(key);
+    else
+        HandleMoveKey(key);
+}
+
+void frmMain::HandleBookCtrlKey(int key) {
+    switch (key) {
+        case Qt::Key_L:
+            GoToLine();
+            break;
+        case Qt::Key_S:
+            prompts_.showSettings(*this);
+            ShowLine(CurLine);
+            break;
+        case Qt::Key_T:
+            prompts_.showTimer(*this);
+            break;
+        case Qt::Key_F:
+            FindCommand(false);
+            break;
+        default:
+            break;
+    }
+}
+
+void frmMain::HandleMoveKey(int key) {
+    switch (key) {
+        case Qt::Key_Down:
+            if (CurLine < MaxLine) ++CurLine;
+            break;
+        case Qt::Key_Up:
+            if (CurLine > 0) --CurLine;
+            break;
+        case Qt::Key_Home:
+            CurLine = 0;
+            break;
+        case Qt::Key_End:
+            CurLine = MaxLine;
+            break;
+        case Qt::Key_F3:
+            FindCommand(true);
+            break;
+        default:
+            break;
+    }
+    ShowLine(CurLine);
+}
+
+QString frmMain::CommandsListText() {
+    static const char* const kLines[] = {
+        "==============",
+        "File Commands:",
+        "==============",
+        "ESC Key                          -  Exit program",
+        "(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program",
+        "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program",
+        "",
+        "===================",
+        "Text View Commands:",
+        "====================",
+        "Key Down   -  Next Line",
+        "Key Up     -  Previous Line",
+        "CTRL + T   -  Timer On  (Auto Show)",
+        "(Press Any Key For Timer Off)",
+        "",
+        "==============",
+        "Edit Commands:",
+        "==============",
+        "CTRL + O   -  Open New Text",
+        "CTRL + G   -  Get Open Last File",
+        "CTRL + L   -  Goto Line",
+        "CTRL + F   -  Find",
+        "F3 Key     -  Find Next",
+        "CTRL + S   -  Settings (Text Coding)",
+    };
+    QString text;
+    for (std::size_t i = 0; i < std::size(kLines); ++i) {
+        if (i > 0) text += QStringLiteral("\r\n");
+        text += QString::fromLatin1(kLines[i]);
+    }
+    return text;
+}
+
+QString frmMain::CommandsListTitle() {
+    return QString::fromStdString(VersionCaption()) + QStringLiteral(" Help");
+}
+
+void frmMain::ShowCommandsList() {
+    prompts_.message(this, CommandsListText(), MessageIcon::Information, CommandsListTitle());
+}
+
+}  // namespace tresslin

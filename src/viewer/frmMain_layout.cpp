@@ -1,0 +1,104 @@
+// The one-line layout, the height lock and the remembered window position.
+#include <QGuiApplication>
+#include <QResizeEvent>
+#include <QScreen>
+
+#include "Settings.h"
+#include "Twips.h"
+#include "ViewRules.h"
+#include "frmMain.h"
+
+namespace tresslin {
+
+namespace {
+const QString kPosition = QString::fromLatin1(keys::kPosition);
+
+// The smallest stored width that still leaves the view a positive width.
+constexpr double kMinStoredWidth = 450;
+
+std::optional<double> storedTwips(const char* key, int current) {
+    const QString text = ReadSetting(kPosition, QString::fromLatin1(key),
+                                     QString::number(PixelsToTwips(current)));
+    return ParseTwips(text.toStdString());
+}
+}  // namespace
+
+void frmMain::RestorePosition() {
+    QRect frame = frameGeometry();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desktop = screen ? screen->virtualGeometry() : QRect();
+    if (const auto top = storedTwips(keys::kTop, frame.y());
+        top && *top < PixelsToTwips(desktop.y() + desktop.height()))
+        frame.moveTop(TwipsToPixels(*top));
+    if (const auto left = storedTwips(keys::kLeft, frame.x());
+        left && *left < PixelsToTwips(desktop.x() + desktop.width()))
+        frame.moveLeft(TwipsToPixels(*left));
+    if (const auto width = storedTwips(keys::kWidth, frame.width());
+        width && *width > kMinStoredWidth && *width < PixelsToTwips(QWIDGETSIZE_MAX))
+        frame.setWidth(TwipsToPixels(*width));
+
+    // A place wholly outside every screen (a monitor since unplugged) would hide the window.
+    bool visible = QGuiApplication::screens().isEmpty();
+    for (const QScreen* s : QGuiApplication::screens()) {
+        if (s->geometry().intersects(frame)) visible = true;
+    }
+    if (visible) move(frame.topLeft());
+    const int extra = frameGeometry().width() - width();
+    if (frame.width() != frameGeometry().width()) {
+        resize(frame.width() - extra, height());
+        // Until the window manager has framed the window its frame is unknown; correct the
+        // width once it is, so the window does not grow by its frame at every start.
+        pendingOuterWidth_ = frame.width();
+    }
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // Coming back from minimised lays out and saves like any resize.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized()) Form_Resize();
+}
+
+void frmMain::Form_Resize() {
+    if (isMinimized() || layingOut_) return;
+    layingOut_ = true;
+    const int frameExtra = frameGeometry().width() - width();
+    if (pendingOuterWidth_ > 0 && frameExtra > 0 && isVisible()) {
+        const int wanted = pendingOuterWidth_ - frameExtra;
+        pendingOuterWidth_ = 0;
+        if (wanted != width()) resize(wanted, height());
+    }
+    const int outerTwips = PixelsToTwips(frameGeometry().width());
+    const int buttonWidth = 250;
+    const int viewWidth = std::max(outerTwips - 200 - buttonWidth, kTwipsPerPixel);
+    txtView->setGeometry(TwipsToPixels(20), txtView->y(), TwipsToPixels(viewWidth),
+                         txtView->height());
+    const int buttonLeft = TwipsToPixels(viewWidth + 60);
+    imgNext->setGeometry(buttonLeft, imgNext->y(), TwipsToPixels(buttonWidth),
+                         TwipsToPixels(150));
+    imgBack->setGeometry(buttonLeft, imgBack->y(), TwipsToPixels(buttonWidth),
+                         TwipsToPixels(150));
+    if (height() != LoadHeight) resize(width(), LoadHeight);
+    layingOut_ = false;
+    SavePosition();
+}
+
+void frmMain::SavePosition() {
+    const QRect frame = frameGeometry();
+    WriteSetting(kPosition, QString::fromLatin1(keys::kTop),
+                 QString::number(PixelsToTwips(frame.y())));
+    WriteSetting(kPosition, QString::fromLatin1(keys::kLeft),
+                 QString::number(PixelsToTwips(frame.x())));
+    WriteSetting(kPosition, QString::fromLatin1(keys::kWidth),
+                 QString::number(PixelsToTwips(frame.width())));
+}
+
+void frmMain::Form_QueryUnload() {
+    if (!isMinimized()) SavePosition();
+}
+
+}  // namespace tresslin

@@ -1,0 +1,118 @@
+// Start-up and shutdown.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "HotKey.h"
+#include "Settings.h"
+#include "ViewRules.h"
+#include "frmMain.h"
+#include "mdlService.h"
+
+namespace tresslin {
+
+namespace {
+const QString kSettingsSection = QString::fromLatin1(keys::kSettings);
+
+QString trimBlanks(const QString& s) {
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b] == u' ') ++b;
+    while (e > b && s[e - 1] == u' ') --e;
+    return s.mid(b, e - b);
+}
+}  // namespace
+
+void frmMain::Form_Load(const QStringList& arguments) {
+    RestorePosition();
+    ApplyColors();
+    setWindowTitle(QString::fromStdString(VersionCaption()));
+
+    // The desktop hands over the arguments split; a path with blanks arrives whole again.
+    const QString commandLine = trimBlanks(arguments.join(u' '));
+    if (commandLine.isEmpty()) {
+        LastFile = ReadSetting(kSettingsSection, QString::fromLatin1(keys::kLastFile), QString());
+        if (!LastFile.isEmpty()) {
+            LastLine = ReadIntSetting(kSettingsSection, QString::fromLatin1(keys::kLastLine),
+                                      kDefaultLastLine);
+            const QString name = QFile::decodeName(QByteArray::fromStdString(
+                GetFileName(QFile::encodeName(LastFile).toStdString())));
+            txtView->setText(QStringLiteral("Last File: ") + name + QStringLiteral("  Line: ") +
+                             QString::number(LastLine) +
+                             QStringLiteral("  (Press CTRL + G for Open)"));
+        } else {
+            txtView->setText(QStringLiteral("Show Commands List - Press F1"));
+        }
+    } else {
+        OpenBook(commandLine);
+    }
+    txtView->setCursorPosition(0);
+    hotKey_ = ActivationHotKey::create(this);
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // Closing is never refused.
+    event->accept();
+    if (unloaded_) return;
+    unloaded_ = true;
+    Form_QueryUnload();
+    Form_Unload();
+}
+
+void frmMain::Unload() { close(); }
+
+void frmMain::Form_Unload() {
+    TimerOff();
+    if (!BookPath.isEmpty() && MaxLine > 0) {
+        WriteSetting(kSettingsSection, QString::fromLatin1(keys::kLastFile), BookPath);
+        WriteSetting(kSettingsSection, QString::fromLatin1(keys::kLastLine),
+                     QString::number(qint64(CurLine) + 1));
+    }
+    UnloadAllForms();
+}
+
+void frmMain::UnloadAllForms() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible()) w->close();
+    }
+    FlushSettings();
+    QCoreApplication::quit();
+}
+
+namespace {
+int gSignalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int) {
+    const char byte = 1;
+    // Only async-signal-safe work here; the event loop does the rest.
+    [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &byte, 1);
+}
+}  // namespace
+
+void InstallTerminationHandler(frmMain& window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+        char byte;
+        [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        window.Unload();
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onTerminationSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+    // The end of the desktop session closes the window the same way.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager&) { window.Unload(); });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] {
+        window.Unload();
+    });
+}
+
+}  // namespace tresslin

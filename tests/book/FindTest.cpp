@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "BookFind.h"
+#include "TestSupport.h"
+#include "mdlFiles.h"
+#include "mdlText.h"
+
+using namespace tresslin;
+
+namespace {
+LineStore store(std::string_view bytes) {
+    LineStore s;
+    EXPECT_TRUE(SplitBookLines(bytes, s));
+    return s;
+}
+
+// The plain reading: the first line in range whose folded content holds the folded needle.
+std::int64_t reference(const LineStore& s, std::int64_t first, std::int64_t last,
+                       std::string_view needle, const FoldTable& fold) {
+    auto f = [&](std::string_view v) {
+        std::string out(v);
+        for (char& c : out) c = char(fold[static_cast<unsigned char>(c)]);
+        return out;
+    };
+    const std::string n = f(needle);
+    for (std::int64_t i = std::max<std::int64_t>(first, 0); i <= last && i < s.size(); ++i) {
+        if (f(s.line(i)).find(n) != std::string::npos) return i;
+    }
+    return -1;
+}
+}  // namespace
+
+TEST(FindInLines, CaseAndLineRules) {
+    const auto& fold = TablesFor(kWindowsCyrillic).fold;
+    const LineStore s = store(test::Cp1251("Маяк стоял\r\nна краю\r\nМАЯК светил\r\nкрай\nмаяк\r\nёлка ЁЛКА"));
+    struct {
+        std::string needle;
+        std::int64_t first, last, want;
+    } cases[] = {
+        {test::Cp1251("маяк"), 1, 5, 2},
+        {test::Cp1251("маяк"), 3, 5, 3},   // a bare LF is part of the line
+        {test::Cp1251("МАЯК"), 0, 5, 0},
+        {test::Cp1251("краю\r\nМАЯК"), 0, 5, -1},
+        {test::Cp1251("краймаяк"), 0, 5, -1},
+        {test::Cp1251("й\nм"), 0, 5, 3},
+        {test::Cp1251("ЁЛКА ёлкаx"), 0, 5, -1},
+        {test::Cp1251("Ёлка ёЛКа"), 0, 5, 4},
+        {test::Cp1251("светил"), 3, 5, -1},  // only earlier lines hold it
+        {test::Cp1251("ка"), 4, 4, 4},
+        {test::Cp1251("ка"), 6, 9, -1},  // past the end reads nothing
+        {"", 2, 5, 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FindInLines(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
+        EXPECT_EQ(reference(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
+    }
+}
+
+TEST(FindInLines, AgreesWithThePlainReadingInEveryCoding) {
+    // Lines long enough for the block scan, with matches at every offset near block edges.
+    std::string book;
+    for (int i = 0; i < 200; ++i) {
+        book += std::string(std::size_t(i % 37), 'x') + test::Cp1251("ПёС ") +
+                std::string(std::size_t(i % 5), 'y') + (i % 3 ? "\r\n" : "\r");
+    }
+    for (int coding = 0; coding < kCodingCount; ++coding) {
+        const std::string bytes = RecodeText(book, 0, coding);
+        const LineStore s = store(bytes);
+        const auto& fold = TablesFor(coding).fold;
+        for (const char* utf8 : {"пёс", "ПЁС", "x", "xп", "с y", "с yy", "yyyy", "ёс yyyy\r"}) {
+            const std::string needle = RecodeText(test::Cp1251(utf8), 0, coding);
+            for (std::int64_t first : {0, 1, 7, 150, 199}) {
+                EXPECT_EQ(FindInLines(s, first, s.upperBound(), needle, fold),
+                          reference(s, first, s.upperBound(), needle, fold))
+                    << coding << " " << utf8 << " " << first;
+            }
+        }
+    }
+}

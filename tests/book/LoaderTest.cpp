@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <vector>
+
+#include "TestSupport.h"
+#include "mdlService.h"
+#include "mdlText.h"
+
+using namespace tresslin;
+using tresslin::test::TempBooks;
+
+namespace {
+std::vector<std::string> linesOf(const LineStore& s) {
+    std::vector<std::string> out;
+    for (std::int64_t i = 0; i < s.size(); ++i) out.emplace_back(s.line(i));
+    return out;
+}
+std::string path(const QString& p) { return QFile::encodeName(p).toStdString(); }
+}  // namespace
+
+struct SplitCase {
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+TEST(SplitBookLines, LineEnds) {
+    const SplitCase cases[] = {
+        {"", {""}},
+        {"A\r\nB", {"A", "B"}},
+        {"A\r\nB\r\n", {"A", "B"}},
+        {"A\r\n\r\n", {"A", ""}},
+        {"A\rB", {"A", "B"}},
+        {"A\nB", {"A\nB"}},
+        {"\r\n", {""}},
+        {"\r", {""}},
+        {"\r\r", {"", ""}},
+        {"A\n\rB", {"A\n", "B"}},
+        {"A\r\n\nB", {"A", "\nB"}},
+        {"A\n", {"A\n"}},
+        {std::string("\0x\r\xff\xc0", 5), {std::string("\0x", 2), "\xff\xc0"}},
+        {"A\x1a", {"A\x1a"}},
+    };
+    for (const auto& c : cases) {
+        LineStore s;
+        ASSERT_TRUE(SplitBookLines(c.bytes, s));
+        EXPECT_EQ(linesOf(s), c.lines) << testing::PrintToString(c.bytes);
+    }
+}
+
+TEST(ReadBookLines, ChunkBoundariesDoNotChangeTheSplit) {
+    // CR LF pairs that straddle the loader's read chunks must still be one terminator.
+    std::string big;
+    for (int i = 0; big.size() < (9u << 20); ++i) big += "line " + std::to_string(i) + "\r\n";
+    for (std::size_t cut : {std::size_t(4u << 20) - 1, std::size_t(4u << 20)}) {
+        std::string b = big;
+        b.insert(cut, "\r\n");
+        TempBooks books;
+        LineStore fromFile, fromMemory;
+        ASSERT_TRUE(ReadBookLines(path(books.write("b.txt", b)), fromFile));
+        ASSERT_TRUE(SplitBookLines(b, fromMemory));
+        EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory));
+    }
+}
+
+TEST(ReadBookLines, ReplacesThePreviousBookOnlyOnSuccess) {
+    TempBooks books;
+    LineStore s;
+    ASSERT_TRUE(ReadBookLines(path(books.write("500.txt", test::NumberedBook(500))), s));
+    EXPECT_EQ(s.size(), 500);
+    ASSERT_TRUE(ReadBookLines(path(books.write("3.txt", test::NumberedBook(3))), s));
+    EXPECT_EQ(linesOf(s), (std::vector<std::string>{"Line 1", "Line 2", "Line 3"}));
+
+    const std::string bad[] = {"", "   ", path(books.path("missing.txt")), path(books.folder()),
+                               "/dev/zero", "/dev/null"};
+    for (const auto& p : bad) {
+        EXPECT_FALSE(ReadBookLines(p, s)) << p;
+        EXPECT_EQ(s.size(), 3) << p;
+    }
+}
+
+TEST(ReadBookLines, UnreadableAndSpecialFilesFailWithoutBlocking) {
+    TempBooks books;
+    LineStore s;
+    const QString fifo = books.path("fifo");
+    ASSERT_EQ(mkfifo(path(fifo).c_str(), 0600), 0);
+    EXPECT_FALSE(ReadBookLines(path(fifo), s));  // would block forever if opened
+    const QString locked = books.write("locked.txt", "secret");
+    chmod(path(locked).c_str(), 0);
+    if (geteuid() != 0) {
+        EXPECT_FALSE(ReadBookLines(path(locked), s));
+    }
+    EXPECT_TRUE(s.empty());
+}
+
+TEST(ReadBookLines, MemoryExhaustionIsAFailureNotACrash) {
+    TempBooks books;
+    const QString big = books.write("big.txt", std::string(64u << 20, 'x'));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Far less address space than the book needs.
+        rlimit lim{48u << 20, 48u << 20};
+        rlimit cur{};
+        getrlimit(RLIMIT_AS, &cur);
+        setrlimit(RLIMIT_AS, &lim);
+        LineStore s;
+        const bool ok = ReadBookLines(path(big), s);
+        _exit(ok ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the loader crashed";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST(FileExists, OnlyRegularFiles) {
+    TempBooks books;
+    const QString file = books.write("a b.txt", "x");
+    EXPECT_TRUE(FileExists(path(file)));
+    EXPECT_FALSE(FileExists(" " + path(file)));
+    EXPECT_FALSE(FileExists(path(books.folder())));
+    EXPECT_FALSE(FileExists("/dev/zero"));
+    EXPECT_FALSE(FileExists(""));
+    EXPECT_FALSE(FileExists("    "));
+    const QString link = books.path("link.txt");
+    ASSERT_EQ(symlink(path(file).c_str(), path(link).c_str()), 0);
+    EXPECT_TRUE(FileExists(path(link)));
+}
+
+TEST(GetFileName, SplitsAtTheLastSlash) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/home/u/Books/war.txt", "war.txt"}, {"war.txt", "war.txt"}, {"/home/u/Books/", ""},
+        {"C:\\Books\\war.txt", "C:\\Books\\war.txt"}, {"", ""}, {"/", ""}};
+    for (const auto& [in, out] : cases) EXPECT_EQ(GetFileName(in), out) << in;
+}

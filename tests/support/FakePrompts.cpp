@@ -1,0 +1,54 @@
+#include "FakePrompts.h"
+
+namespace tresslin::test {
+
+void FakePrompts::message(QWidget*, const QString& text, MessageIcon icon, const QString& title) {
+    messages.push_back({text, icon, title});
+    if (onMessage) onMessage(messages.back());
+}
+
+QString FakePrompts::input(QWidget*, const QString& prompt, const QString& title) {
+    inputPrompts << title + "|" + prompt;
+    if (inputAnswers.empty()) return {};
+    QString a = inputAnswers.front();
+    inputAnswers.pop_front();
+    return a;
+}
+
+std::optional<QString> FakePrompts::openFile(QWidget*, const QString& lastPath) {
+    openLastPaths << lastPath;
+    if (openAnswers.empty()) return std::nullopt;
+    auto a = openAnswers.front();
+    openAnswers.pop_front();
+    return a;
+}
+
+std::optional<std::int32_t> FakePrompts::chooseColor(QWidget*, std::int32_t colour) {
+    colorGiven.push_back(colour);
+    if (colorAnswers.empty()) return std::nullopt;
+    auto a = colorAnswers.front();
+    colorAnswers.pop_front();
+    return a;
+}
+
+bool FakePrompts::showFind(QWidget*, QString& sFind) {
+    findProposals << sFind;
+    if (findAnswers.empty()) return false;
+    auto a = findAnswers.front();
+    findAnswers.pop_front();
+    if (!a) return false;
+    sFind = *a;
+    return true;
+}
+
+void FakePrompts::showSettings(frmMain& main) {
+    ++settingsShown;
+    if (onSettings) onSettings(main);
+}
+
+void FakePrompts::showTimer(frmMain& main) {
+    ++timerShown;
+    if (onTimer) onTimer(main);
+}
+
+}  // namespace tresslin::test
