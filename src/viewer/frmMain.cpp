@@ -22,12 +22,15 @@
 #include "mdlService.h"
 #include "mdlText.h"
 
+// The pictures are linked into a static library, whose resources must be registered by hand.
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
 namespace tresslin {
 
 namespace {
-// A line box never shows more than this; longer lines are cut before conversion, so a book of
-// one enormous line still displays at once.
-constexpr std::size_t kMaxShownChars = 32767;
+// A line box holds at most 32767 characters, the leading blank included; longer lines are cut
+// before conversion, so a book of one enormous line still displays at once.
+constexpr std::size_t kMaxShownChars = 32766;
 
 QRect twipsRect(int left, int top, int width, int height) {
     return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
@@ -55,14 +58,20 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 frmMain::frmMain(Prompts& prompts, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       prompts_(prompts),
       txtView(new QLineEdit(this)),
       imgBack(new ImageButton(this)),
       imgNext(new ImageButton(this)) {
+    initResources();
     setObjectName(QStringLiteral("frmMain"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/tresslin.svg")));
+    // PNG sizes rather than the SVG: the SVG image plugin is not always installed.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
+    setWindowIcon(icon);
     QFont font(QStringLiteral("Arial"), 9);
     font.setStyleHint(QFont::SansSerif);
     setFont(font);

@@ -18,9 +18,11 @@ QString FakePrompts::input(QWidget*, const QString& prompt, const QString& title
 std::optional<QString> FakePrompts::openFile(QWidget*, const QString& lastPath) {
     openLastPaths << lastPath;
     if (openAnswers.empty()) return std::nullopt;
-    auto a = openAnswers.front();
+    const bool chosen = openAnswers.front().has_value();
+    const QString path = chosen ? *openAnswers.front() : QString();
     openAnswers.pop_front();
-    return a;
+    if (!chosen) return std::nullopt;
+    return path;
 }
 
 std::optional<std::int32_t> FakePrompts::chooseColor(QWidget*, std::int32_t colour) {
@@ -34,11 +36,10 @@ std::optional<std::int32_t> FakePrompts::chooseColor(QWidget*, std::int32_t colo
 bool FakePrompts::showFind(QWidget*, QString& sFind) {
     findProposals << sFind;
     if (findAnswers.empty()) return false;
-    auto a = findAnswers.front();
+    const bool confirmed = findAnswers.front().has_value();
+    if (confirmed) sFind = *findAnswers.front();
     findAnswers.pop_front();
-    if (!a) return false;
-    sFind = *a;
-    return true;
+    return confirmed;
 }
 
 void FakePrompts::showSettings(frmMain& main) {

@@ -1,0 +1,127 @@
+#include "ViewerFixture.h"
+
+using namespace tresslin;
+using namespace tresslin::test;
+
+using Keys = ViewerTest;
+
+namespace {
+struct KeyCase {
+    const char* what;
+    int key;
+    Qt::KeyboardModifiers mods;
+    bool timerRunning;
+    int wantLine;       // 1-based, from line 5 of 10
+    const char* suffix;  // caption suffix afterwards
+};
+}  // namespace
+
+TEST_F(Keys, DispatchTable) {
+    const KeyCase cases[] = {
+        {"Down", Qt::Key_Down, Qt::NoModifier, false, 6, ""},
+        {"Up", Qt::Key_Up, Qt::NoModifier, false, 4, ""},
+        {"Home", Qt::Key_Home, Qt::NoModifier, false, 1, ""},
+        {"End", Qt::Key_End, Qt::NoModifier, false, 10, ""},
+        {"Shift+Down", Qt::Key_Down, Qt::ShiftModifier, false, 6, ""},
+        {"Ctrl+Shift+Down", Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier, false, 6, ""},
+        {"Alt+Down", Qt::Key_Down, Qt::AltModifier, false, 6, ""},
+        {"Ctrl+Down", Qt::Key_Down, Qt::ControlModifier, false, 5, ""},
+        {"keypad Down", Qt::Key_Down, Qt::KeypadModifier, false, 6, ""},
+        {"letter while running", Qt::Key_A, Qt::NoModifier, true, 5, ""},
+        {"Shift alone while running", Qt::Key_Shift, Qt::ShiftModifier, true, 5, ""},
+        {"Ctrl alone while running", Qt::Key_Control, Qt::NoModifier, true, 5, "   Timer: Off"},
+        {"Down while running", Qt::Key_Down, Qt::NoModifier, true, 6, ""},
+        {"Ctrl+Q while running", Qt::Key_Q, Qt::ControlModifier, true, 5, "   Timer: Off"},
+        {"Tab", Qt::Key_Tab, Qt::NoModifier, false, 5, ""},
+    };
+    for (const auto& c : cases) {
+        makeWindow();
+        open(NumberedBook(10), "b.txt");
+        for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
+        if (c.timerRunning) window->autoShowTimer().start(100000);
+        key(c.key, c.mods);
+        EXPECT_EQ(window->curLine() + 1, c.wantLine) << c.what;
+        EXPECT_FALSE(window->autoShowTimer().isActive()) << c.what;
+        EXPECT_TRUE(caption().endsWith(QString("%)") + c.suffix)) << c.what << " " << caption().toStdString();
+    }
+}
+
+TEST_F(Keys, NoBookOrOneLineBookIgnoresTheBookKeys) {
+    for (const char* book : {"", "one line"}) {
+        makeWindow();
+        if (*book) open(book);
+        const QString before = caption();
+        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_F3})
+            key(k);
+        for (int k : {Qt::Key_L, Qt::Key_S, Qt::Key_T, Qt::Key_F}) key(k, Qt::ControlModifier);
+        EXPECT_EQ(caption(), before);
+        EXPECT_EQ(prompts.settingsShown + prompts.timerShown, 0);
+        EXPECT_TRUE(prompts.inputPrompts.isEmpty());
+        EXPECT_TRUE(prompts.findProposals.isEmpty());
+    }
+}
+
+TEST_F(Keys, EndsOfTheBookDoNotWrap) {
+    open(NumberedBook(3));
+    key(Qt::Key_Up);
+    EXPECT_EQ(window->curLine(), 0);
+    key(Qt::Key_End);
+    key(Qt::Key_Down);
+    EXPECT_EQ(window->curLine(), 2);
+}
+
+TEST_F(Keys, CommandsListOnF1ButNotCtrlF1) {
+    key(Qt::Key_F1, Qt::ControlModifier);
+    EXPECT_TRUE(prompts.messages.empty());
+    key(Qt::Key_F1, Qt::ShiftModifier);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Tresslin v.1.03 Help");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
+    const QStringList lines = prompts.messages[0].text.split("\r\n");
+    const int lengths[] = {14, 14, 14, 48, 52, 61, 0, 19, 19, 20, 23, 27,
+                           35, 29, 0,  14, 14, 14, 27, 32, 23, 18, 23, 36};
+    ASSERT_EQ(lines.size(), 24);
+    for (int i = 0; i < 24; ++i) EXPECT_EQ(lines[i].size(), lengths[i]) << i + 1;
+    EXPECT_EQ(lines[5], "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program");
+    EXPECT_EQ(lines[3].indexOf('-'), 33);
+    EXPECT_EQ(lines[12], "CTRL + T   -  Timer On  (Auto Show)");
+    EXPECT_FALSE(prompts.messages[0].text.contains('\t'));
+    EXPECT_FALSE(prompts.messages[0].text.endsWith("\r\n"));
+}
+
+TEST_F(Keys, F1WithABookReShowsTheLineAfterwards) {
+    open(NumberedBook(3));
+    window->autoShowTimer().start(100000);
+    key(Qt::Key_F1);
+    EXPECT_EQ(caption(), "book.txt  line: 1  (0.00%)");
+}
+
+TEST_F(Keys, MinusMinimises) {
+    window->show();
+    key(Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    key(Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_FALSE(window->isMinimized());
+    key(Qt::Key_Minus);
+    EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(Keys, CtrlLettersWorkOnTheRussianLayout) {
+    open(NumberedBook(3));
+    key(0x0414 /* Д, the L key */, Qt::ControlModifier);
+    EXPECT_EQ(prompts.inputPrompts, QStringList{"Open Line|Insert Line Number from 1 to 3"});
+    key(0x044b /* ы, the S key */, Qt::ControlModifier);
+    EXPECT_EQ(prompts.settingsShown, 1);
+}
+
+TEST_F(Keys, SettingsAndTimerDialogs) {
+    open(NumberedBook(3));
+    prompts.onSettings = [](frmMain&) { WriteSetting("COLORS", "TEXT_COLOR", "255"); };
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(window->view()->palette().color(QPalette::Text), QColor(255, 0, 0));
+    window->autoShowTimer().start(100000);
+    prompts.onTimer = [](frmMain& m) { EXPECT_FALSE(m.autoShowTimer().isActive()); };
+    key(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_EQ(prompts.timerShown, 1);
+}

@@ -1,0 +1,90 @@
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "ViewerFixture.h"
+
+using namespace tresslin;
+using namespace tresslin::test;
+
+using Layout = ViewerTest;
+
+namespace {
+constexpr int kKeep = INT_MIN;
+int stored(const char* key) { return ReadSetting("Position", key, "-1").toInt(); }
+}  // namespace
+
+TEST_F(Layout, DesignSizes) {
+    EXPECT_EQ(window->width(), 405);
+    EXPECT_EQ(window->height(), 32);
+    EXPECT_EQ(window->font().family(), "Arial");
+    EXPECT_EQ(window->font().pointSize(), 9);
+    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(window->view()->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(window->view()->isReadOnly());
+}
+
+TEST_F(Layout, ResizingFollowsTheWidthAndHoldsTheHeight) {
+    window->Form_Load({});
+    window->show();
+    window->resize(600, 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->height(), 32);
+    const int outer = window->frameGeometry().width();
+    const auto* view = window->view();
+    const auto* next = window->findChild<QWidget*>("imgNext");
+    const auto* back = window->findChild<QWidget*>("imgBack");
+    EXPECT_EQ(view->x(), 1);
+    EXPECT_EQ(view->width(), outer - 30);
+    EXPECT_EQ(next->x(), outer - 26);
+    EXPECT_EQ(back->x(), next->x());
+    EXPECT_EQ(next->width(), 17);
+    EXPECT_EQ(next->height(), 10);
+    EXPECT_EQ(back->y(), 5);
+    EXPECT_EQ(next->y(), 17);
+    EXPECT_EQ(stored("Width"), outer * 15);
+}
+
+TEST_F(Layout, PositionIsRestored) {
+    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+    struct {
+        const char* what;
+        QString top, left, width;
+        int wantTop, wantLeft, wantWidth;  // pixels; kKeep = not applied (default placement)
+    } cases[] = {
+        {"plain", "1500", "3000", "9000", 100, 200, 600},
+        {"top beyond the desktop", QString::number((desk.bottom() + 1) * 15), "3000", "9000",
+         kKeep, 200, 600},
+        {"negative left, partly visible", "1500", "-1500", "9000", 100, -100, 600},
+        {"wholly off every screen", "1500", QString::number(-(10000 * 15)), "9000", kKeep, kKeep,
+         600},
+        {"width too small", "1500", "3000", "450", 100, 200, kKeep},
+        {"garbage", "high", "", "wide", kKeep, kKeep, kKeep},
+    };
+    for (const auto& c : cases) {
+        makeWindow();
+        const QRect before = window->frameGeometry();
+        WriteSetting("Position", "Top", c.top);
+        WriteSetting("Position", "Left", c.left);
+        WriteSetting("Position", "Width", c.width);
+        window->Form_Load({});
+        const QRect after = window->frameGeometry();
+        EXPECT_EQ(after.y(), c.wantTop == kKeep ? before.y() : c.wantTop) << c.what;
+        EXPECT_EQ(after.x(), c.wantLeft == kKeep ? before.x() : c.wantLeft) << c.what;
+        EXPECT_EQ(after.width(), c.wantWidth == kKeep ? before.width() : c.wantWidth) << c.what;
+    }
+}
+
+TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
+    window->Form_Load({});
+    window->show();
+    window->resize(500, 32);
+    QCoreApplication::processEvents();
+    const int width = stored("Width");
+    window->showMinimized();
+    WriteSetting("Position", "Width", "1");
+    window->resize(700, 32);
+    QCoreApplication::processEvents();
+    window->Unload();
+    EXPECT_EQ(stored("Width"), 1);
+    EXPECT_NE(width, 1);
+}
