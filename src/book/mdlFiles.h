@@ -14,8 +14,12 @@ enum TextCoding : std::int32_t {
     kWindowsCyrillic = 0,
     kDosCyrillic = 1,
     kKoi8R = 2,
+    kUtf8 = 3,
 };
+// The 8-bit codings, each with its code table.
 inline constexpr int kCodingCount = 3;
+// Every coding a book may be stored in, UTF-8 last.
+inline constexpr int kStoredCodingCount = 4;
 
 // Entry i is the code the coding uses for the character Windows Cyrillic codes as 128 + i.
 using CodeTableArray = std::array<unsigned char, 128>;
@@ -31,7 +35,7 @@ struct CodingTables {
     std::array<char16_t, 256> toUnicode;         // book coding -> displayed character
     std::array<unsigned char, 256> fold;         // case folding within the book coding
 };
-// Tables for a coding index; indices outside the known codings get those of Windows Cyrillic.
+// Tables for a coding index; other indices (UTF-8 among them) get those of Windows Cyrillic.
 const CodingTables& TablesFor(int coding);
 
 // The Unicode character Windows Cyrillic shows for a byte.

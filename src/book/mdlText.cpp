@@ -47,6 +47,13 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
     // A CR as the very last byte read so far needs the next byte to know its terminator's
     // length, so it is left for the next call unless no bytes follow.
     const std::size_t limit = final ? filled : (filled ? filled - 1 : 0);
+    if (scanned_ == 0 && starts[0] == 0 && (filled >= 3 || final)) {
+        // A UTF-8 byte-order mark is no part of the first line.
+        if (filled >= 3 && std::memcmp(t, "\xEF\xBB\xBF", 3) == 0) {
+            starts[0] = 3;
+            scanned_ = 3;
+        }
+    }
     std::size_t pos = scanned_;
     while (pos < limit) {
         const void* hit = std::memchr(t + pos, '\r', limit - pos);

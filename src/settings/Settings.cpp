@@ -159,7 +159,12 @@ std::int32_t ReadTextCoding() {
     const std::int32_t c = ReadIntSetting(QString::fromLatin1(keys::kSettings),
                                           QString::fromLatin1(keys::kTextCoding),
                                           kDefaultTextCoding);
-    return (c >= 0 && c < kCodingCount) ? c : kDefaultTextCoding;
+    return (c >= 0 && c < kStoredCodingCount) ? c : kDefaultTextCoding;
+}
+
+bool ReadDetectCoding() {
+    return ReadIntSetting(QString::fromLatin1(keys::kSettings),
+                          QString::fromLatin1(keys::kDetectCoding), 1) != 0;
 }
 
 bool FlushSettings() {

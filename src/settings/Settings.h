@@ -46,6 +46,8 @@ void WriteSetting(const QString& section, const QString& key, const QString& val
 std::int32_t ReadIntSetting(const QString& section, const QString& key, std::int32_t defaultValue);
 // "Text Coding" as a known coding index; anything else reads as 0.
 std::int32_t ReadTextCoding();
+// "Detect Coding": whether a book's coding is guessed when it is opened (on unless "0").
+bool ReadDetectCoding();
 
 // Writes everything pending to disk now. False when the file could not be written (the values
 // stay in memory and later writes try again).

@@ -11,6 +11,7 @@
 #include <QPixmap>
 
 #include "BookFind.h"
+#include "CodingDetect.h"
 #include "BusyCursor.h"
 #include "Colors.h"
 #include "HotKey.h"
@@ -123,6 +124,13 @@ bool frmMain::OpenBook(const QString& sBookName) {
         return false;
     }
     BookLines = std::move(loaded);
+    if (ReadDetectCoding()) {
+        const std::string_view head(BookLines.data(),
+                                    std::min(BookLines.byteSize(), kDetectSampleBytes));
+        if (const auto coding = DetectCoding(head))
+            WriteSetting(QString::fromLatin1(keys::kSettings),
+                         QString::fromLatin1(keys::kTextCoding), QString::number(*coding));
+    }
     BookPath = absolute;
     CurLine = 0;
     MaxLine = std::int32_t(BookLines.upperBound());
@@ -134,8 +142,22 @@ bool frmMain::OpenBook(const QString& sBookName) {
 
 QString frmMain::DisplayText(std::int32_t line) const {
     const std::string_view raw = BookLines.line(line);
+    const int coding = ReadTextCoding();
+    if (coding == kUtf8) {
+        // Decode no more than the box can hold, never cutting a character in two.
+        std::size_t cut = std::min(raw.size(), kMaxShownChars * 4);
+        for (int back = 0; back < 3 && cut < raw.size() && cut > 0 &&
+                           (static_cast<unsigned char>(raw[cut]) & 0xC0) == 0x80;
+             ++back)
+            --cut;
+        QString text = QStringLiteral(" ") + QString::fromUtf8(raw.data(), qsizetype(cut));
+        qsizetype keep = std::min<qsizetype>(text.size(), qsizetype(kMaxShownChars) + 1);
+        if (keep < text.size() && text[keep].isLowSurrogate()) --keep;
+        text.truncate(keep);
+        return text;
+    }
     const std::string_view shown = raw.substr(0, std::min(raw.size(), kMaxShownChars));
-    const CodingTables& t = TablesFor(ReadTextCoding());
+    const CodingTables& t = TablesFor(coding);
     QString text(qsizetype(shown.size()) + 1, Qt::Uninitialized);
     QChar* out = text.data();
     *out++ = u' ';

@@ -2,6 +2,7 @@
 #include <QFileInfo>
 
 #include "BookFind.h"
+#include "BookFindUtf8.h"
 #include "Prompts.h"
 #include "Settings.h"
 #include "ViewRules.h"
@@ -75,11 +76,14 @@ void frmMain::FindCommand(bool Again) {
 
 void frmMain::FindNext() {
     const int coding = ReadTextCoding();
-    const auto needle = SearchBytes(FindText, coding);
+    const auto needle = coding == kUtf8 ? std::optional<std::string>(FindText.toStdString())
+                                        : SearchBytes(FindText, coding);
     if (needle) {
+        const std::int64_t first = std::int64_t(CurLine) + 1;
         const std::int64_t hit =
-            FindInLines(BookLines, std::int64_t(CurLine) + 1, MaxLine, *needle,
-                        TablesFor(coding).fold);
+            coding == kUtf8
+                ? FindInLinesUtf8(BookLines, first, MaxLine, *needle)
+                : FindInLines(BookLines, first, MaxLine, *needle, TablesFor(coding).fold);
         if (hit >= 0) {
             CurLine = std::int32_t(hit);
             ShowLine(CurLine);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "BookFind.h"
+#include "BookFindUtf8.h"
 #include "TestSupport.h"
 #include "mdlFiles.h"
 #include "mdlText.h"
@@ -75,5 +76,34 @@ TEST(FindInLines, AgreesWithThePlainReadingInEveryCoding) {
                     << coding << " " << utf8 << " " << first;
             }
         }
+    }
+}
+
+TEST(FindInLinesUtf8, CaseFoldingOfCyrillicAndLatin) {
+    const LineStore s = store(
+        "\xEF\xBB\xBF" "Первая строка\r\nЁЛКА и Ёж\r\nmixed CASE Latin\r\nbroken \xD0 byte \xFF\r\n"
+        "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    EXPECT_EQ(s.line(0), "Первая строка");  // the byte-order mark is not part of the line
+    struct {
+        const char* needle;
+        std::int64_t first, want;
+    } cases[] = {
+        {"первая", 0, 0},   {"ПЕРВАЯ СТРОКА", 0, 0}, {"ёлка и ёж", 0, 1}, {"Ёлка И ЁЖ", 1, 1},
+        {"елка", 0, -1},    {"case latin", 0, 2},    {"MIXED", 3, -1},    {"\xD0 byte \xFF", 0, 3},
+        {"привет", 0, 4},   {"ет", 4, 4},            {"\xEF\xBB\xBF", 0, -1},
+        {"строка\r\nЁЛКА", 0, -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindInLinesUtf8(s, c.first, s.upperBound(), c.needle), c.want) << c.needle;
+}
+
+TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
+    std::string book;
+    for (int i = 0; i < 120; ++i)
+        book += std::string(std::size_t(i % 41), 'x') + "ЩукА" + std::string(std::size_t(i % 3), 'y') + "\r\n";
+    const LineStore s = store(book);
+    for (std::int64_t first = 0; first < 120; first += 13) {
+        EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "щука"), first);
+        EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "xщ"), first == 0 ? 1 : first);
     }
 }

@@ -107,3 +107,16 @@ TEST_F(Commands, OpenCommand) {
     key(Qt::Key_O, Qt::ControlModifier);
     EXPECT_EQ(prompts.openLastPaths.last(), second);
 }
+
+TEST_F(Commands, FindInAUtf8Book) {
+    WriteSetting("Settings", "Detect Coding", "0");
+    setCoding(3);
+    open("начало\r\nсередина\r\nЁЛКА И ЁЖ \xFF\r\nконец");
+    prompts.findAnswers.push_back(QString("ёлка и ёж"));
+    key(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(window->curLine(), 2);
+    prompts.findAnswers.push_back(QString("中"));
+    key(Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(window->curLine(), 2);
+    EXPECT_EQ(prompts.messages.size(), 1u);
+}

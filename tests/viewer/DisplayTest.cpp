@@ -123,3 +123,34 @@ TEST_F(Display, ImageButtonsStepAndStopTheTimer) {
     EXPECT_EQ(window->findChild<ImageButton*>("imgBack")->toolTip(), "Previous line");
     EXPECT_EQ(next->borderStyle(), 0);
 }
+
+TEST_F(Display, Utf8LinesAndTheirCut) {
+    setCoding(3);
+    WriteSetting("Settings", "Detect Coding", "0");
+    // 'я' is two bytes; the cut must not leave half a character.
+    std::string longLine = "x";
+    for (int i = 0; i < 40000; ++i) longLine += "я";
+    open("\xEF\xBB\xBF" "Ёлка \xFF end\r\n" + longLine);
+    EXPECT_EQ(view(), QString(" Ёлка ") + QChar(0xFFFD) + " end");
+    key(Qt::Key_Down);
+    EXPECT_EQ(view().size(), 32767);
+    EXPECT_EQ(view().back(), QChar(u'я'));
+    EXPECT_FALSE(view().contains(QChar(0xFFFD)));
+}
+
+TEST_F(Display, DetectionOnOpenUnlessSwitchedOff) {
+    const QString koi = SamplePath("kniga-koi8r.txt");
+    ASSERT_TRUE(window->OpenBook(koi));
+    EXPECT_EQ(ReadTextCoding(), 2);
+    EXPECT_TRUE(view().contains(QStringLiteral("ЗИМЫ"))) << view().toStdString();
+    ASSERT_TRUE(window->OpenBook(SamplePath("kniga-utf8.txt")));
+    EXPECT_EQ(ReadTextCoding(), 3);
+    ASSERT_TRUE(window->OpenBook(books.write("ascii.txt", "plain\r\ntext")));
+    EXPECT_EQ(ReadTextCoding(), 3);  // nothing to tell: the stored coding stays
+
+    WriteSetting("Settings", "Detect Coding", "0");
+    setCoding(0);
+    ASSERT_TRUE(window->OpenBook(koi));
+    EXPECT_EQ(ReadTextCoding(), 0);
+    EXPECT_FALSE(view().contains(QStringLiteral("ЗИМЫ")));
+}

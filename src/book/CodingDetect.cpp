@@ -1,0 +1,117 @@
+#include "CodingDetect.h"
+
+#include <array>
+#include <cmath>
+
+#include "mdlFiles.h"
+
+namespace tresslin {
+
+namespace {
+
+constexpr int kMinLetters = 40;         // fewer Cyrillic-looking bytes than this: no verdict
+constexpr double kMinMargin = 0.8;      // nats per byte the winner must lead by
+
+// How often each small letter а..я occurs in Russian prose, per 10,000 letters.
+constexpr int kLetterFrequency[32] = {
+    801, 159, 454, 170, 298, 845, 94, 165, 735, 121, 349, 440, 321, 670, 1097, 281,
+    473, 547, 626, 262, 26,  97,  48, 144, 73,  36,  4,   190, 174, 32,  64,  201};
+constexpr int kYoFrequency = 20;
+
+// Log-likelihood of each Windows-1251 code above 127 in Russian text: small letters by their
+// frequency, capitals three times rarer, everything else (punctuation, pseudo-graphics) rarer still.
+std::array<double, 256> buildScores() {
+    std::array<double, 256> s{};
+    const double total = 10000.0;
+    for (int c = 128; c < 256; ++c) s[c] = std::log(0.5 / total);
+    for (int i = 0; i < 32; ++i) {
+        s[224 + i] = std::log(kLetterFrequency[i] / total);
+        s[192 + i] = std::log(kLetterFrequency[i] / total / 3.0);
+    }
+    s[184] = std::log(kYoFrequency / total);         // ё
+    s[168] = std::log(kYoFrequency / total / 3.0);  // Ё
+    // Typographic characters common in Windows-1251 texts.
+    for (int c : {0x96, 0x97, 0xAB, 0xBB, 0x85, 0xB9, 0x93, 0x94, 0xA0})
+        s[c] = std::log(20 / total);
+    return s;
+}
+
+// Letters beyond ASCII: Latin with accents, Greek, Cyrillic.
+bool isUtf8Letter(char32_t c) {
+    return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || (c >= 0x370 && c <= 0x52F);
+}
+
+// 1 valid UTF-8 with letters beyond ASCII, 0 valid without any, -1 invalid. A sequence cut by the
+// end of the sample counts as valid.
+int utf8Verdict(std::string_view s, int& letters) {
+    letters = 0;
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    while (i < n) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        int len = 0;
+        char32_t c = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            len = 2;
+            c = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            len = 3;
+            c = b & 0x0F;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            len = 4;
+            c = b & 0x07;
+        } else {
+            return -1;
+        }
+        if (i + std::size_t(len) > n) break;  // cut at the end of the sample
+        for (int k = 1; k < len; ++k) {
+            const auto t = static_cast<unsigned char>(s[i + std::size_t(k)]);
+            if ((t & 0xC0) != 0x80) return -1;
+            c = (c << 6) | (t & 0x3F);
+        }
+        if ((len == 3 && c < 0x800) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
+            (c >= 0xD800 && c <= 0xDFFF))
+            return -1;
+        if (isUtf8Letter(c)) ++letters;
+        i += std::size_t(len);
+    }
+    return letters > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+std::optional<int> DetectCoding(std::string_view sample) {
+    if (sample.size() > kDetectSampleBytes) sample = sample.substr(0, kDetectSampleBytes);
+    if (sample.substr(0, 3) == "\xEF\xBB\xBF") return 3;
+    int utf8Letters = 0;
+    const int utf8 = utf8Verdict(sample, utf8Letters);
+    if (utf8 == 1) return utf8Letters >= 1 ? std::optional<int>(3) : std::nullopt;
+    if (utf8 == 0) return std::nullopt;  // ASCII only (or no letters): nothing to tell
+
+    static const std::array<double, 256> scores = buildScores();
+    std::array<double, kCodingCount> total{};
+    int high = 0;
+    for (const char ch : sample) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 128) continue;
+        ++high;
+        for (int k = 0; k < kCodingCount; ++k) total[k] += scores[TablesFor(k).toWindows[c]];
+    }
+    if (high < kMinLetters) return std::nullopt;
+    int best = 0;
+    for (int k = 1; k < kCodingCount; ++k) {
+        if (total[k] > total[best]) best = k;
+    }
+    double second = -HUGE_VAL;
+    for (int k = 0; k < kCodingCount; ++k) {
+        if (k != best && total[k] > second) second = total[k];
+    }
+    if ((total[best] - second) / high < kMinMargin) return std::nullopt;
+    return best;
+}
+
+}  // namespace tresslin
