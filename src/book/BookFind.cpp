@@ -1,51 +1,146 @@
 #include "BookFind.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define TRESSLIN_X86 1
 #endif
 
 namespace tresslin {
 
 namespace {
 
+// The scan looks for two bytes of the needle at once (each in both of its case spellings). It
+// anchors on the two that are rarest in the book's own text, so a word that begins with the
+// commonest letter costs no more than any other.
 struct Needle {
     std::vector<unsigned char> folded;
-    // The bytes that fold to the first and to the last folded byte (at most two are used).
-    unsigned char first[2];
-    unsigned char last[2];
-    bool pairs;  // every folded byte of the two ends has at most two spellings
+    std::size_t at[2] = {0, 0};  // anchor offsets in the needle, at[0] <= at[1]
+    unsigned char spell[2][2];   // the bytes that fold to each anchor's folded byte
+    bool vector = false;         // both anchors have at most two spellings
 };
 
-Needle prepare(std::string_view needle, const FoldTable& fold) {
+// Bytes looked at to learn how common each letter of the book is.
+constexpr std::size_t kSampleBytes = 64 * 1024;
+
+Needle prepare(std::string_view needle, const FoldTable& fold, const unsigned char* sample,
+               std::size_t sampleSize) {
     Needle n;
-    n.folded.resize(needle.size());
-    for (std::size_t i = 0; i < needle.size(); ++i)
-        n.folded[i] = fold[static_cast<unsigned char>(needle[i])];
-    auto spellings = [&](unsigned char f, unsigned char out[2]) {
+    const std::size_t m = needle.size();
+    n.folded.resize(m);
+    for (std::size_t i = 0; i < m; ++i) n.folded[i] = fold[static_cast<unsigned char>(needle[i])];
+
+    std::array<std::uint32_t, 256> freq{};
+    for (std::size_t i = 0; i < sampleSize; ++i) ++freq[fold[sample[i]]];
+    std::array<int, 256> spellings{};
+    for (int c = 0; c < 256; ++c) ++spellings[fold[c]];
+
+    // The two rarest positions whose byte has no more than two spellings.
+    std::size_t best[2] = {m, m};
+    for (std::size_t i = 0; i < m; ++i) {
+        if (spellings[n.folded[i]] > 2) continue;
+        const auto f = freq[n.folded[i]];
+        if (best[0] == m || f < freq[n.folded[best[0]]]) {
+            best[1] = best[0];
+            best[0] = i;
+        } else if (best[1] == m || f < freq[n.folded[best[1]]]) {
+            best[1] = i;
+        }
+    }
+    if (best[0] == m) return n;
+    if (best[1] == m) best[1] = best[0];
+    n.at[0] = std::min(best[0], best[1]);
+    n.at[1] = std::max(best[0], best[1]);
+    for (int k = 0; k < 2; ++k) {
+        const unsigned char f = n.folded[n.at[k]];
         int count = 0;
         for (int c = 0; c < 256; ++c) {
-            if (fold[c] == f) {
-                if (count < 2) out[count] = static_cast<unsigned char>(c);
-                ++count;
-            }
+            if (fold[c] == f && count < 2) n.spell[k][count++] = static_cast<unsigned char>(c);
         }
-        if (count == 1) out[1] = out[0];
-        return count <= 2;
-    };
-    n.pairs = spellings(n.folded.front(), n.first) & spellings(n.folded.back(), n.last);
+        if (count == 1) n.spell[k][1] = n.spell[k][0];
+    }
+    n.vector = true;
     return n;
 }
 
-inline bool middleMatches(const unsigned char* p, const Needle& n, const FoldTable& fold) {
+inline bool matchesAt(const unsigned char* p, const Needle& n, const FoldTable& fold) {
     const std::size_t m = n.folded.size();
-    for (std::size_t i = 1; i + 1 < m; ++i) {
+    for (std::size_t i = 0; i < m; ++i) {
         if (fold[p[i]] != n.folded[i]) return false;
     }
     return true;
 }
+
+// Calls found(pos) for every candidate start in [pos, lastStart] whose anchors match, in order,
+// until found returns true; gives the position where the vector part stopped.
+#ifdef TRESSLIN_X86
+template <typename Found>
+__attribute__((always_inline)) inline std::uint64_t scanSse2(const unsigned char* base,
+                                                             std::uint64_t pos,
+                                                             std::uint64_t lastStart,
+                                                             const Needle& n, Found&& found,
+                                                             bool& done) {
+    const __m128i a0 = _mm_set1_epi8(static_cast<char>(n.spell[0][0]));
+    const __m128i a1 = _mm_set1_epi8(static_cast<char>(n.spell[0][1]));
+    const __m128i b0 = _mm_set1_epi8(static_cast<char>(n.spell[1][0]));
+    const __m128i b1 = _mm_set1_epi8(static_cast<char>(n.spell[1][1]));
+    const std::size_t da = n.at[0], db = n.at[1];
+    while (pos + 16 <= lastStart + 1) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + da));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + db));
+        const __m128i ex = _mm_or_si128(_mm_cmpeq_epi8(x, a0), _mm_cmpeq_epi8(x, a1));
+        const __m128i ey = _mm_or_si128(_mm_cmpeq_epi8(y, b0), _mm_cmpeq_epi8(y, b1));
+        for (unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ex, ey))); mask;
+             mask &= mask - 1) {
+            if (found(pos + unsigned(__builtin_ctz(mask)))) {
+                done = true;
+                return pos;
+            }
+        }
+        pos += 16;
+    }
+    return pos;
+}
+
+template <typename Found>
+__attribute__((target("avx2"))) std::uint64_t scanAvx2(const unsigned char* base,
+                                                       std::uint64_t pos, std::uint64_t lastStart,
+                                                       const Needle& n, Found&& found,
+                                                       bool& done) {
+    const __m256i a0 = _mm256_set1_epi8(static_cast<char>(n.spell[0][0]));
+    const __m256i a1 = _mm256_set1_epi8(static_cast<char>(n.spell[0][1]));
+    const __m256i b0 = _mm256_set1_epi8(static_cast<char>(n.spell[1][0]));
+    const __m256i b1 = _mm256_set1_epi8(static_cast<char>(n.spell[1][1]));
+    const std::size_t da = n.at[0], db = n.at[1];
+    while (pos + 32 <= lastStart + 1) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + pos + da));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + pos + db));
+        const __m256i ex = _mm256_or_si256(_mm256_cmpeq_epi8(x, a0), _mm256_cmpeq_epi8(x, a1));
+        const __m256i ey = _mm256_or_si256(_mm256_cmpeq_epi8(y, b0), _mm256_cmpeq_epi8(y, b1));
+        for (unsigned mask = unsigned(_mm256_movemask_epi8(_mm256_and_si256(ex, ey))); mask;
+             mask &= mask - 1) {
+            if (found(pos + unsigned(__builtin_ctz(mask)))) {
+                done = true;
+                return pos;
+            }
+        }
+        pos += 32;
+    }
+    return pos;
+}
+
+bool haveAvx2() {
+    static const bool yes = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return yes;
+}
+#endif
 
 }  // namespace
 
@@ -56,58 +151,37 @@ std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::in
     if (firstLine > lastLine) return -1;
     if (needle.empty()) return firstLine;
 
-    const Needle n = prepare(needle, fold);
-    const std::size_t m = n.folded.size();
+    const std::size_t m = needle.size();
     const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
     const std::uint64_t begin = lines.lineStart(firstLine);
     const std::uint64_t end = lines.contentEnd(lastLine);
     if (end < begin || end - begin < m) return -1;
     const std::uint64_t lastStart = end - m;  // the last position a match may start at
 
-    // A candidate found in the buffer is a match only when it lies inside one line's content.
-    auto accept = [&](std::uint64_t pos) -> std::int64_t {
+    const Needle n =
+        prepare(needle, fold, base + begin, std::size_t(std::min<std::uint64_t>(end - begin, kSampleBytes)));
+
+    // A match found in the buffer counts only when it lies inside one line's content.
+    std::int64_t result = -1;
+    auto found = [&](std::uint64_t pos) {
+        if (!matchesAt(base + pos, n, fold)) return false;
         const std::int64_t line = lines.lineAt(pos);
-        return pos + m <= lines.contentEnd(line) ? line : -1;
-    };
-    auto check = [&](std::uint64_t pos) -> std::int64_t {
-        const unsigned char* p = base + pos;
-        if (fold[p[0]] != n.folded[0] || fold[p[m - 1]] != n.folded[m - 1]) return -1;
-        if (!middleMatches(p, n, fold)) return -1;
-        return accept(pos);
+        if (pos + m > lines.contentEnd(line)) return false;
+        result = line;
+        return true;
     };
 
     std::uint64_t pos = begin;
-#if defined(__SSE2__)
-    if (n.pairs) {
-        const __m128i f0 = _mm_set1_epi8(static_cast<char>(n.first[0]));
-        const __m128i f1 = _mm_set1_epi8(static_cast<char>(n.first[1]));
-        const __m128i l0 = _mm_set1_epi8(static_cast<char>(n.last[0]));
-        const __m128i l1 = _mm_set1_epi8(static_cast<char>(n.last[1]));
-        // Blocks of 16 candidate starts; both the first and the last byte must fit.
-        while (pos + 16 <= lastStart + 1) {
-            const __m128i a =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
-            const __m128i b =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + m - 1));
-            const __m128i ea = _mm_or_si128(_mm_cmpeq_epi8(a, f0), _mm_cmpeq_epi8(a, f1));
-            const __m128i eb = _mm_or_si128(_mm_cmpeq_epi8(b, l0), _mm_cmpeq_epi8(b, l1));
-            unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ea, eb)));
-            while (mask) {
-                const unsigned bit = unsigned(__builtin_ctz(mask));
-                const unsigned char* p = base + pos + bit;
-                if (middleMatches(p, n, fold)) {
-                    const std::int64_t line = accept(pos + bit);
-                    if (line >= 0) return line;
-                }
-                mask &= mask - 1;
-            }
-            pos += 16;
-        }
+    bool done = false;
+#ifdef TRESSLIN_X86
+    if (n.vector) {
+        pos = haveAvx2() ? scanAvx2(base, pos, lastStart, n, found, done)
+                         : scanSse2(base, pos, lastStart, n, found, done);
+        if (done) return result;
     }
 #endif
     for (; pos <= lastStart; ++pos) {
-        const std::int64_t line = check(pos);
-        if (line >= 0) return line;
+        if (found(pos)) return result;
     }
     return -1;
 }

@@ -38,6 +38,8 @@ char32_t otherCase(char32_t c) {
     if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
     if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
     if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
+    // Ґ and ґ, which Windows Cyrillic also folds.
+    if (c == 0x0490 || c == 0x0491) return c ^ 1;
     return c;
 }
 
@@ -54,7 +56,7 @@ std::vector<Char> parse(std::string_view s) {
             encode(c, ch.a, ch.len);
             encode(otherCase(c), ch.b, ch.len);
             ++i;
-        } else if ((b0 == 0xD0 || b0 == 0xD1) && i + 1 < s.size() &&
+        } else if (b0 >= 0xD0 && b0 <= 0xD2 && i + 1 < s.size() &&
                    (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
             const char32_t c = (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
             encode(c, ch.a, ch.len);

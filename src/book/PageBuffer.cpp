@@ -13,7 +13,7 @@ constexpr std::size_t kMapThreshold = 1 << 20;
 void adviseHuge(void* p, std::size_t bytes) {
 #ifdef MADV_HUGEPAGE
     // Populating a large buffer with huge pages takes far fewer page faults.
-    if (bytes >= (8u << 20)) madvise(p, bytes, MADV_HUGEPAGE);
+    if (bytes >= (2u << 20)) madvise(p, bytes, MADV_HUGEPAGE);
 #else
     (void)p;
     (void)bytes;

@@ -40,14 +40,49 @@ std::size_t numberPrefix(std::string_view s) {
     return i;
 }
 
+// Whether a decimal number that a double cannot hold is too large (rather than too close to
+// zero): the power of ten of its leading non-zero digit tells.
+bool tooLarge(std::string_view s) {
+    std::size_t i = 0;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    long long beforePoint = 0;
+    long long digits = 0;
+    long long lead = -1;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        if (s[i] == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (s[i] < '0' || s[i] > '9') break;
+        if (lead < 0 && s[i] != '0') lead = digits;
+        if (!point) ++beforePoint;
+        ++digits;
+    }
+    long long exponent = 0;
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        const bool negative = i < s.size() && s[i] == '-';
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
+            if (exponent < 1000000000000LL) exponent = exponent * 10 + (s[i] - '0');
+        }
+        if (negative) exponent = -exponent;
+    }
+    return beforePoint - 1 - (lead < 0 ? 0 : lead) + exponent >= 0;
+}
+
 std::optional<double> toDouble(std::string_view s) {
     double v = 0;
     // from_chars does not take a leading '+'.
     if (!s.empty() && s.front() == '+') s.remove_prefix(1);
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
     if (r.ec == std::errc::result_out_of_range) {
-        // Too large or too small to hold: the sign is all that matters to the callers.
-        return (!s.empty() && s.front() == '-') ? -HUGE_VAL : HUGE_VAL;
+        // Too large to hold: the sign is all that matters to the callers. Too close to zero to
+        // hold: zero.
+        const bool negative = !s.empty() && s.front() == '-';
+        if (!tooLarge(s)) return negative ? -0.0 : 0.0;
+        return negative ? -HUGE_VAL : HUGE_VAL;
     }
     if (r.ec != std::errc()) return std::nullopt;
     return v;
@@ -103,7 +138,11 @@ std::int32_t ReadTimerInterval(std::string_view stored) {
 
 std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
     std::string_view t = trimBlanks(text);
-    if (!t.empty() && t.front() == '+') t.remove_prefix(1);
+    if (!t.empty() && t.front() == '+') {
+        t.remove_prefix(1);
+        // from_chars would take the sign of "+-5".
+        if (!t.empty() && t.front() == '-') return std::nullopt;
+    }
     if (t.empty()) return std::nullopt;
     std::int32_t v = 0;
     auto r = std::from_chars(t.data(), t.data() + t.size(), v);

@@ -12,7 +12,73 @@
 
 #include "mdlService.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define TRESSLIN_X86 1
+#endif
+
 namespace tresslin {
+
+namespace {
+
+// Line splitting looks at a block of bytes at a time: first a bitmap of its CRs, built with the
+// widest vector instructions the processor has, then one step per line instead of a memchr call.
+constexpr std::size_t kBlockWords = 64;
+constexpr std::size_t kBlockBytes = kBlockWords * 64;
+
+std::uint64_t crBitsTail(const char* p, std::size_t n) {
+    std::uint64_t m = 0;
+    for (std::size_t i = 0; i < n; ++i) m |= std::uint64_t(p[i] == '\r') << i;
+    return m;
+}
+
+#ifdef TRESSLIN_X86
+__attribute__((target("avx2"))) void markCrsAvx2(const char* p, std::size_t n, std::uint64_t* bits) {
+    const __m256i cr = _mm256_set1_epi8('\r');
+    std::size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
+        const auto lo = std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, cr)));
+        const auto hi = std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, cr)));
+        *bits++ = (std::uint64_t(hi) << 32) | lo;
+    }
+    if (i < n) *bits = crBitsTail(p + i, n - i);
+}
+
+void markCrsSse2(const char* p, std::size_t n, std::uint64_t* bits) {
+    const __m128i cr = _mm_set1_epi8('\r');
+    std::size_t i = 0;
+    for (; i + 64 <= n; i += 64) {
+        std::uint64_t m = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
+            m |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << (16 * k);
+        }
+        *bits++ = m;
+    }
+    if (i < n) *bits = crBitsTail(p + i, n - i);
+}
+#else
+void markCrsPlain(const char* p, std::size_t n, std::uint64_t* bits) {
+    for (std::size_t i = 0; i < n; i += 64)
+        *bits++ = crBitsTail(p + i, std::min<std::size_t>(64, n - i));
+}
+#endif
+
+using MarkCrs = void (*)(const char*, std::size_t, std::uint64_t*);
+
+MarkCrs chooseMarkCrs() {
+#ifdef TRESSLIN_X86
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return markCrsAvx2;
+    return markCrsSse2;
+#else
+    return markCrsPlain;
+#endif
+}
+
+}  // namespace
 
 std::uint64_t LineStore::contentEnd(std::int64_t i) const {
     const std::uint64_t b = starts_[std::size_t(i)];
@@ -35,6 +101,9 @@ std::int64_t LineStore::lineAt(std::uint64_t pos) const {
 }
 
 bool LineStoreBuilder::reserveText(std::size_t bytes) {
+    // Room for the offsets of lines of 32 bytes on average, so that growing them rarely moves
+    // anything; pages never written take no memory. Best effort: they grow anyway.
+    if (bytes >= (1u << 20)) (void)store_.starts_.reserve(bytes / 32);
     // One spare byte so that an empty file still has a buffer.
     return store_.text_.reserve(bytes + 1) && store_.starts_.push_back(0);
 }
@@ -47,6 +116,9 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
     // A CR as the very last byte read so far needs the next byte to know its terminator's
     // length, so it is left for the next call unless no bytes follow.
     const std::size_t limit = final ? filled : (filled ? filled - 1 : 0);
+    // A byte-order mark cannot be told before three bytes have come (a read may return fewer):
+    // scan nothing until then.
+    if (scanned_ == 0 && starts[0] == 0 && filled < 3 && !final) return true;
     if (scanned_ == 0 && starts[0] == 0 && (filled >= 3 || final)) {
         // A UTF-8 byte-order mark is no part of the first line.
         if (filled >= 3 && std::memcmp(t, "\xEF\xBB\xBF", 3) == 0) {
@@ -54,26 +126,41 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
             scanned_ = 3;
         }
     }
+    static const MarkCrs markCrs = chooseMarkCrs();
     std::size_t pos = scanned_;
-    while (pos < limit) {
-        const void* hit = std::memchr(t + pos, '\r', limit - pos);
-        if (!hit) {
-            pos = limit;
-            break;
-        }
-        std::size_t cr = std::size_t(static_cast<const char*>(hit) - t);
-        std::size_t next = cr + 1;
-        if (next < filled && t[next] == '\n') ++next;
-        if (next < filled || !final) {
-            if (next >= filled) {
-                // CR was the last byte and more may follow: retry it later.
-                pos = cr;
-                break;
+    // Every CR in [pos, limit), in order. A terminator never hides a CR: the byte it may skip
+    // is a LF.
+    for (std::size_t block = pos; block < limit; block += kBlockBytes) {
+        const std::size_t n = std::min(limit - block, kBlockBytes);
+        // Room for a line at every byte of the block, so the offsets go straight in.
+        const std::size_t need = starts.size() + n;
+        if (need > starts.capacity() && !starts.reserve(std::max(need, starts.capacity() * 2)))
+            return false;
+        std::uint64_t* const first = starts.data() + starts.size();
+        std::uint64_t* out = first;
+        std::uint64_t bits[kBlockWords];
+        markCrs(t + block, n, bits);
+        for (std::size_t w = 0; w * 64 < n; ++w) {
+            for (std::uint64_t m = bits[w]; m; m &= m - 1) {
+                const std::size_t cr = block + w * 64 + std::size_t(__builtin_ctzll(m));
+                std::size_t next = cr + 1;
+                if (next < filled && t[next] == '\n') ++next;
+                if (next >= filled) {
+                    if (!final) {
+                        // The terminator may go on in bytes not read yet: retry it later.
+                        (void)starts.resize(starts.size() + std::size_t(out - first));
+                        scanned_ = cr;
+                        return true;
+                    }
+                } else {
+                    *out++ = next;
+                }
+                pos = next;
             }
-            if (!starts.push_back(next)) return false;
         }
-        pos = next;
+        (void)starts.resize(starts.size() + std::size_t(out - first));
     }
+    pos = std::max(pos, limit);
     scanned_ = std::min(pos, filled);
     if (final) {
         if (starts.size() > std::size_t(INT32_MAX)) return false;

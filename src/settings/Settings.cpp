@@ -1,4 +1,5 @@
 #include "Settings.h"
+#include "SettingsFormat.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -62,7 +63,9 @@ QString encodeValue(const QString& v) {
     return out;
 }
 
-bool readIni(QIODevice& device, QSettings::SettingsMap& map) {
+}  // namespace
+
+bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
     const QString text = QString::fromUtf8(device.readAll());
     QString section;
     const auto lines = QStringView(text).split(u'\n');
@@ -85,29 +88,35 @@ bool readIni(QIODevice& device, QSettings::SettingsMap& map) {
     return true;
 }
 
-bool writeIni(QIODevice& device, const QSettings::SettingsMap& map) {
+bool WriteIniFormat(QIODevice& device, const QSettings::SettingsMap& map) {
     QString out;
     QString current;
     bool first = true;
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
-        const qsizetype slash = it.key().indexOf(u'/');
-        const QString section = slash < 0 ? QString() : it.key().left(slash);
-        const QString key = slash < 0 ? it.key() : it.key().mid(slash + 1);
-        if (first || section != current) {
-            if (!first) out += u'\n';
-            if (!section.isEmpty()) out += u'[' + section + QStringLiteral("]\n");
-            current = section;
-            first = false;
+    // Keys without a section go first: after a "[Section]" line they would read as its keys.
+    for (const bool sectioned : {false, true}) {
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            const qsizetype slash = it.key().indexOf(u'/');
+            if ((slash >= 0) != sectioned) continue;
+            const QString section = slash < 0 ? QString() : it.key().left(slash);
+            const QString key = slash < 0 ? it.key() : it.key().mid(slash + 1);
+            if (first || section != current) {
+                if (!first) out += u'\n';
+                if (!section.isEmpty()) out += u'[' + section + QStringLiteral("]\n");
+                current = section;
+                first = false;
+            }
+            out += key + u'=' + encodeValue(it.value().toString()) + u'\n';
         }
-        out += key + u'=' + encodeValue(it.value().toString()) + u'\n';
     }
     const QByteArray bytes = out.toUtf8();
     return device.write(bytes) == bytes.size();
 }
 
+namespace {
+
 QSettings::Format iniFormat() {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("ini"), readIni, writeIni, Qt::CaseSensitive);
+    static const QSettings::Format format = QSettings::registerFormat(
+        QStringLiteral("ini"), ReadIniFormat, WriteIniFormat, Qt::CaseSensitive);
     return format;
 }
 
@@ -145,8 +154,14 @@ QString ReadSetting(const QString& section, const QString& key, std::int32_t def
 }
 
 void WriteSetting(const QString& section, const QString& key, const QString& value) {
+    QSettings& s = store();
+    const QString where = address(section, key);
+    // The value held already is on disk or about to be: saving it again would only rewrite the
+    // file (and wait for the disk) at every start, where the window stores its unchanged place.
+    const QVariant old = s.value(where);
+    if (old.isValid() && old.toString() == value) return;
     // QSettings keeps the value in memory at once and saves at the next turn of the event loop.
-    store().setValue(address(section, key), value);
+    s.setValue(where, value);
 }
 
 std::int32_t ReadIntSetting(const QString& section, const QString& key, std::int32_t defaultValue) {

@@ -56,6 +56,8 @@ int RunApplication(QApplication& app) {
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     window.Form_Load(arguments);
+    // Ended during start-up (a signal while a message box was open): everything is saved.
+    if (window.isUnloaded()) return 0;
     window.show();
     const int rc = app.exec();
     FlushSettings();

@@ -80,6 +80,7 @@ public:
 
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void Unload();
+    bool isUnloaded() const { return unloaded_; }
 
 protected:
     bool event(QEvent* event) override;
@@ -116,6 +117,7 @@ private:
     void Form_QueryUnload();
     void Form_Unload();
     void UnloadAllForms();
+    static void EndEventLoops();
 
     Prompts& prompts_;
     LineStore BookLines;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QThread>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -63,7 +64,14 @@ void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
 }
 
-void frmMain::Unload() { close(); }
+void frmMain::Unload() {
+    if (unloaded_) {
+        // Already saved; a second request (another signal) only makes sure the program ends.
+        EndEventLoops();
+        return;
+    }
+    close();
+}
 
 void frmMain::Form_Unload() {
     TimerOff();
@@ -80,7 +88,13 @@ void frmMain::UnloadAllForms() {
         if (w != this && w->isVisible()) w->close();
     }
     FlushSettings();
-    QCoreApplication::quit();
+    EndEventLoops();
+}
+
+void frmMain::EndEventLoops() {
+    // exit() also ends a modal box's loop. Before any loop runs (a signal during start-up, or a
+    // test) there is nothing to end: the caller sees isUnloaded() and does not start one.
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
 namespace {
@@ -96,10 +110,9 @@ void onTerminationSignal(int) {
 void InstallTerminationHandler(frmMain& window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window, notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
         char byte;
         [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
-        notifier->setEnabled(false);
         window.Unload();
     });
     struct sigaction sa {};

@@ -79,6 +79,32 @@ TEST(FindInLines, AgreesWithThePlainReadingInEveryCoding) {
     }
 }
 
+TEST(FindInLines, RareLettersInsideTheNeedleAgreeWithThePlainReading) {
+    // The scan anchors on the needle's letters that are rarest in the book, wherever they stand
+    // in it: common letters at both ends, a rare one inside, matches near the range's end.
+    std::string book;
+    unsigned seed = 7;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    const std::string common = test::Cp1251("оОаА ");
+    const std::string rare = test::Cp1251("щЩ\r\n");
+    for (int i = 0; i < 20000; ++i) {
+        const unsigned r = next() % 100;
+        book += r < 96 ? common[r % common.size()] : rare[r % rare.size()];
+    }
+    const LineStore s = store(book);
+    const auto& fold = TablesFor(0).fold;
+    for (const char* utf8 : {"ощо", "ОЩА", "ао щ", "щ", "о", "ощ", "щщ", "аоа оао", "ооооЩ"}) {
+        const std::string needle = test::Cp1251(utf8);
+        for (std::int64_t first = 0; first < s.size(); first += 1 + first / 3) {
+            for (std::int64_t last : {first, first + 2, s.upperBound()}) {
+                ASSERT_EQ(FindInLines(s, first, last, needle, fold),
+                          reference(s, first, last, needle, fold))
+                    << utf8 << " " << first << " " << last;
+            }
+        }
+    }
+}
+
 TEST(FindInLinesUtf8, CaseFoldingOfCyrillicAndLatin) {
     const LineStore s = store(
         "\xEF\xBB\xBF" "Первая строка\r\nЁЛКА и Ёж\r\nmixed CASE Latin\r\nbroken \xD0 byte \xFF\r\n"

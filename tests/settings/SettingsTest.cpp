@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <sys/stat.h>
 
 #include "Settings.h"
 #include "TestSupport.h"
@@ -89,4 +90,27 @@ TEST(Settings, UnwritableFolderKeepsWorkingInMemory) {
     EXPECT_EQ(ReadSetting(S, "Last Line", 1), "7");
     EXPECT_FALSE(FlushSettings());
     EXPECT_EQ(ReadSetting(S, "Last Line", 1), "7");
+}
+
+TEST(Settings, AnUnchangedValueDoesNotRewriteTheFile) {
+    // The window stores its unchanged place at every start; that must not replace the file.
+    SettingsSandbox box;
+    WriteSetting("Position", "Top", "1200");
+    WriteSetting("Position", "Left", "300");
+    ASSERT_TRUE(FlushSettings());
+    const auto inode = [&] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(box.iniPath()).constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    const auto before = inode();
+    ASSERT_NE(before, 0u);
+    WriteSetting("Position", "Top", "1200");
+    ASSERT_TRUE(FlushSettings());
+    EXPECT_EQ(inode(), before);
+    // A changed value still goes through the atomic replace, and reads see it at once.
+    WriteSetting("Position", "Top", "1215");
+    EXPECT_EQ(ReadSetting("Position", "Top", ""), "1215");
+    ASSERT_TRUE(FlushSettings());
+    EXPECT_NE(inode(), before);
+    EXPECT_TRUE(box.fileText().contains("Left=300\nTop=1215\n")) << box.fileText().toStdString();
 }

@@ -75,7 +75,7 @@ std::string Cp1251(std::string_view utf8) {
 }
 
 QString SamplePath(const QString& name) {
-    return qEnvironmentVariable("TRESSLIN_SAMPLES") + "/" + name;
+    return QStringLiteral(TRESSLIN_SAMPLES_DIR "/") + name;
 }
 
 }  // namespace tresslin::test

@@ -1,0 +1,183 @@
+// The book core without any window: the loader and the find, next to the machine's bounds for
+// the same work (filling fresh memory, reading the file, memchr over the bytes).
+//
+//   bench_book --book=B [--absent=W1 --common=W2] [benchmark flags]   (words in UTF-8)
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BookFind.h"
+#include "mdlFiles.h"
+#include "mdlText.h"
+
+using namespace tresslin;
+
+namespace {
+
+std::string gBook, gAbsent, gCommon;
+
+std::size_t fileSize(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? std::size_t(st.st_size) : 0;
+}
+
+// UTF-8 Cyrillic to Windows-1251.
+std::string cp1251(const std::string& utf8) {
+    std::string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        char32_t cp = c;
+        int n = 1;
+        if (c >= 0xC0 && c < 0xE0 && i + 1 < utf8.size()) {
+            cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            n = 2;
+        }
+        i += std::size_t(n);
+        const auto b = UnicodeToCp1251(cp);
+        out += b ? char(*b) : '?';
+    }
+    return out;
+}
+
+void* freshHugeMapping(std::size_t bytes) {
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) return nullptr;
+    madvise(p, bytes, MADV_HUGEPAGE);
+    return p;
+}
+
+void BM_ReadBookLines(benchmark::State& state) {
+    std::int64_t lines = 0;
+    for (auto _ : state) {
+        LineStore s;
+        if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+        lines = s.size();
+        state.PauseTiming();
+        {
+            LineStore gone = std::move(s);  // freed outside the measurement
+        }
+        state.ResumeTiming();
+    }
+    state.counters["lines"] = double(lines);
+    state.SetBytesProcessed(state.iterations() * std::int64_t(fileSize(gBook)));
+}
+
+// Bound: fresh memory of the file's size, faulted in (huge pages where granted).
+void BM_PopulateFresh(benchmark::State& state) {
+    const std::size_t n = fileSize(gBook);
+    for (auto _ : state) {
+        auto* p = static_cast<char*>(freshHugeMapping(n));
+        for (std::size_t i = 0; i < n; i += 4096) p[i] = 1;
+        benchmark::DoNotOptimize(p);
+        state.PauseTiming();
+        munmap(p, n);
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(n));
+}
+
+// Bound: the file read into fresh memory in large reads, nothing else.
+void BM_ReadIntoFresh(benchmark::State& state) {
+    const std::size_t n = fileSize(gBook);
+    for (auto _ : state) {
+        auto* p = static_cast<char*>(freshHugeMapping(n));
+        const int fd = ::open(gBook.c_str(), O_RDONLY | O_CLOEXEC);
+        std::size_t got = 0;
+        while (got < n) {
+            const ssize_t r = ::read(fd, p + got, std::min<std::size_t>(n - got, 4u << 20));
+            if (r <= 0) break;
+            got += std::size_t(r);
+        }
+        ::close(fd);
+        benchmark::DoNotOptimize(p);
+        state.PauseTiming();
+        munmap(p, n);
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(n));
+}
+
+// Bound: finding every CR with memchr in bytes already in memory, offsets into reserved room.
+void BM_MemchrSplit(benchmark::State& state) {
+    LineStore s;
+    if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+    std::vector<std::uint64_t> starts(std::size_t(s.size()) + 2);
+    const char* t = s.data();
+    const std::size_t n = s.byteSize();
+    for (auto _ : state) {
+        std::size_t k = 0, pos = 0;
+        while (pos < n) {
+            const void* hit = std::memchr(t + pos, '\r', n - pos);
+            if (!hit) break;
+            pos = std::size_t(static_cast<const char*>(hit) - t) + 1;
+            starts[k++] = pos;
+        }
+        benchmark::DoNotOptimize(k);
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(n));
+}
+
+// Bound: one memchr over the whole book for a byte it does not hold.
+void BM_MemchrAbsentByte(benchmark::State& state) {
+    LineStore s;
+    if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+    for (auto _ : state) benchmark::DoNotOptimize(std::memchr(s.data(), '\x01', s.byteSize()));
+    state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));
+}
+
+void BM_FindInLines(benchmark::State& state, const std::string* word) {
+    LineStore s;
+    if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+    const std::string needle = cp1251(*word);
+    const auto& fold = TablesFor(kWindowsCyrillic).fold;
+    for (auto _ : state) {
+        const auto hit = FindInLines(s, 1, s.upperBound(), needle, fold);
+        if (hit != -1) return state.SkipWithError("the word must be absent");
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));
+}
+
+std::string flag(int& argc, char** argv, const char* name) {
+    const std::size_t n = std::strlen(name);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=') {
+            std::string v = argv[i] + n + 1;
+            for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+            --argc;
+            return v;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    gBook = flag(argc, argv, "--book");
+    gAbsent = flag(argc, argv, "--absent");
+    gCommon = flag(argc, argv, "--common");
+    benchmark::Initialize(&argc, argv);
+    if (gBook.empty()) {
+        std::fprintf(stderr, "usage: bench_book --book=FILE [--absent=W] [--common=W]\n");
+        return 2;
+    }
+    const auto ms = benchmark::kMillisecond;
+    benchmark::RegisterBenchmark("Load/ReadBookLines", BM_ReadBookLines)->Unit(ms);
+    benchmark::RegisterBenchmark("Bound/populate_fresh_memory", BM_PopulateFresh)->Unit(ms);
+    benchmark::RegisterBenchmark("Bound/read_into_fresh_memory", BM_ReadIntoFresh)->Unit(ms);
+    benchmark::RegisterBenchmark("Bound/memchr_split", BM_MemchrSplit)->Unit(ms);
+    benchmark::RegisterBenchmark("Bound/memchr_absent_byte", BM_MemchrAbsentByte)->Unit(ms);
+    if (!gAbsent.empty())
+        benchmark::RegisterBenchmark("Find/absent", BM_FindInLines, &gAbsent)->Unit(ms);
+    if (!gCommon.empty())
+        benchmark::RegisterBenchmark("Find/commonest_letter", BM_FindInLines, &gCommon)->Unit(ms);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

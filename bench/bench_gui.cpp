@@ -1,0 +1,295 @@
+// The main window's own work, measured on the offscreen platform: opening a book until its first
+// line is painted, F3 over a whole book, showing a line, and a burst of position writes.
+//
+//   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [benchmark flags]
+//     B: a book of many lines (open, find, show), G: another to open, L: a single-line book
+//   bench_gui --open-once=B      opens once, prints time and peak memory (for a fresh process)
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QFont>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchPrompts.h"
+#include "Settings.h"
+#include "frmMain.h"
+
+using namespace tresslin;
+
+namespace {
+
+struct Options {
+    QString book, bigBook, longBook, absent, common;
+} gOpt;
+
+QTemporaryDir* gTiny;  // a folder with a one-line book, opened to drop the previous one
+
+QString tinyBook() {
+    const QString p = gTiny->path() + QStringLiteral("/tiny.txt");
+    if (!QFile::exists(p)) {
+        QFile f(p);
+        if (f.open(QIODevice::WriteOnly)) f.write("x\r\n");
+    }
+    return p;
+}
+
+long maxRssKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+// A window shown on the offscreen platform, with prompts that answer at once.
+struct Window {
+    bench::BenchPrompts prompts;
+    frmMain w{prompts};
+    // noShaping: the window's font with QFont::PreferNoShaping, as a proposed change would set it.
+    explicit Window(bool noShaping = false) {
+        if (noShaping) {
+            QFont f = w.font();
+            f.setStyleStrategy(QFont::PreferNoShaping);
+            w.setFont(f);
+        }
+        w.show();
+        QCoreApplication::processEvents();
+    }
+    // Opened and painted: the line is on the screen.
+    bool open(const QString& path) {
+        const bool ok = w.OpenBook(path);
+        w.view()->repaint();
+        return ok;
+    }
+    void find(const QString& text) {
+        prompts.findAnswer = text;
+        w.Form_KeyDown(Qt::Key_F, 2);
+    }
+    void goTo(long line) {
+        prompts.inputAnswer = QString::number(line);
+        w.Form_KeyDown(Qt::Key_L, 2);
+    }
+};
+
+void BM_Open(benchmark::State& state, const QString* path) {
+    Window win;
+    for (auto _ : state) {
+        state.PauseTiming();
+        // The previous book goes away outside the measurement, as at a first open.
+        win.open(tinyBook());
+        state.ResumeTiming();
+        if (!win.open(*path)) state.SkipWithError("open failed");
+    }
+    state.SetBytesProcessed(state.iterations() * QFile(*path).size());
+    state.counters["lines"] = double(win.w.maxLine() + 1);
+}
+
+void BM_FindNext(benchmark::State& state, const QString* word) {
+    Window win;
+    if (!win.open(gOpt.book)) return state.SkipWithError("open failed");
+    win.find(*word);  // the first search, confirmed in the find dialog
+    const long before = win.prompts.messages;
+    for (auto _ : state) win.w.Form_KeyDown(Qt::Key_F3, 0);
+    // A word absent from the book: every F3 scans it all and reports "not found".
+    if (win.w.curLine() != 0 || win.prompts.messages - before != long(state.iterations()) + 0)
+        state.SkipWithError("the word was found; it must be absent for a whole-book scan");
+    state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
+}
+
+// Each call timed on its own: the median over many lines is the figure, long lines included.
+class CallTimes {
+public:
+    CallTimes() { ns_.reserve(1u << 20); }
+    template <typename F>
+    void time(F&& f) {
+        const auto t0 = std::chrono::steady_clock::now();
+        f();
+        ns_.push_back(double((std::chrono::steady_clock::now() - t0).count()));
+    }
+    void report(benchmark::State& state) {
+        if (ns_.empty()) return;
+        std::nth_element(ns_.begin(), ns_.begin() + long(ns_.size() / 2), ns_.end());
+        state.counters["median_us"] = ns_[ns_.size() / 2] / 1000.0;
+    }
+
+private:
+    std::vector<double> ns_;
+};
+
+// A line whose text differs from the one shown before (the line edit skips an unchanged text):
+// stepping down through the book shows a new line each time, as reading does.
+void BM_ShowNextLine(benchmark::State& state, const QString* path, long line, bool noShaping) {
+    Window win(noShaping);
+    if (!win.open(*path)) return state.SkipWithError("open failed");
+    win.goTo(line);
+    CallTimes times;
+    for (auto _ : state) {
+        if (win.w.curLine() == win.w.maxLine()) win.goTo(line);
+        times.time([&] { win.w.Form_KeyDown(Qt::Key_Down, 0); });
+    }
+    times.report(state);
+}
+
+// The only line of a one-line book, shown again after the coding changed (Ctrl+S does this), so
+// that every show converts and lays out the whole shown part anew.
+void BM_ShowRecodedLine(benchmark::State& state, const QString* path, bool noShaping) {
+    Window win(noShaping);
+    if (!win.open(*path)) return state.SkipWithError("open failed");
+    const QString settings = QStringLiteral("Settings"), coding = QStringLiteral("Text Coding");
+    int c = 0;
+    CallTimes times;
+    for (auto _ : state) {
+        c = c == 0 ? 2 : 0;
+        WriteSetting(settings, coding, QString::number(c));
+        times.time([&] { win.w.RefreshShow(); });
+    }
+    times.report(state);
+    state.counters["chars"] = double(win.w.view()->text().size());
+}
+
+void BM_PositionWrites(benchmark::State& state) {
+    const QString section = QStringLiteral("Position");
+    int last = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 10000; ++i) {
+            last = 1000 + (i % 5000) * 15;
+            WriteSetting(section, QStringLiteral("Top"), QString::number(last));
+            WriteSetting(section, QStringLiteral("Left"), QString::number(last + 1));
+            WriteSetting(section, QStringLiteral("Width"), QString::number(last + 2));
+        }
+        if (!FlushSettings()) state.SkipWithError("flush failed");
+    }
+    // The file on disk holds the last burst completely, next to the other keys.
+    QFile f(SettingsFilePath());
+    const QString text = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    const QString want = QStringLiteral("[Position]\nLeft=%1\nTop=%2\nWidth=%3\n")
+                             .arg(last + 1)
+                             .arg(last)
+                             .arg(last + 2);
+    if (!text.contains(want) || !text.contains(QStringLiteral("[Settings]")))
+        state.SkipWithError("settings file incomplete after the flush");
+    if (ReadSetting(section, QStringLiteral("Width"), QString()) != QString::number(last + 2))
+        state.SkipWithError("the last write is not visible to a read");
+}
+
+// Bound: QLineEdit::setText alone with text of a given length (alternating two texts so each
+// call lays out anew), in the window's font, with and without text shaping.
+void BM_LineEditSetText(benchmark::State& state, bool noShaping) {
+    QFont font(QStringLiteral("Arial"), 9);
+    font.setStyleHint(QFont::SansSerif);
+    if (noShaping) font.setStyleStrategy(QFont::PreferNoShaping);
+    QLineEdit edit;
+    edit.setFont(font);
+    edit.setReadOnly(true);
+    edit.resize(380, 25);
+    edit.show();
+    QCoreApplication::processEvents();
+    const QString word = QStringLiteral("\u043f\u0440\u0438\u0432\u0435\u0442 ");  // a Cyrillic word
+    QString a, b;
+    while (a.size() < state.range(0)) a += word;
+    a.truncate(state.range(0));
+    b = a;
+    b[0] = u'x';
+    bool flip = false;
+    for (auto _ : state) {
+        edit.setText((flip = !flip) ? a : b);
+        edit.setCursorPosition(0);
+    }
+}
+
+int openOnce(const QString& path) {
+    const long before = maxRssKb();
+    Window win;
+    const long withWindow = maxRssKb();
+    const auto t0 = std::chrono::steady_clock::now();
+    const bool ok = win.open(path);
+    const auto t1 = std::chrono::steady_clock::now();
+    if (!ok) return 1;
+    std::printf("open_ms %.3f lines %d bytes %lld maxrss_kb %ld window_kb %ld start_kb %ld\n",
+                std::chrono::duration<double, std::milli>(t1 - t0).count(), win.w.maxLine() + 1,
+                static_cast<long long>(QFile(path).size()), maxRssKb(), withWindow, before);
+    return 0;
+}
+
+QString flag(int& argc, char** argv, const char* name) {
+    const std::size_t n = std::strlen(name);
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], name, n) == 0 && argv[i][n] == '=') {
+            const QString v = QString::fromLocal8Bit(argv[i] + n + 1);
+            for (int j = i; j + 1 < argc; ++j) argv[j] = argv[j + 1];
+            --argc;
+            return v;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    QTemporaryDir tiny;
+    gTiny = &tiny;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    const QString once = flag(argc, argv, "--open-once");
+    gOpt.book = flag(argc, argv, "--book");
+    gOpt.bigBook = flag(argc, argv, "--big");
+    gOpt.longBook = flag(argc, argv, "--long");
+    gOpt.absent = flag(argc, argv, "--absent");
+    gOpt.common = flag(argc, argv, "--common");
+    QApplication app(argc, argv);
+    // The settings file exists with its usual sections, as after any earlier run.
+    WriteSetting(QStringLiteral("Settings"), QStringLiteral("Last File"), QStringLiteral("/x.txt"));
+    FlushSettings();
+    if (!once.isEmpty()) return openOnce(once);
+
+    benchmark::Initialize(&argc, argv);
+    if (!gOpt.book.isEmpty()) {
+        benchmark::RegisterBenchmark("Open/book", BM_Open, &gOpt.book)->Unit(benchmark::kMillisecond);
+        if (!gOpt.absent.isEmpty())
+            benchmark::RegisterBenchmark("FindNext/absent", BM_FindNext, &gOpt.absent)
+                ->Unit(benchmark::kMillisecond);
+        if (!gOpt.common.isEmpty())
+            benchmark::RegisterBenchmark("FindNext/commonest_letter", BM_FindNext, &gOpt.common)
+                ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("ShowLine/ordinary", BM_ShowNextLine, &gOpt.book, 500000L,
+                                     false)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("ShowLine/ordinary_no_shaping", BM_ShowNextLine, &gOpt.book,
+                                     500000L, true)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    if (!gOpt.bigBook.isEmpty())
+        benchmark::RegisterBenchmark("Open/big", BM_Open, &gOpt.bigBook)->Unit(benchmark::kMillisecond);
+    if (!gOpt.longBook.isEmpty()) {
+        benchmark::RegisterBenchmark("Open/single_line_book", BM_Open, &gOpt.longBook)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("ShowLine/single_line_book", BM_ShowRecodedLine,
+                                     &gOpt.longBook, false)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("ShowLine/single_line_book_no_shaping", BM_ShowRecodedLine,
+                                     &gOpt.longBook, true)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    for (bool noShaping : {false, true}) {
+        benchmark::RegisterBenchmark(noShaping ? "Bound/QLineEdit_setText_no_shaping"
+                                               : "Bound/QLineEdit_setText",
+                                     BM_LineEditSetText, noShaping)
+            ->Arg(64)->Arg(300)->Arg(4096)->Arg(32767)
+            ->Unit(benchmark::kMicrosecond);
+    }
+    benchmark::RegisterBenchmark("PositionWrites/10000", BM_PositionWrites)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

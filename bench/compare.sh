@@ -1,0 +1,229 @@
+#!/usr/bin/env bash
+# Measures the program against wc and grep on the same synthetic books in the same run, and
+# prints one table (also written to $BENCH_DIR/table.md).
+#
+#   bash bench/compare.sh
+#
+# Environment: BUILD_DIR (default build-bench), BENCH_DIR (default /tmp/tresslin-bench, needs
+# about 1.5 GB), RUNS (repetitions for medians, default 7), KEEP_BOOKS=1 to keep the books.
+# The books are read from the page cache on both sides: every tool and benchmark runs on warm
+# files. Needs cmake, ninja, g++, Qt 6, libbenchmark-dev, python3, iconv (scripts/deps.sh test).
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${BUILD_DIR:-$root/build-bench}
+data=${BENCH_DIR:-/tmp/tresslin-bench}
+runs=${RUNS:-7}
+
+echo "== building in $build" >&2
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_BUILD_BENCH=ON \
+    -DTRESSLIN_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" --target genbook bench_book bench_gui bench_startup tresslin >/dev/null
+
+mkdir -p "$data"
+cd "$data"
+gen() {  # file bytes [--single]
+    "$build/bench/genbook" "$@" >"$1.info"
+}
+echo "== generating books in $data" >&2
+gen book100.txt 100000000
+gen book1g.txt 1000000000
+gen line200.txt 200000000 --single
+iconv -f CP1251 -t UTF-8 book100.txt >book100.utf8.txt
+: >empty.txt
+
+# Search words: one absent from the text, and one (also absent) that starts with the text's
+# commonest letter and ends with its second commonest, the hardest case for a scan.
+absent=чемодан
+common=отшельника
+commonest=$(sed -n 's/^commonest //p' book100.txt.info)
+if [ "$commonest" != "о" ]; then
+    echo "the generator's commonest letter is '$commonest', expected 'о'" >&2
+    exit 1
+fi
+for w in "$absent" "$common"; do
+    n=$(LC_ALL=C grep -c -F "$(printf %s "$w" | iconv -f UTF-8 -t CP1251)" book100.txt || true)
+    [ "$n" = 0 ] || { echo "'$w' occurs in the book ($n lines)" >&2; exit 1; }
+done
+
+export QT_QPA_PLATFORM=offscreen
+echo "== reference tools and benchmarks ($runs runs each)" >&2
+python3 - "$build" "$data" "$runs" "$absent" "$common" <<'EOF'
+import json, os, statistics, subprocess, sys, time
+
+build, data, runs, absent, common = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4], sys.argv[5]
+os.chdir(data)
+cp = lambda w: w.encode("cp1251")
+C = dict(os.environ, LC_ALL="C")
+U = dict(os.environ, LC_ALL="C.UTF-8")
+ref_cmds = {
+    "wc100": (["wc", "-l", "book100.txt"], C),
+    "wc1g": (["wc", "-l", "book1g.txt"], C),
+    "grep_absent": (["grep", "-c", "-F", cp(absent), "book100.txt"], C),
+    "grep_common": (["grep", "-c", "-F", cp(common), "book100.txt"], C),
+    "grep_i_utf8": (["grep", "-c", "-i", "-F", absent, "book100.utf8.txt"], U),
+    "wc_empty": (["wc", "-l", "empty.txt"], C),
+    "grep_empty": (["grep", "-c", "-F", cp(absent), "empty.txt"], C),
+}
+
+def time_refs(samples):
+    # Rounds over all tools, so that every tool sees the same machine.
+    for _ in range(runs):
+        for k, (cmd, env) in ref_cmds.items():
+            t0 = time.perf_counter()
+            subprocess.run(cmd, env=env, stdout=subprocess.DEVNULL)
+            samples.setdefault(k, []).append((time.perf_counter() - t0) * 1000)
+
+def bench(exe, args, out):
+    subprocess.run([f"{build}/bench/{exe}", *args, f"--benchmark_out={out}",
+                    "--benchmark_out_format=json"], check=True, stdout=subprocess.DEVNULL)
+    return json.load(open(out))["benchmarks"]
+
+def median_of(results, name, field="real_time"):
+    for b in results:
+        if b["run_name"] == name and b.get("aggregate_name", "median") == "median":
+            if "error_occurred" in b and b["error_occurred"]:
+                raise SystemExit(f"{name}: {b.get('error_message')}")
+            v = b[field]
+            unit = b.get("time_unit", "ms") if field == "real_time" else "x"
+            return v / 1000.0 if unit == "us" else (v / 1e6 if unit == "ns" else v)
+    raise SystemExit(f"no result for {name}")
+
+samples = {}
+# Warm the page cache for every file, then time the tools before and after our benchmarks.
+for f in ("book100.txt", "book1g.txt", "line200.txt", "book100.utf8.txt"):
+    subprocess.run(["cat", f], stdout=subprocess.DEVNULL)
+time_refs(samples)
+
+reps = [f"--benchmark_repetitions={runs}", "--benchmark_report_aggregates_only=true"]
+gui = bench("bench_gui", [f"--book=book100.txt", f"--absent={absent}", f"--common={common}",
+                          "--long=line200.txt", "--benchmark_filter=^(Open|FindNext|ShowLine|PositionWrites|Bound)",
+                          *reps], "gui.json")
+big = bench("bench_gui", ["--big=book1g.txt", "--benchmark_filter=^Open/big",
+                          "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
+            "big.json")
+core = bench("bench_book", ["--book=book100.txt", f"--absent={absent}", f"--common={common}", *reps],
+             "core.json")
+start = bench("bench_startup", [], "startup.json")
+time_refs(samples)
+
+def open_once(path):
+    out = subprocess.run([f"{build}/bench/bench_gui", f"--open-once={path}"], capture_output=True,
+                         text=True, check=True).stdout.split()
+    return dict(zip(out[0::2], out[1::2]))
+
+mem100, mem1g = open_once("book100.txt"), open_once("book1g.txt")
+ref = {k: statistics.median(v) for k, v in samples.items()}
+
+# Idle: the program left alone for 10 s with the timer off, CPU time and wake-ups (context
+# switches of all its threads) counted from /proc.
+def proc_counts(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    cpu = int(fields[11]) + int(fields[12])  # utime + stime, clock ticks
+    switches = 0
+    for tid in os.listdir(f"/proc/{pid}/task"):
+        for line in open(f"/proc/{pid}/task/{tid}/status"):
+            if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                switches += int(line.split()[1])
+    return cpu, switches
+
+cfg = os.path.join(data, "idle-config")
+os.makedirs(os.path.join(cfg, "Tresslin"), exist_ok=True)
+with open(os.path.join(cfg, "Tresslin", "Tresslin.ini"), "w") as f:
+    f.write(f"[Settings]\nLast File={data}/book100.txt\nLast Line=5\n")
+proc = subprocess.Popen([f"{build}/src/tresslin", f"{data}/book100.txt"],
+                        env=dict(os.environ, XDG_CONFIG_HOME=cfg), stderr=subprocess.DEVNULL)
+time.sleep(3)
+c0, s0 = proc_counts(proc.pid)
+time.sleep(10)
+c1, s1 = proc_counts(proc.pid)
+proc.terminate()
+proc.wait()
+tick_ms = 1000 / os.sysconf("SC_CLK_TCK")
+idle_cpu_ms, idle_wakeups = (c1 - c0) * tick_ms, s1 - s0
+
+info = lambda f: dict(l.split(" ", 1) for l in open(f + ".info").read().splitlines())
+lines100, lines1g = int(info("book100.txt")["lines"]), int(info("book1g.txt")["lines"])
+size100, size1g = os.path.getsize("book100.txt"), os.path.getsize("book1g.txt")
+MB = 1e6
+
+rows = []
+def row(measure, ours, reference, ratio, target, met):
+    rows.append((measure, ours, reference, ratio, target, "yes" if met else "**no**"))
+
+o = median_of(gui, "Open/book")
+row("Open 100 MB book to first line painted", f"{o:.1f} ms", f"wc -l {ref['wc100']:.1f} ms",
+    f"{o / ref['wc100']:.2f}x", "<= 3x", o <= 3 * ref["wc100"])
+rss = int(mem100["maxrss_kb"]) * 1024
+lim = size100 + 8 * lines100 + 40 * MB
+row("Peak memory, 100 MB book open (whole process)", f"{rss / MB:.1f} MB",
+    f"limit {lim / MB:.1f} MB", f"{rss / lim:.2f}", "<= file + 8 B/line + 40 MB", rss <= lim)
+o = median_of(big, "Open/big")
+row("Open 1 GB book to first line painted", f"{o:.0f} ms", f"wc -l {ref['wc1g']:.0f} ms",
+    f"{o / ref['wc1g']:.2f}x", "<= 5x", o <= 5 * ref["wc1g"])
+rss = int(mem1g["maxrss_kb"]) * 1024
+lim = 1.05 * size1g + 8 * lines1g + 40 * MB
+row("Peak memory, 1 GB book open (whole process)", f"{rss / MB:.0f} MB", f"limit {lim / MB:.0f} MB",
+    f"{rss / lim:.2f}", "<= 1.05 x file + 8 B/line + 40 MB", rss <= lim)
+f = median_of(gui, "FindNext/absent")
+row("F3 over the whole 100 MB book, absent word", f"{f:.1f} ms",
+    f"LC_ALL=C grep -c -F {ref['grep_absent']:.1f} ms", f"{f / ref['grep_absent']:.2f}x", "<= 1.5x",
+    f <= 1.5 * ref["grep_absent"])
+row("same, against case-insensitive grep on UTF-8", f"{f:.1f} ms",
+    f"grep -c -i -F (C.UTF-8) {ref['grep_i_utf8']:.0f} ms", f"{ref['grep_i_utf8'] / f:.0f}x faster",
+    ">= 10x faster", ref["grep_i_utf8"] >= 10 * f)
+f = median_of(gui, "FindNext/commonest_letter")
+row("F3, word starting with the commonest letter", f"{f:.1f} ms",
+    f"LC_ALL=C grep -c -F {ref['grep_common']:.1f} ms", f"{f / ref['grep_common']:.2f}x", "<= 2x",
+    f <= 2 * ref["grep_common"])
+s = median_of(gui, "ShowLine/ordinary", "median_us")
+row("ShowLine, ordinary line (median of calls)", f"{s:.1f} us", "", "", "< 20 us", s < 20)
+s = median_of(gui, "ShowLine/single_line_book", "median_us") / 1000
+row("ShowLine, the 200 MB single line", f"{s:.2f} ms", "", "", "< 5 ms", s < 5)
+p = median_of(gui, "PositionWrites/10000")
+row("10,000 position writes (3 keys) + flush", f"{p:.1f} ms", "", "", "< 1 s", p < 1000)
+sm = [b for b in start if b["run_name"].startswith("Startup/first_paint")][0]
+row("Start-up to first paint, last-file offer", f"{sm['tresslin_ms']:.1f} ms",
+    f"minimal Qt {sm['minimal_ms']:.1f} ms", f"{sm['ratio']:.2f}x", "<= 1.25x", sm["ratio"] <= 1.25)
+row("Idle 10 s, timer off", f"{idle_cpu_ms:.0f} ms CPU, {idle_wakeups} wake-ups", "", "",
+    "no CPU time, no wake-ups", idle_cpu_ms == 0 and idle_wakeups == 0)
+
+out = ["| measure | ours | reference | ratio | target | met? |", "|---|---|---|---|---|---|"]
+out += ["| " + " | ".join(r) + " |" for r in rows]
+extra = [
+    "",
+    "What bounds the figures (same run, medians):",
+    "",
+    "| measure | time |",
+    "|---|---|",
+]
+def add(name, v, unit="ms"):
+    extra.append(f"| {name} | {v:.2f} {unit} |")
+add("ReadBookLines alone, 100 MB (no window)", median_of(core, "Load/ReadBookLines"))
+add("fresh memory of 100 MB faulted in (huge pages)", median_of(core, "Bound/populate_fresh_memory"))
+add("100 MB read into fresh memory, 4 MB reads", median_of(core, "Bound/read_into_fresh_memory"))
+add("memchr line split of 100 MB in memory", median_of(core, "Bound/memchr_split"))
+add("memchr for an absent byte over 100 MB", median_of(core, "Bound/memchr_absent_byte"))
+add("FindInLines alone, absent word", median_of(core, "Find/absent"))
+add("FindInLines alone, commonest-letter word", median_of(core, "Find/commonest_letter"))
+add("ShowLine ordinary, font with PreferNoShaping", median_of(gui, "ShowLine/ordinary_no_shaping", "median_us"), "us")
+add("ShowLine 200 MB line, font with PreferNoShaping",
+    median_of(gui, "ShowLine/single_line_book_no_shaping", "median_us") / 1000)
+for n in (64, 300, 4096, 32767):
+    add(f"QLineEdit::setText of {n} Cyrillic chars (Qt's text layout)",
+        median_of(gui, f"Bound/QLineEdit_setText/{n}") * 1000, "us")
+    add(f"same with PreferNoShaping", median_of(gui, f"Bound/QLineEdit_setText_no_shaping/{n}") * 1000, "us")
+add("Open 200 MB single-line book", median_of(gui, "Open/single_line_book"))
+add("process start: wc -l on an empty file", ref["wc_empty"])
+add("process start: grep -c -F on an empty file", ref["grep_empty"])
+extra.append(f"| books | 100 MB: {lines100} lines; 1 GB: {lines1g} lines; one line of 200 MB |")
+extra.append(f"| peak memory detail (KiB) | 100 MB: start {mem100['start_kb']}, window {mem100['window_kb']}, after open {mem100['maxrss_kb']}; 1 GB: after open {mem1g['maxrss_kb']} |")
+text = "\n".join(out + extra) + "\n"
+open("table.md", "w").write(text)
+print(text)
+EOF
+
+if [ "${KEEP_BOOKS:-0}" != 1 ]; then
+    rm -f book1g.txt book1g.txt.info line200.txt line200.txt.info book100.utf8.txt
+fi

@@ -1,0 +1,108 @@
+// Line splitting and loading: the store built from any bytes, whole or in any chunks, or read
+// from a file, holds the same lines as a plain splitter.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "CodingDetect.h"
+#include "FuzzInput.h"
+#include "mdlText.h"
+
+using namespace tresslin;
+using tresslin::fuzz::Fail;
+using tresslin::fuzz::FuzzInput;
+
+namespace {
+
+// Lines end at CR or CR LF; a terminator at the very end starts no further line; a leading
+// UTF-8 byte-order mark belongs to no line.
+std::vector<std::string_view> referenceSplit(std::string_view s) {
+    if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (s[i] == '\r') {
+            lines.push_back(s.substr(start, i - start));
+            i += (i + 1 < s.size() && s[i + 1] == '\n') ? 2 : 1;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < s.size() || lines.empty()) lines.push_back(s.substr(start));
+    return lines;
+}
+
+void checkStore(const LineStore& store, std::string_view bytes,
+                const std::vector<std::string_view>& expected) {
+    if (store.size() != std::int64_t(expected.size())) Fail("line count differs");
+    if (store.byteSize() != bytes.size()) Fail("byte size differs");
+    if (bytes.size() && std::memcmp(store.data(), bytes.data(), bytes.size()) != 0)
+        Fail("buffer differs from the bytes");
+    for (std::int64_t i = 0; i < store.size(); ++i) {
+        if (store.line(i) != expected[std::size_t(i)]) Fail("line differs");
+        const std::uint64_t b = store.lineStart(i);
+        const std::uint64_t e = store.contentEnd(i);
+        if (e < b || e > bytes.size()) Fail("line bounds outside the buffer");
+        if (store.lineAt(b) != i) Fail("lineAt(start) is not the line");
+        if (e > b && store.lineAt(e - 1) != i) Fail("lineAt(last byte) is not the line");
+    }
+    if (store.upperBound() != store.size() - 1) Fail("upperBound");
+}
+
+// The loader's way: bytes arrive in pieces, each piece split as it comes.
+bool splitInChunks(std::string_view bytes, std::uint32_t seed, unsigned maxChunk,
+                   LineStore& out) {
+    LineStoreBuilder b;
+    if (!b.reserveText(bytes.size())) return false;
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        seed = seed * 1103515245u + 12345u;
+        std::size_t n = 1 + (seed >> 16) % maxChunk;
+        if (n > bytes.size() - filled) n = bytes.size() - filled;
+        std::memcpy(b.textData() + filled, bytes.data() + filled, n);
+        filled += n;
+        if (!b.addBytes(filled, false)) return false;
+    }
+    if (!b.addBytes(filled, true)) return false;
+    out = b.take();
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzInput in(data, size);
+    const std::uint32_t seed = in.u16();
+    const unsigned maxChunk = 1 + (in.byte() & 15);
+    const std::string_view bytes = in.rest();
+    const auto expected = referenceSplit(bytes);
+
+    LineStore whole;
+    if (!SplitBookLines(bytes, whole)) Fail("SplitBookLines failed");
+    checkStore(whole, bytes, expected);
+
+    LineStore chunked;
+    if (!splitInChunks(bytes, seed, maxChunk, chunked)) Fail("chunked split failed");
+    checkStore(chunked, bytes, expected);
+
+    // Through a file: the loader reads what the file holds.
+    static const int fd = memfd_create("book", MFD_CLOEXEC);
+    if (fd >= 0 && ftruncate(fd, 0) == 0 &&
+        pwrite(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size())) {
+        LineStore loaded;
+        if (!ReadBookLines("/proc/self/fd/" + std::to_string(fd), loaded))
+            Fail("ReadBookLines failed on a regular file");
+        checkStore(loaded, bytes, expected);
+    }
+
+    const auto coding = DetectCoding(bytes);
+    if (coding && (*coding < 0 || *coding > 3)) Fail("DetectCoding outside 0..3");
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF" && coding != 3) Fail("a BOM is not UTF-8");
+    return 0;
+}

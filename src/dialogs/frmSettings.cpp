@@ -1,0 +1,157 @@
+#include "frmSettings.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <array>
+
+#include "Colors.h"
+#include "FixedDialog.h"
+#include "Prompts.h"
+#include "Settings.h"
+#include "frmMain.h"
+#include "mdlFiles.h"
+
+namespace tresslin {
+
+namespace {
+
+// Entry i is coding index i.
+constexpr std::array<const char*, kCodingCount> kCodingNames = {"Windows Cyrillic", "DOS Cyrillic",
+                                                                "KOI8-R"};
+
+QString ColorsSection() {
+    return QString::fromLatin1(keys::kColors);
+}
+
+QString CssColor(std::int32_t value) {
+    // System colours follow the desktop's palette, not the one altered below.
+    return ColorFromValue(value, QApplication::palette()).name(QColor::HexRgb);
+}
+
+}  // namespace
+
+frmSettings::frmSettings(frmMain& main, Prompts& prompts)
+    : QDialog(&main),
+      main_(main),
+      prompts_(prompts),
+      Label1(new QLabel(QStringLiteral("Text Coding:"), this)),
+      cmbCoding(new QComboBox(this)),
+      fraColors(new QGroupBox(QStringLiteral("Select Colors:"), this)),
+      cmdBackColor(new QPushButton(QStringLiteral("Back Color"), fraColors)),
+      cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
+      cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)) {
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    // An empty icon would fall back to the application's; a transparent one shows nothing.
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    setWindowIcon(QIcon(blank));
+    SetFixedDialogFrame(*this, 3705, 1245);
+
+    Label1->setObjectName(QStringLiteral("Label1"));
+    cmbCoding->setObjectName(QStringLiteral("cmbCoding"));
+    fraColors->setObjectName(QStringLiteral("fraColors"));
+    cmdBackColor->setObjectName(QStringLiteral("cmdBackColor"));
+    cmdText->setObjectName(QStringLiteral("cmdText"));
+    cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
+
+    PlaceTwips(Label1, 150, 150, 1095, 255);
+    PlaceTwips(cmbCoding, 1200, 120, 2415, 315);
+    PlaceTwips(fraColors, 120, 480, 3495, 720);
+    PlaceTwips(cmdBackColor, 120, 240, 1050, 375);
+    PlaceTwips(cmdText, 1230, 240, 1050, 375);
+    PlaceTwips(cmdDefault, 2340, 240, 1050, 375);
+
+    cmbCoding->setEditable(false);
+    for (const char* name : kCodingNames)
+        cmbCoding->addItem(QString::fromLatin1(name));
+
+    for (QPushButton* b : {cmdBackColor, cmdText, cmdDefault}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+    setTabOrder(cmdDefault, cmbCoding);
+    setTabOrder(cmbCoding, cmdText);
+    setTabOrder(cmdText, cmdBackColor);
+    cmdDefault->setFocus();
+
+    // Only a choice in the list counts, not every change of the current index.
+    connect(cmbCoding, &QComboBox::activated, this, &frmSettings::cmbCoding_Click);
+    connect(cmdText, &QPushButton::clicked, this, &frmSettings::cmdText_Click);
+    connect(cmdBackColor, &QPushButton::clicked, this, &frmSettings::cmdBackColor_Click);
+    connect(cmdDefault, &QPushButton::clicked, this, &frmSettings::cmdDefault_Click);
+
+    Form_Load();
+}
+
+void frmSettings::Form_Load() {
+    cmbCoding->setCurrentIndex(ReadTextCoding());
+    // The load selection counts as the user's: it is stored and shown even when unchanged.
+    cmbCoding_Click();
+    CurTextColor =
+        ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor), kSystemTextColor);
+    CurBackColor =
+        ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor), kSystemBackColor);
+    StoreColors();
+}
+
+void frmSettings::StoreColors() {
+    // A style sheet reaches both the closed list and its popup, whatever the widget style.
+    const QString fg = CssColor(CurTextColor);
+    const QString bg = CssColor(CurBackColor);
+    cmbCoding->setStyleSheet(
+        QStringLiteral(
+            "QComboBox, QComboBox QAbstractItemView { color: %1; background-color: %2; }")
+            .arg(fg, bg));
+    WriteSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor),
+                 QString::number(CurTextColor));
+    WriteSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor),
+                 QString::number(CurBackColor));
+}
+
+void frmSettings::cmbCoding_Click() {
+    WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kTextCoding),
+                 QString::number(cmbCoding->currentIndex()));
+    main_.RefreshShow();
+}
+
+void frmSettings::cmdText_Click() {
+    const auto chosen = prompts_.chooseColor(this, CurTextColor);
+    if (!chosen)
+        return;
+    CurTextColor = *chosen;
+    StoreColors();
+    main_.RefreshShow();
+}
+
+void frmSettings::cmdBackColor_Click() {
+    const auto chosen = prompts_.chooseColor(this, CurBackColor);
+    if (!chosen)
+        return;
+    CurBackColor = *chosen;
+    StoreColors();
+    main_.RefreshShow();
+}
+
+void frmSettings::cmdDefault_Click() {
+    CurTextColor = kSystemTextColor;
+    CurBackColor = kSystemBackColor;
+    StoreColors();
+    main_.RefreshShow();
+}
+
+void frmSettings::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace tresslin

@@ -1,0 +1,47 @@
+// The settings dialog: the book's coding and the two colours of the line view. Every choice is
+// stored and shown at once; there is nothing to confirm.
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace tresslin {
+
+class frmMain;
+class Prompts;
+
+class frmSettings : public QDialog {
+    Q_OBJECT
+  public:
+    frmSettings(frmMain& main, Prompts& prompts);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void Form_Load();
+    void StoreColors();
+    void cmbCoding_Click();
+    void cmdText_Click();
+    void cmdBackColor_Click();
+    void cmdDefault_Click();
+
+    frmMain& main_;
+    Prompts& prompts_;
+    std::int32_t CurTextColor = 0;
+    std::int32_t CurBackColor = 0;
+
+    QLabel* Label1;
+    QComboBox* cmbCoding;
+    QGroupBox* fraColors;
+    QPushButton* cmdBackColor;
+    QPushButton* cmdText;
+    QPushButton* cmdDefault;
+};
+
+}  // namespace tresslin

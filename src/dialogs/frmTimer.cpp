@@ -1,0 +1,167 @@
+#include "frmTimer.h"
+
+#include <QFile>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QScrollBar>
+#include <cmath>
+#include <numbers>
+
+#include "FixedDialog.h"
+#include "Settings.h"
+#include "ViewRules.h"
+#include "frmMain.h"
+
+namespace tresslin {
+
+namespace {
+
+// Some styles jump the thumb to a click on the track; the interval must move by one step.
+class StepTrackStyle : public QProxyStyle {
+  public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ScrollBar_LeftClickAbsolutePosition)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+QPixmap PaintClockFace(int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const double c = size / 2.0;
+    const double r = c - size / 16.0;
+    p.setPen(QPen(QColor(40, 40, 40), size / 16.0));
+    p.setBrush(QColor(250, 250, 240));
+    p.drawEllipse(QPointF(c, c), r, r);
+    // Hour marks at 12, 3, 6 and 9.
+    p.setPen(QPen(QColor(40, 40, 40), size / 20.0, Qt::SolidLine, Qt::RoundCap));
+    for (int i = 0; i < 4; ++i) {
+        const double a = i * std::numbers::pi / 2;
+        p.drawLine(QPointF(c + std::cos(a) * r * 0.72, c + std::sin(a) * r * 0.72),
+                   QPointF(c + std::cos(a) * r * 0.9, c + std::sin(a) * r * 0.9));
+    }
+    // Hands at ten past ten.
+    p.setPen(QPen(QColor(20, 20, 20), size / 12.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(c, c), QPointF(c - r * 0.42, c - r * 0.3));
+    p.setPen(QPen(QColor(20, 20, 20), size / 16.0, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(c, c), QPointF(c + r * 0.55, c - r * 0.45));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(190, 30, 30));
+    p.drawEllipse(QPointF(c, c), size / 14.0, size / 14.0);
+    return pm;
+}
+
+QIcon ClockIcon() {
+    const QString drawn = QStringLiteral(":/icons/clock.svg");
+    if (QFile::exists(drawn)) {
+        QIcon icon(drawn);
+        // Without the SVG image plugin the icon exists but renders nothing.
+        if (!icon.pixmap(16, 16).isNull())
+            return icon;
+    }
+    QIcon icon;
+    for (int size : {16, 24, 32, 48})
+        icon.addPixmap(PaintClockFace(size));
+    return icon;
+}
+
+}  // namespace
+
+frmTimer::frmTimer(frmMain& main)
+    : QDialog(&main),
+      main_(main),
+      cmdRun(new QPushButton(QStringLiteral("Run"), this)),
+      txtTime(new QLineEdit(this)),
+      vscInterval(new QScrollBar(Qt::Vertical, this)),
+      Label1(new QLabel(QStringLiteral("Time Interval:"), this)),
+      Label2(new QLabel(QStringLiteral("mSec"), this)) {
+    setObjectName(QStringLiteral("frmTimer"));
+    setWindowTitle(QStringLiteral("Timer"));
+    setWindowIcon(ClockIcon());
+    SetFixedDialogFrame(*this, 3330, 420);
+
+    cmdRun->setObjectName(QStringLiteral("cmdRun"));
+    txtTime->setObjectName(QStringLiteral("txtTime"));
+    vscInterval->setObjectName(QStringLiteral("vscInterval"));
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label2->setObjectName(QStringLiteral("Label2"));
+
+    PlaceTwips(Label1, 120, 0, 735, 375);
+    PlaceTwips(txtTime, 960, 0, 615, 375);
+    PlaceTwips(vscInterval, 1560, 0, 255, 375);
+    PlaceTwips(Label2, 1905, 75, 510, 255);
+    PlaceTwips(cmdRun, 2520, 0, 735, 375);
+
+    // Nothing reads the box back; it only shows the scroll bar's value.
+    txtTime->setReadOnly(true);
+
+    // Minimum at the top: the up arrow lowers the interval, the down arrow raises it.
+    auto* trackStyle = new StepTrackStyle;
+    trackStyle->setParent(vscInterval);
+    vscInterval->setStyle(trackStyle);
+    vscInterval->setRange(kIntervalMin, kIntervalMax);
+    vscInterval->setSingleStep(kIntervalStep);
+    vscInterval->setPageStep(kIntervalStep);
+    vscInterval->setValue(kIntervalMin);
+    vscInterval->setFocusPolicy(Qt::StrongFocus);
+
+    cmdRun->setAutoDefault(false);
+    cmdRun->setDefault(false);
+    setTabOrder(cmdRun, txtTime);
+    setTabOrder(txtTime, vscInterval);
+    cmdRun->setFocus();
+
+    connect(vscInterval, &QScrollBar::valueChanged, this, &frmTimer::vscInterval_Change);
+    connect(cmdRun, &QPushButton::clicked, this, &frmTimer::cmdRun_Click);
+
+    LoadInterval();
+}
+
+void frmTimer::LoadInterval() {
+    const QString stored = ReadSetting(QString::fromLatin1(keys::kTimer),
+                                       QString::fromLatin1(keys::kInterval), kIntervalDefault);
+    const std::int32_t interval = ReadTimerInterval(stored.toStdString());
+    // A value other than the initial one fires the change handler, which stores it.
+    vscInterval->setValue(interval);
+    txtTime->setText(QString::number(vscInterval->value()));
+}
+
+void frmTimer::vscInterval_Change() {
+    const QString text = QString::number(vscInterval->value());
+    txtTime->setText(text);
+    WriteSetting(QString::fromLatin1(keys::kTimer), QString::fromLatin1(keys::kInterval), text);
+}
+
+void frmTimer::cmdRun_Click() {
+    QTimer& timer = main_.autoShowTimer();
+    timer.setInterval(vscInterval->value());
+    timer.start();
+    main_.ShowCaptionStatus(QStringLiteral("   Timer: On"));
+    accept();
+}
+
+void frmTimer::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+            reject();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            cmdRun_Click();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+}  // namespace tresslin
