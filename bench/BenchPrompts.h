@@ -8,14 +8,16 @@
 namespace tresslin::bench {
 
 class BenchPrompts : public Prompts {
-public:
+  public:
     void message(QWidget*, const QString& text, MessageIcon, const QString&) override {
         ++messages;
         lastMessage = text;
     }
     QString input(QWidget*, const QString&, const QString&) override { return inputAnswer; }
     std::optional<QString> openFile(QWidget*, const QString&) override { return std::nullopt; }
-    std::optional<std::int32_t> chooseColor(QWidget*, std::int32_t) override { return std::nullopt; }
+    std::optional<std::int32_t> chooseColor(QWidget*, std::int32_t) override {
+        return std::nullopt;
+    }
     bool showFind(QWidget*, QString& sFind) override {
         sFind = findAnswer;
         return true;

@@ -2,18 +2,18 @@
 // (nanoseconds) just after that widget has painted, then leaves at once.
 #pragma once
 
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QString>
 #include <cstdio>
 #include <ctime>
-#include <unistd.h>
 
 namespace tresslin::bench {
 
 class FirstPaint : public QObject {
-public:
+  public:
     explicit FirstPaint(QString objectName) : name_(std::move(objectName)) {}
 
     bool eventFilter(QObject* obj, QEvent* e) override {
@@ -28,7 +28,7 @@ public:
         _exit(0);
     }
 
-private:
+  private:
     QString name_;
 };
 

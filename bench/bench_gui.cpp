@@ -53,13 +53,7 @@ long maxRssKb() {
 struct Window {
     bench::BenchPrompts prompts;
     frmMain w{prompts};
-    // noShaping: the window's font with QFont::PreferNoShaping, as a proposed change would set it.
-    explicit Window(bool noShaping = false) {
-        if (noShaping) {
-            QFont f = w.font();
-            f.setStyleStrategy(QFont::PreferNoShaping);
-            w.setFont(f);
-        }
+    Window() {
         w.show();
         QCoreApplication::processEvents();
     }
@@ -106,7 +100,7 @@ void BM_FindNext(benchmark::State& state, const QString* word) {
 
 // Each call timed on its own: the median over many lines is the figure, long lines included.
 class CallTimes {
-public:
+  public:
     CallTimes() { ns_.reserve(1u << 20); }
     template <typename F>
     void time(F&& f) {
@@ -120,14 +114,14 @@ public:
         state.counters["median_us"] = ns_[ns_.size() / 2] / 1000.0;
     }
 
-private:
+  private:
     std::vector<double> ns_;
 };
 
 // A line whose text differs from the one shown before (the line edit skips an unchanged text):
 // stepping down through the book shows a new line each time, as reading does.
-void BM_ShowNextLine(benchmark::State& state, const QString* path, long line, bool noShaping) {
-    Window win(noShaping);
+void BM_ShowNextLine(benchmark::State& state, const QString* path, long line) {
+    Window win;
     if (!win.open(*path)) return state.SkipWithError("open failed");
     win.goTo(line);
     CallTimes times;
@@ -140,8 +134,8 @@ void BM_ShowNextLine(benchmark::State& state, const QString* path, long line, bo
 
 // The only line of a one-line book, shown again after the coding changed (Ctrl+S does this), so
 // that every show converts and lays out the whole shown part anew.
-void BM_ShowRecodedLine(benchmark::State& state, const QString* path, bool noShaping) {
-    Window win(noShaping);
+void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
+    Window win;
     if (!win.open(*path)) return state.SkipWithError("open failed");
     const QString settings = QStringLiteral("Settings"), coding = QStringLiteral("Text Coding");
     int c = 0;
@@ -192,7 +186,8 @@ void BM_LineEditSetText(benchmark::State& state, bool noShaping) {
     edit.resize(380, 25);
     edit.show();
     QCoreApplication::processEvents();
-    const QString word = QStringLiteral("\u043f\u0440\u0438\u0432\u0435\u0442 ");  // a Cyrillic word
+    const QString word =
+        QStringLiteral("\u043f\u0440\u0438\u0432\u0435\u0442 ");  // a Cyrillic word
     QString a, b;
     while (a.size() < state.range(0)) a += word;
     a.truncate(state.range(0));
@@ -254,37 +249,35 @@ int main(int argc, char** argv) {
 
     benchmark::Initialize(&argc, argv);
     if (!gOpt.book.isEmpty()) {
-        benchmark::RegisterBenchmark("Open/book", BM_Open, &gOpt.book)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("Open/book", BM_Open, &gOpt.book)
+            ->Unit(benchmark::kMillisecond);
         if (!gOpt.absent.isEmpty())
             benchmark::RegisterBenchmark("FindNext/absent", BM_FindNext, &gOpt.absent)
                 ->Unit(benchmark::kMillisecond);
         if (!gOpt.common.isEmpty())
             benchmark::RegisterBenchmark("FindNext/commonest_letter", BM_FindNext, &gOpt.common)
                 ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("ShowLine/ordinary", BM_ShowNextLine, &gOpt.book, 500000L,
-                                     false)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("ShowLine/ordinary_no_shaping", BM_ShowNextLine, &gOpt.book,
-                                     500000L, true)
+        benchmark::RegisterBenchmark("ShowLine/ordinary", BM_ShowNextLine, &gOpt.book, 500000L)
             ->Unit(benchmark::kMicrosecond);
     }
     if (!gOpt.bigBook.isEmpty())
-        benchmark::RegisterBenchmark("Open/big", BM_Open, &gOpt.bigBook)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("Open/big", BM_Open, &gOpt.bigBook)
+            ->Unit(benchmark::kMillisecond);
     if (!gOpt.longBook.isEmpty()) {
         benchmark::RegisterBenchmark("Open/single_line_book", BM_Open, &gOpt.longBook)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("ShowLine/single_line_book", BM_ShowRecodedLine,
-                                     &gOpt.longBook, false)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark("ShowLine/single_line_book_no_shaping", BM_ShowRecodedLine,
-                                     &gOpt.longBook, true)
+                                     &gOpt.longBook)
             ->Unit(benchmark::kMicrosecond);
     }
     for (bool noShaping : {false, true}) {
-        benchmark::RegisterBenchmark(noShaping ? "Bound/QLineEdit_setText_no_shaping"
-                                               : "Bound/QLineEdit_setText",
-                                     BM_LineEditSetText, noShaping)
-            ->Arg(64)->Arg(300)->Arg(4096)->Arg(32767)
+        benchmark::RegisterBenchmark(
+            noShaping ? "Bound/QLineEdit_setText_no_shaping" : "Bound/QLineEdit_setText",
+            BM_LineEditSetText, noShaping)
+            ->Arg(64)
+            ->Arg(300)
+            ->Arg(4096)
+            ->Arg(32767)
             ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark("PositionWrites/10000", BM_PositionWrites)

@@ -107,10 +107,9 @@ __attribute__((always_inline)) inline std::uint64_t scanSse2(const unsigned char
 }
 
 template <typename Found>
-__attribute__((target("avx2"))) std::uint64_t scanAvx2(const unsigned char* base,
-                                                       std::uint64_t pos, std::uint64_t lastStart,
-                                                       const Needle& n, Found&& found,
-                                                       bool& done) {
+__attribute__((target("avx2"))) std::uint64_t scanAvx2(const unsigned char* base, std::uint64_t pos,
+                                                       std::uint64_t lastStart, const Needle& n,
+                                                       Found&& found, bool& done) {
     const __m256i a0 = _mm256_set1_epi8(static_cast<char>(n.spell[0][0]));
     const __m256i a1 = _mm256_set1_epi8(static_cast<char>(n.spell[0][1]));
     const __m256i b0 = _mm256_set1_epi8(static_cast<char>(n.spell[1][0]));
@@ -158,8 +157,8 @@ std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::in
     if (end < begin || end - begin < m) return -1;
     const std::uint64_t lastStart = end - m;  // the last position a match may start at
 
-    const Needle n =
-        prepare(needle, fold, base + begin, std::size_t(std::min<std::uint64_t>(end - begin, kSampleBytes)));
+    const Needle n = prepare(needle, fold, base + begin,
+                             std::size_t(std::min<std::uint64_t>(end - begin, kSampleBytes)));
 
     // A match found in the buffer counts only when it lies inside one line's content.
     std::int64_t result = -1;

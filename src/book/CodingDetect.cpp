@@ -93,13 +93,16 @@ std::optional<int> DetectCoding(std::string_view sample) {
     if (utf8 == 0) return std::nullopt;  // ASCII only (or no letters): nothing to tell
 
     static const std::array<double, 256> scores = buildScores();
+    // Count each byte once, then score the counts in every coding.
+    std::array<std::size_t, 256> counts{};
+    for (const char ch : sample) ++counts[static_cast<unsigned char>(ch)];
     std::array<double, kCodingCount> total{};
     int high = 0;
-    for (const char ch : sample) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 128) continue;
-        ++high;
-        for (int k = 0; k < kCodingCount; ++k) total[k] += scores[TablesFor(k).toWindows[c]];
+    for (int c = 128; c < 256; ++c) {
+        if (!counts[c]) continue;
+        high += int(counts[c]);
+        for (int k = 0; k < kCodingCount; ++k)
+            total[k] += double(counts[c]) * scores[TablesFor(k).toWindows[c]];
     }
     if (high < kMinLetters) return std::nullopt;
     int best = 0;

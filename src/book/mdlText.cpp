@@ -1,14 +1,18 @@
 #include "mdlText.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "mdlService.h"
 
@@ -33,40 +37,59 @@ std::uint64_t crBitsTail(const char* p, std::size_t n) {
 }
 
 #ifdef TRESSLIN_X86
-__attribute__((target("avx2"))) void markCrsAvx2(const char* p, std::size_t n, std::uint64_t* bits) {
+// Each marks the CRs of up to kBlockBytes bytes in bits (one word per 64 bytes) and returns
+// which words hold any, so that the words without one cost no branch.
+__attribute__((target("avx2"))) std::uint64_t markCrsAvx2(const char* p, std::size_t n,
+                                                          std::uint64_t* bits) {
     const __m256i cr = _mm256_set1_epi8('\r');
-    std::size_t i = 0;
-    for (; i + 64 <= n; i += 64) {
+    std::uint64_t any = 0;
+    std::size_t i = 0, w = 0;
+    for (; i + 64 <= n; i += 64, ++w) {
         const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
         const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
         const auto lo = std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, cr)));
         const auto hi = std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, cr)));
-        *bits++ = (std::uint64_t(hi) << 32) | lo;
+        bits[w] = (std::uint64_t(hi) << 32) | lo;
+        any |= std::uint64_t(bits[w] != 0) << w;
     }
-    if (i < n) *bits = crBitsTail(p + i, n - i);
+    if (i < n) {
+        bits[w] = crBitsTail(p + i, n - i);
+        any |= std::uint64_t(bits[w] != 0) << w;
+    }
+    return any;
 }
 
-void markCrsSse2(const char* p, std::size_t n, std::uint64_t* bits) {
+std::uint64_t markCrsSse2(const char* p, std::size_t n, std::uint64_t* bits) {
     const __m128i cr = _mm_set1_epi8('\r');
-    std::size_t i = 0;
-    for (; i + 64 <= n; i += 64) {
+    std::uint64_t any = 0;
+    std::size_t i = 0, w = 0;
+    for (; i + 64 <= n; i += 64, ++w) {
         std::uint64_t m = 0;
         for (int k = 0; k < 4; ++k) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
             m |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << (16 * k);
         }
-        *bits++ = m;
+        bits[w] = m;
+        any |= std::uint64_t(m != 0) << w;
     }
-    if (i < n) *bits = crBitsTail(p + i, n - i);
+    if (i < n) {
+        bits[w] = crBitsTail(p + i, n - i);
+        any |= std::uint64_t(bits[w] != 0) << w;
+    }
+    return any;
 }
 #else
-void markCrsPlain(const char* p, std::size_t n, std::uint64_t* bits) {
-    for (std::size_t i = 0; i < n; i += 64)
-        *bits++ = crBitsTail(p + i, std::min<std::size_t>(64, n - i));
+std::uint64_t markCrsPlain(const char* p, std::size_t n, std::uint64_t* bits) {
+    std::uint64_t any = 0;
+    for (std::size_t i = 0, w = 0; i < n; i += 64, ++w) {
+        bits[w] = crBitsTail(p + i, std::min<std::size_t>(64, n - i));
+        any |= std::uint64_t(bits[w] != 0) << w;
+    }
+    return any;
 }
 #endif
 
-using MarkCrs = void (*)(const char*, std::size_t, std::uint64_t*);
+using MarkCrs = std::uint64_t (*)(const char*, std::size_t, std::uint64_t*);
 
 MarkCrs chooseMarkCrs() {
 #ifdef TRESSLIN_X86
@@ -139,9 +162,10 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
         std::uint64_t* const first = starts.data() + starts.size();
         std::uint64_t* out = first;
         std::uint64_t bits[kBlockWords];
-        markCrs(t + block, n, bits);
-        for (std::size_t w = 0; w * 64 < n; ++w) {
-            for (std::uint64_t m = bits[w]; m; m &= m - 1) {
+        for (std::uint64_t any = markCrs(t + block, n, bits); any; any &= any - 1) {
+            const std::size_t w = std::size_t(__builtin_ctzll(any));
+            std::uint64_t m = bits[w];
+            do {
                 const std::size_t cr = block + w * 64 + std::size_t(__builtin_ctzll(m));
                 std::size_t next = cr + 1;
                 if (next < filled && t[next] == '\n') ++next;
@@ -156,7 +180,7 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
                     *out++ = next;
                 }
                 pos = next;
-            }
+            } while (m &= m - 1);
         }
         (void)starts.resize(starts.size() + std::size_t(out - first));
     }
@@ -189,6 +213,41 @@ struct Fd {
         if (fd >= 0) ::close(fd);
     }
 };
+
+// Faults a large buffer in on another core while this one copies and splits: the kernel clears
+// every fresh page before handing it over, a fifth of the time of a load. Pages the reader
+// reaches first it faults in itself, so the result never depends on which side wins.
+class Prefault {
+public:
+    Prefault(char* p, std::size_t bytes) {
+#ifdef MADV_POPULATE_WRITE
+        if (bytes < (32u << 20)) return;
+        try {
+            thread_ = std::thread([this, p, bytes] {
+                constexpr std::size_t kStep = 4u << 20;
+                for (std::size_t off = 0; off < bytes && !stop_.load(std::memory_order_relaxed);
+                     off += kStep) {
+                    if (::madvise(p + off, std::min(kStep, bytes - off), MADV_POPULATE_WRITE) != 0)
+                        return;
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to spare: the reader faults the pages in as it goes.
+        }
+#else
+        (void)p;
+        (void)bytes;
+#endif
+    }
+    ~Prefault() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
 }  // namespace
 
 bool ReadBookLines(const std::string& path, LineStore& bookLines) {
@@ -204,6 +263,7 @@ bool ReadBookLines(const std::string& path, LineStore& bookLines) {
 #endif
     LineStoreBuilder b;
     if (!b.reserveText(expected)) return false;
+    Prefault prefault(b.textData(), expected);
     // Read what the file held when opened; a file that grows meanwhile is not followed, one that
     // shrinks ends early. Splitting each chunk while it is still in cache.
     constexpr std::size_t kChunk = 4u << 20;

@@ -14,8 +14,7 @@ namespace {
 // Only the blank counts as empty: a text of tabs can still be searched for.
 bool HoldsMoreThanBlanks(const QString& text) {
     for (const QChar c : text) {
-        if (c != u' ')
-            return true;
+        if (c != u' ') return true;
     }
     return false;
 }
@@ -47,6 +46,9 @@ frmFind::frmFind(QWidget* parent)
     PlaceTwips(cmdCancel, 3960, 330, 975, 285);
     PlaceTwips(Label2, 75, 645, 4815, 285);
 
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
     // Enter and Esc belong to the form's own key handling, never to a default button.
     for (QPushButton* b : {cmdFind, cmdCancel}) {
         b->setAutoDefault(false);
@@ -69,8 +71,7 @@ bool frmFind::ShowFind(QString& sFind) {
     txtFind->selectAll();
     txtFind->setFocus();
     exec();
-    if (!Accepted)
-        return false;
+    if (!Accepted) return false;
     sFind = AcceptedText;
     return true;
 }

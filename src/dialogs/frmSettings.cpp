@@ -1,6 +1,7 @@
 #include "frmSettings.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
@@ -8,7 +9,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
-#include <array>
+#include <iterator>
 
 #include "Colors.h"
 #include "FixedDialog.h"
@@ -21,9 +22,11 @@ namespace tresslin {
 
 namespace {
 
-// Entry i is coding index i.
-constexpr std::array<const char*, kCodingCount> kCodingNames = {"Windows Cyrillic", "DOS Cyrillic",
-                                                                "KOI8-R"};
+constexpr int kDetectRow = 375;
+
+// Entry i is coding index i; a coding added to the book text needs its name here.
+constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
+static_assert(std::size(kCodingNames) == kStoredCodingCount);
 
 QString ColorsSection() {
     return QString::fromLatin1(keys::kColors);
@@ -45,14 +48,16 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
       fraColors(new QGroupBox(QStringLiteral("Select Colors:"), this)),
       cmdBackColor(new QPushButton(QStringLiteral("Back Color"), fraColors)),
       cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
-      cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)) {
+      cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
+      chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)) {
     setObjectName(QStringLiteral("frmSettings"));
     setWindowTitle(QStringLiteral("Settings"));
     // An empty icon would fall back to the application's; a transparent one shows nothing.
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
-    SetFixedDialogFrame(*this, 3705, 1245);
+    // One row below the colours for the detection switch.
+    SetFixedDialogFrame(*this, 3705, 1245 + kDetectRow);
 
     Label1->setObjectName(QStringLiteral("Label1"));
     cmbCoding->setObjectName(QStringLiteral("cmbCoding"));
@@ -60,6 +65,7 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
     cmdBackColor->setObjectName(QStringLiteral("cmdBackColor"));
     cmdText->setObjectName(QStringLiteral("cmdText"));
     cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
+    chkDetect->setObjectName(QStringLiteral("chkDetect"));
 
     PlaceTwips(Label1, 150, 150, 1095, 255);
     PlaceTwips(cmbCoding, 1200, 120, 2415, 315);
@@ -67,10 +73,11 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
     PlaceTwips(cmdBackColor, 120, 240, 1050, 375);
     PlaceTwips(cmdText, 1230, 240, 1050, 375);
     PlaceTwips(cmdDefault, 2340, 240, 1050, 375);
+    PlaceTwips(chkDetect, 150, 1260, 3465, 315);
 
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cmbCoding->setEditable(false);
-    for (const char* name : kCodingNames)
-        cmbCoding->addItem(QString::fromLatin1(name));
+    for (const char* name : kCodingNames) cmbCoding->addItem(QString::fromLatin1(name));
 
     for (QPushButton* b : {cmdBackColor, cmdText, cmdDefault}) {
         b->setAutoDefault(false);
@@ -79,6 +86,7 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
     setTabOrder(cmdDefault, cmbCoding);
     setTabOrder(cmbCoding, cmdText);
     setTabOrder(cmdText, cmdBackColor);
+    setTabOrder(cmdBackColor, chkDetect);
     cmdDefault->setFocus();
 
     // Only a choice in the list counts, not every change of the current index.
@@ -86,6 +94,7 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
     connect(cmdText, &QPushButton::clicked, this, &frmSettings::cmdText_Click);
     connect(cmdBackColor, &QPushButton::clicked, this, &frmSettings::cmdBackColor_Click);
     connect(cmdDefault, &QPushButton::clicked, this, &frmSettings::cmdDefault_Click);
+    connect(chkDetect, &QCheckBox::clicked, this, &frmSettings::chkDetect_Click);
 
     Form_Load();
 }
@@ -99,15 +108,24 @@ void frmSettings::Form_Load() {
     CurBackColor =
         ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor), kSystemBackColor);
     StoreColors();
+    chkDetect->setChecked(ReadDetectCoding());
+}
+
+void frmSettings::chkDetect_Click() {
+    WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kDetectCoding),
+                 chkDetect->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void frmSettings::StoreColors() {
-    // A style sheet reaches both the closed list and its popup, whatever the widget style.
+    // A style sheet reaches both the closed list and its popup, whatever the widget style; the
+    // border of its own makes the closed list a flat fill rather than a shaded button face.
     const QString fg = CssColor(CurTextColor);
     const QString bg = CssColor(CurBackColor);
     cmbCoding->setStyleSheet(
         QStringLiteral(
-            "QComboBox, QComboBox QAbstractItemView { color: %1; background-color: %2; }")
+            "QComboBox { color: %1; background-color: %2; border: 1px solid palette(mid);"
+            " border-radius: 2px; padding: 0px 4px; }"
+            " QComboBox QAbstractItemView { color: %1; background-color: %2; }")
             .arg(fg, bg));
     WriteSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor),
                  QString::number(CurTextColor));
@@ -123,8 +141,7 @@ void frmSettings::cmbCoding_Click() {
 
 void frmSettings::cmdText_Click() {
     const auto chosen = prompts_.chooseColor(this, CurTextColor);
-    if (!chosen)
-        return;
+    if (!chosen) return;
     CurTextColor = *chosen;
     StoreColors();
     main_.RefreshShow();
@@ -132,8 +149,7 @@ void frmSettings::cmdText_Click() {
 
 void frmSettings::cmdBackColor_Click() {
     const auto chosen = prompts_.chooseColor(this, CurBackColor);
-    if (!chosen)
-        return;
+    if (!chosen) return;
     CurBackColor = *chosen;
     StoreColors();
     main_.RefreshShow();

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <cstdint>
 
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -30,6 +31,7 @@ class frmSettings : public QDialog {
     void cmdText_Click();
     void cmdBackColor_Click();
     void cmdDefault_Click();
+    void chkDetect_Click();
 
     frmMain& main_;
     Prompts& prompts_;
@@ -42,6 +44,7 @@ class frmSettings : public QDialog {
     QPushButton* cmdBackColor;
     QPushButton* cmdText;
     QPushButton* cmdDefault;
+    QCheckBox* chkDetect;
 };
 
 }  // namespace tresslin

@@ -27,8 +27,7 @@ class StepTrackStyle : public QProxyStyle {
   public:
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* returnData) const override {
-        if (hint == SH_ScrollBar_LeftClickAbsolutePosition)
-            return 0;
+        if (hint == SH_ScrollBar_LeftClickAbsolutePosition) return 0;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
@@ -62,16 +61,16 @@ QPixmap PaintClockFace(int size) {
 }
 
 QIcon ClockIcon() {
-    const QString drawn = QStringLiteral(":/icons/clock.svg");
-    if (QFile::exists(drawn)) {
-        QIcon icon(drawn);
-        // Without the SVG image plugin the icon exists but renders nothing.
-        if (!icon.pixmap(16, 16).isNull())
-            return icon;
+    // The drawn icon when the resources have it in a form this Qt can render (the SVG needs
+    // the image plugin); a face painted here otherwise.
+    for (const char* path : {":/icons/clock.svg", ":/icons/clock.png"}) {
+        const QString name = QString::fromLatin1(path);
+        if (!QFile::exists(name)) continue;
+        QIcon icon(name);
+        if (!icon.pixmap(16, 16).isNull()) return icon;
     }
     QIcon icon;
-    for (int size : {16, 24, 32, 48})
-        icon.addPixmap(PaintClockFace(size));
+    for (int size : {16, 24, 32, 48}) icon.addPixmap(PaintClockFace(size));
     return icon;
 }
 
@@ -101,6 +100,11 @@ frmTimer::frmTimer(frmMain& main)
     PlaceTwips(vscInterval, 1560, 0, 255, 375);
     PlaceTwips(Label2, 1905, 75, 510, 255);
     PlaceTwips(cmdRun, 2520, 0, 735, 375);
+
+    // The label is two text lines tall: its caption breaks after "Time".
+    Label1->setWordWrap(true);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // Nothing reads the box back; it only shows the scroll bar's value.
     txtTime->setReadOnly(true);

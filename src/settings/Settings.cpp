@@ -1,9 +1,17 @@
 #include "Settings.h"
 #include "SettingsFormat.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -120,6 +128,51 @@ QSettings::Format iniFormat() {
     return format;
 }
 
+// QSettings guards each save with "<file>.lock", whose owner holds an flock on it. A process
+// killed between creating that file and writing its owner into it leaves it empty, and
+// QLockFile then waits 30 s for it to grow stale: every save blocks the window until then.
+// Such an empty lock that nobody holds is removed before a save.
+void removeAbandonedLock(const QString& file) {
+    const QByteArray lock = QFile::encodeName(file + QStringLiteral(".lock"));
+    struct stat st {};
+    if (::stat(lock.constData(), &st) != 0 || st.st_size != 0) return;
+    const int fd = ::open(lock.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return;
+    struct stat held {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 && held.st_size == 0 &&
+        held.st_ino == st.st_ino && held.st_dev == st.st_dev)
+        ::unlink(lock.constData());
+    ::close(fd);
+}
+
+// Values left unchanged by a write are not saved again, except beside a changed key of their
+// section in the same save: keys written together (the last book and its line, the window's
+// place, the colours) then reach the file together, whatever another instance put there.
+struct Pending {
+    QSet<QString> changedSections;
+    QSettings::SettingsMap unchanged;          // written with the value held, not yet set
+    QSettings::SettingsMap unsaved;            // set but not yet known to be on disk
+};
+
+Pending& pending() {
+    static Pending p;
+    return p;
+}
+
+// Sees the store's save request before the store does.
+class SaveWatcher : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::UpdateRequest) {
+            removeAbandonedLock(static_cast<QSettings*>(watched)->fileName());
+            pending().changedSections.clear();
+            pending().unchanged.clear();
+        }
+        return false;
+    }
+};
+
 std::unique_ptr<QSettings>& storeSlot() {
     static std::unique_ptr<QSettings> store;
     return store;
@@ -136,6 +189,7 @@ QSettings& store() {
                                         QStringLiteral("Tresslin"), QStringLiteral("Tresslin"));
         // Writes must never be lost to a crash mid-write: QSettings replaces the file atomically.
         s->setAtomicSyncRequired(true);
+        s->installEventFilter(new SaveWatcher(s.get()));
     }
     return *s;
 }
@@ -155,13 +209,28 @@ QString ReadSetting(const QString& section, const QString& key, std::int32_t def
 
 void WriteSetting(const QString& section, const QString& key, const QString& value) {
     QSettings& s = store();
+    Pending& p = pending();
     const QString where = address(section, key);
     // The value held already is on disk or about to be: saving it again would only rewrite the
     // file (and wait for the disk) at every start, where the window stores its unchanged place.
     const QVariant old = s.value(where);
-    if (old.isValid() && old.toString() == value) return;
+    if (old.isValid() && old.toString() == value && !p.changedSections.contains(section)) {
+        p.unchanged.insert(where, value);
+        return;
+    }
     // QSettings keeps the value in memory at once and saves at the next turn of the event loop.
     s.setValue(where, value);
+    p.unsaved.insert(where, value);
+    if (!p.changedSections.contains(section)) {
+        p.changedSections.insert(section);
+        const QString prefix = section + u'/';
+        for (auto it = p.unchanged.cbegin(); it != p.unchanged.cend(); ++it) {
+            if (it.key().startsWith(prefix)) {
+                s.setValue(it.key(), it.value());
+                p.unsaved.insert(it.key(), it.value());
+            }
+        }
+    }
 }
 
 std::int32_t ReadIntSetting(const QString& section, const QString& key, std::int32_t defaultValue) {
@@ -183,13 +252,30 @@ bool ReadDetectCoding() {
 }
 
 bool FlushSettings() {
+    Pending& p = pending();
+    // QSettings keeps the first error it meets for good. A store that once failed is made
+    // afresh, with what it had not saved, so that this save's outcome can be told.
+    if (store().status() != QSettings::NoError) {
+        storeSlot().reset();
+        QSettings& fresh = store();
+        for (auto it = p.unsaved.cbegin(); it != p.unsaved.cend(); ++it)
+            fresh.setValue(it.key(), it.value());
+    }
     QSettings& s = store();
+    removeAbandonedLock(s.fileName());
     s.sync();
-    return s.status() == QSettings::NoError;
+    p.changedSections.clear();
+    p.unchanged.clear();
+    const bool saved = s.status() == QSettings::NoError;
+    if (saved) p.unsaved.clear();
+    return saved;
 }
 
 QString SettingsFilePath() { return store().fileName(); }
 
-void ResetSettingsForTests() { storeSlot().reset(); }
+void ResetSettingsForTests() {
+    storeSlot().reset();
+    pending() = Pending();
+}
 
 }  // namespace tresslin

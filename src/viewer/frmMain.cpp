@@ -75,6 +75,8 @@ frmMain::frmMain(Prompts& prompts, QWidget* parent)
     setWindowIcon(icon);
     QFont font(QStringLiteral("Arial"), 9);
     font.setStyleHint(QFont::SansSerif);
+    // Cyrillic and Latin need no shaping; skipping it halves the line edit's layout of each line.
+    font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
     // The window itself holds the focus and sees every key; nothing inside can take it.
     setFocusPolicy(Qt::StrongFocus);

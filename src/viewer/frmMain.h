@@ -87,6 +87,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     // Display.
@@ -114,6 +115,7 @@ private:
     void RestorePosition();
     void Form_Resize();
     void SavePosition();
+    void ApplyPendingWidth();
     void Form_QueryUnload();
     void Form_Unload();
     void UnloadAllForms();
@@ -133,6 +135,7 @@ private:
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame
+    int restoredClientWidth_ = 0;
 
     QLineEdit* txtView;
     ImageButton* imgBack;

@@ -1,5 +1,6 @@
 // The one-line layout, the height lock and the remembered window position.
 #include <QGuiApplication>
+#include <QMoveEvent>
 #include <QResizeEvent>
 #include <QScreen>
 
@@ -45,11 +46,31 @@ void frmMain::RestorePosition() {
     if (visible) move(frame.topLeft());
     const int extra = frameGeometry().width() - width();
     if (frame.width() != frameGeometry().width()) {
-        resize(frame.width() - extra, height());
-        // Until the window manager has framed the window its frame is unknown; correct the
-        // width once it is, so the window does not grow by its frame at every start.
+        // Until the window manager has framed the window its frame is unknown; the width is
+        // corrected once it is, so the window does not grow by its frame at every start.
         pendingOuterWidth_ = frame.width();
+        restoredClientWidth_ = frame.width() - extra;
+        resize(restoredClientWidth_, height());
     }
+}
+
+void frmMain::ApplyPendingWidth() {
+    if (pendingOuterWidth_ <= 0 || !isVisible() || isMinimized()) return;
+    if (width() != restoredClientWidth_) {
+        pendingOuterWidth_ = 0;  // the user has resized meanwhile
+        return;
+    }
+    const int extra = frameGeometry().width() - width();
+    if (extra <= 0) return;
+    const int wanted = pendingOuterWidth_ - extra;
+    pendingOuterWidth_ = 0;
+    if (wanted != width()) resize(wanted, height());
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    // Framing by the window manager moves the window; its frame is known from then on.
+    ApplyPendingWidth();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -66,12 +87,7 @@ void frmMain::changeEvent(QEvent* event) {
 void frmMain::Form_Resize() {
     if (isMinimized() || layingOut_) return;
     layingOut_ = true;
-    const int frameExtra = frameGeometry().width() - width();
-    if (pendingOuterWidth_ > 0 && frameExtra > 0 && isVisible()) {
-        const int wanted = pendingOuterWidth_ - frameExtra;
-        pendingOuterWidth_ = 0;
-        if (wanted != width()) resize(wanted, height());
-    }
+    ApplyPendingWidth();
     const int outerTwips = PixelsToTwips(frameGeometry().width());
     const int buttonWidth = 250;
     const int viewWidth = std::max(outerTwips - 200 - buttonWidth, kTwipsPerPixel);
@@ -93,8 +109,10 @@ void frmMain::SavePosition() {
                  QString::number(PixelsToTwips(frame.y())));
     WriteSetting(kPosition, QString::fromLatin1(keys::kLeft),
                  QString::number(PixelsToTwips(frame.x())));
+    // While the frame is unknown the restored width stands for the outer width.
+    const int outer = pendingOuterWidth_ > 0 ? pendingOuterWidth_ : frame.width();
     WriteSetting(kPosition, QString::fromLatin1(keys::kWidth),
-                 QString::number(PixelsToTwips(frame.width())));
+                 QString::number(PixelsToTwips(outer)));
 }
 
 void frmMain::Form_QueryUnload() {

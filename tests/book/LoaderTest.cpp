@@ -52,6 +52,42 @@ TEST(SplitBookLines, LineEnds) {
     }
 }
 
+TEST(SplitBookLines, AgreesWithThePlainReadingAcrossBlocks) {
+    // Dense and sparse CR, LF and CR LF, so terminators fall on every offset of the splitter's
+    // 64-byte words and 4 KB blocks.
+    auto plain = [](std::string_view b) {
+        std::vector<std::string> out;
+        std::string cur;
+        for (std::size_t i = 0; i < b.size(); ++i) {
+            if (b[i] != '\r') {
+                cur += b[i];
+                continue;
+            }
+            if (i + 1 < b.size() && b[i + 1] == '\n') ++i;
+            out.push_back(cur);
+            cur.clear();
+        }
+        // What follows the last terminator is a line unless it is empty.
+        if (!cur.empty() || out.empty()) out.push_back(cur);
+        return out;
+    };
+    unsigned seed = 11;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (unsigned density : {3u, 40u, 300u}) {
+        std::string b;
+        while (b.size() < 20000) {
+            const unsigned r = next() % density;
+            b += r == 0 ? '\r' : r == 1 ? '\n' : char('a' + r % 26);
+        }
+        for (std::size_t cut : {b.size(), b.size() - 1, std::size_t(4097), std::size_t(64)}) {
+            const std::string bytes = b.substr(0, cut);
+            LineStore s;
+            ASSERT_TRUE(SplitBookLines(bytes, s));
+            EXPECT_EQ(linesOf(s), plain(bytes)) << density << " " << cut;
+        }
+    }
+}
+
 TEST(ReadBookLines, ChunkBoundariesDoNotChangeTheSplit) {
     // CR LF pairs that straddle the loader's read chunks must still be one terminator.
     std::string big;
@@ -65,6 +101,22 @@ TEST(ReadBookLines, ChunkBoundariesDoNotChangeTheSplit) {
         ASSERT_TRUE(SplitBookLines(b, fromMemory));
         EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory));
     }
+}
+
+TEST(ReadBookLines, ALargeBookReadsAsTheBytesDo) {
+    // Large enough for the loader to fault its buffer in on another thread meanwhile; the text
+    // must still be exactly the file's bytes, split as in memory.
+    std::string big;
+    big.reserve(41u << 20);
+    for (int i = 0; big.size() < (40u << 20); ++i)
+        big += "line " + std::to_string(i) + (i % 7 ? "\r\n" : "\r") + std::string(std::size_t(i % 61), 'z');
+    TempBooks books;
+    LineStore fromFile, fromMemory;
+    ASSERT_TRUE(ReadBookLines(path(books.write("big.txt", big)), fromFile));
+    ASSERT_TRUE(SplitBookLines(big, fromMemory));
+    ASSERT_EQ(fromFile.byteSize(), big.size());
+    EXPECT_EQ(std::string_view(fromFile.data(), fromFile.byteSize()), big);
+    EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory));
 }
 
 TEST(ReadBookLines, ReplacesThePreviousBookOnlyOnSuccess) {

@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <functional>
+#include <ostream>
 
 #include "ModalDriver.h"
 #include "frmFind.h"
@@ -16,96 +16,61 @@ namespace {
 QLineEdit* Box(QDialog& d) {
     return d.findChild<QLineEdit*>("txtFind");
 }
-QPushButton* FindButton(QDialog& d) {
-    return d.findChild<QPushButton*>("cmdFind");
-}
 
+// The user types over the selected proposal (a backspace deletes it), then presses a key.
 struct FindCase {
-    const char* name;
-    QString proposal;
-    std::function<void(QDialog&)> user;
-    bool result;
+    QString proposal, typed;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    bool findEnabled, result;
     QString after;
 };
+void PrintTo(const FindCase& c, std::ostream* os) {
+    *os << '"' << c.proposal.toStdString() << "\" typed \"" << c.typed.toStdString() << '"';
+}
 
 class FindDialog : public ::testing::TestWithParam<FindCase> {};
 
-TEST_P(FindDialog, HandsBackWhatTheUserConfirmed) {
+TEST_P(FindDialog, HandsBackOnlyConfirmedText) {
     const FindCase& c = GetParam();
+    WhenModal([&c](QDialog& d) {
+        EXPECT_EQ(Box(d)->selectedText(), c.proposal);
+        QTest::keyClicks(Box(d), c.typed);
+        EXPECT_EQ(d.findChild<QPushButton*>("cmdFind")->isEnabled(), c.findEnabled);
+        QTest::keyClick(Box(d), c.key, c.modifiers);
+        if (c.key == Qt::Key_Escape || c.findEnabled) return;
+        EXPECT_TRUE(d.isVisible()) << "Enter with Find disabled closed the dialog";
+        QTest::keyClick(Box(d), Qt::Key_Escape);
+    });
     frmFind dialog;
     QString sFind = c.proposal;
-    WhenModal(c.user);
     EXPECT_EQ(dialog.ShowFind(sFind), c.result);
     EXPECT_EQ(sFind, c.after);
 }
 
-void PressEnterIgnored(QDialog& d) {
-    EXPECT_FALSE(FindButton(d)->isEnabled());
-    QTest::keyClick(Box(d), Qt::Key_Return);
-    QTest::keyClick(Box(d), Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_TRUE(d.isVisible());
-}
-
+constexpr auto kEnter = Qt::Key_Return;
+constexpr auto kShift = Qt::ShiftModifier;
 INSTANTIATE_TEST_SUITE_P(
     Keys, FindDialog,
-    ::testing::Values(
-        FindCase{"EmptyEnterDoesNothingEscCancels", "",
-                 [](QDialog& d) {
-                     PressEnterIgnored(d);
-                     QTest::keyClick(Box(d), Qt::Key_Escape);
-                 },
-                 false, ""},
-        FindCase{"BlanksAreProposedSelectedButCannotBeConfirmed", "   ",
-                 [](QDialog& d) {
-                     EXPECT_EQ(Box(d)->selectedText(), "   ");
-                     PressEnterIgnored(d);
-                     QTest::keyClicks(Box(d), "x");  // replaces the selection
-                     EXPECT_TRUE(FindButton(d)->isEnabled());
-                     QTest::keyClick(Box(d), Qt::Key_Return);
-                 },
-                 true, "x"},
-        FindCase{"TabsCountAsText", "\t\t",
-                 [](QDialog& d) { QTest::keyClick(Box(d), Qt::Key_Return); }, true, "\t\t"},
-        FindCase{"ConfirmedTextKeepsItsBlanks", "old",
-                 [](QDialog& d) {
-                     QTest::keyClicks(Box(d), " word ");
-                     QTest::keyClick(Box(d), Qt::Key_Return, Qt::ShiftModifier);
-                 },
-                 true, " word "},
-        FindCase{"EscAfterEditingKeepsTheProposal", "old",
-                 [](QDialog& d) {
-                     QTest::keyClicks(Box(d), "new");
-                     QTest::keyClick(Box(d), Qt::Key_Escape, Qt::ShiftModifier);
-                 },
-                 false, "old"},
-        FindCase{"DeletingEverythingDisablesFindAgain", "ab",
-                 [](QDialog& d) {
-                     QTest::keyClick(Box(d), Qt::Key_Backspace);
-                     PressEnterIgnored(d);
-                     d.findChild<QPushButton*>("cmdCancel")->click();
-                 },
-                 false, "ab"},
-        FindCase{"EnterFindsWhicheverControlHasTheFocus", "word",
-                 [](QDialog& d) {
-                     QTest::keyClick(d.findChild<QPushButton*>("cmdCancel"), Qt::Key_Return);
-                 },
-                 true, "word"},
-        FindCase{"CloseButtonCancels", "word", [](QDialog& d) { d.close(); }, false, "word"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    ::testing::Values(FindCase{"", "", kEnter, {}, false, false, ""},
+                      FindCase{"   ", "", Qt::Key_Enter, Qt::KeypadModifier, false, false, "   "},
+                      FindCase{"   ", "x", kEnter, {}, true, true, "x"},
+                      FindCase{"\t\t", "", kEnter, {}, true, true, "\t\t"},
+                      FindCase{"old", " word ", kEnter, kShift, true, true, " word "},
+                      FindCase{"old", "new", Qt::Key_Escape, kShift, true, false, "old"},
+                      FindCase{"ab", "\b", kEnter, {}, false, false, "ab"}));
 
-TEST(FindDialogReuse, EachCallStartsClean) {
+TEST(FindDialogWays, EnterFromTheButtonsFindsAndTheCloseButtonCancels) {
     frmFind dialog;
-    QString sFind = "first";
-    WhenModal([](QDialog& d) { FindButton(d)->click(); });
-    ASSERT_TRUE(dialog.ShowFind(sFind));
+    QString sFind = "word";
+    WhenModal([](QDialog& d) { QTest::keyClick(d.findChild<QWidget*>("cmdCancel"), kEnter); });
+    EXPECT_TRUE(dialog.ShowFind(sFind));
 
-    sFind = "second";
-    WhenModal([](QDialog& d) {
-        EXPECT_EQ(Box(d)->text(), "second");
-        QTest::keyClick(Box(d), Qt::Key_Escape);
-    });
+    // Each call starts clean: the earlier confirmation is not handed back.
+    sFind = "other";
+    WhenModal([](QDialog& d) { d.close(); });
     EXPECT_FALSE(dialog.ShowFind(sFind));
-    EXPECT_EQ(sFind, "second");
+    EXPECT_EQ(sFind, "other");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <optional>
+#include <ostream>
 
 #include "FakePrompts.h"
 #include "ModalDriver.h"
@@ -21,102 +22,87 @@ namespace {
 QString StoredInterval() {
     return ReadSetting("TIMER", "T_INTERVAL", "(none)");
 }
+QScrollBar* Bar(QDialog& d) {
+    return d.findChild<QScrollBar*>("vscInterval");
+}
+QString Shown(QDialog& d) {
+    return d.findChild<QLineEdit*>("txtTime")->text();
+}
 
-struct OpenCase {
+struct TimerFixture {
+    SettingsSandbox box;
+    FakePrompts prompts;
+    frmMain main{prompts};
+};
+
+// Opening with a stored text; then, with the store marked, one arrow or track click.
+struct TimerCase {
     std::optional<QString> stored;
     int opensAt;
     QString storedAfterOpen;
+    QAbstractSlider::SliderAction action;
+    int afterAction;  // the value stays when the action could not move it: nothing is written
 };
-
-class TimerOpen : public ::testing::TestWithParam<OpenCase> {};
-
-TEST_P(TimerOpen, ProposesTheStoredIntervalOrTheDefault) {
-    const OpenCase& c = GetParam();
-    SettingsSandbox box;
-    if (c.stored)
-        WriteSetting("TIMER", "T_INTERVAL", *c.stored);
-    FakePrompts prompts;
-    frmMain main(prompts);
-    frmTimer dialog(main);
-    EXPECT_EQ(dialog.findChild<QScrollBar*>("vscInterval")->value(), c.opensAt);
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("txtTime")->text(), QString::number(c.opensAt));
-    EXPECT_EQ(StoredInterval(), c.storedAfterOpen);
+void PrintTo(const TimerCase& c, std::ostream* os) {
+    *os << (c.stored ? c.stored->toStdString() : "(missing)") << " action " << int(c.action);
 }
 
-// "350.4" opens at the initial value, so it shows whether opening wrote anything.
-INSTANTIATE_TEST_SUITE_P(
-    StoredValues, TimerOpen,
-    ::testing::Values(OpenCase{std::nullopt, 2550, "2550"}, OpenCase{"350", 350, "350"},
-                      OpenCase{"350.4", 350, "350.4"}, OpenCase{"10000", 10000, "10000"},
-                      OpenCase{"2551", 2551, "2551"}, OpenCase{"20000", 2550, "2550"},
-                      OpenCase{"100", 2550, "2550"}, OpenCase{"abc", 2550, "2550"},
-                      OpenCase{"99999999999", 2550, "2550"}));
+class TimerDialog : public ::testing::TestWithParam<TimerCase> {};
 
-struct ArrowCase {
-    QString stored;
-    QAbstractSlider::SliderAction action;
-    int value;
-    bool writes;
-};
+TEST_P(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
+    const TimerCase& c = GetParam();
+    TimerFixture f;
+    if (c.stored) WriteSetting("TIMER", "T_INTERVAL", *c.stored);
+    frmTimer dialog(f.main);
+    EXPECT_EQ(Bar(dialog)->value(), c.opensAt);
+    EXPECT_EQ(Shown(dialog), QString::number(c.opensAt));
+    EXPECT_EQ(StoredInterval(), c.storedAfterOpen);
 
-class TimerArrows : public ::testing::TestWithParam<ArrowCase> {};
-
-TEST_P(TimerArrows, StepByFiftyWithinTheRange) {
-    const ArrowCase& c = GetParam();
-    SettingsSandbox box;
-    WriteSetting("TIMER", "T_INTERVAL", c.stored);
-    FakePrompts prompts;
-    frmMain main(prompts);
-    frmTimer dialog(main);
-    WriteSetting("TIMER", "T_INTERVAL", "untouched");
-    auto* bar = dialog.findChild<QScrollBar*>("vscInterval");
-    bar->triggerAction(c.action);
-    EXPECT_EQ(bar->value(), c.value);
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("txtTime")->text(), QString::number(c.value));
-    EXPECT_EQ(StoredInterval(), c.writes ? QString::number(c.value) : "untouched");
+    WriteSetting("TIMER", "T_INTERVAL", "marked");
+    Bar(dialog)->triggerAction(c.action);
+    EXPECT_EQ(Bar(dialog)->value(), c.afterAction);
+    EXPECT_EQ(Shown(dialog), QString::number(c.afterAction));
+    EXPECT_EQ(StoredInterval(),
+              c.afterAction == c.opensAt ? "marked" : QString::number(c.afterAction));
 }
 
 constexpr auto kUp = QAbstractSlider::SliderSingleStepSub;
 constexpr auto kDown = QAbstractSlider::SliderSingleStepAdd;
+// "350.4" opens at the scroll bar's initial value, so it shows whether opening wrote anything.
 INSTANTIATE_TEST_SUITE_P(
-    Ends, TimerArrows,
-    ::testing::Values(ArrowCase{"10000", kDown, 10000, false}, ArrowCase{"10000", kUp, 9950, true},
-                      ArrowCase{"350", kUp, 350, false}, ArrowCase{"350", kDown, 400, true},
-                      ArrowCase{"2551", kUp, 2501, true}, ArrowCase{"2551", kDown, 2601, true},
-                      ArrowCase{"9951", kDown, 10000, true},
-                      ArrowCase{"2550", QAbstractSlider::SliderPageStepAdd, 2600, true},
-                      ArrowCase{"2550", QAbstractSlider::SliderPageStepSub, 2500, true}));
+    Stored, TimerDialog,
+    ::testing::Values(
+        TimerCase{std::nullopt, 2550, "2550", kUp, 2500}, TimerCase{"350", 350, "350", kUp, 350},
+        TimerCase{"350.4", 350, "350.4", kDown, 400},
+        TimerCase{"10000", 10000, "10000", kDown, 10000},
+        TimerCase{"10000", 10000, "10000", kUp, 9950}, TimerCase{"2551", 2551, "2551", kUp, 2501},
+        TimerCase{"2551", 2551, "2551", kDown, 2601}, TimerCase{"9951", 9951, "9951", kDown, 10000},
+        TimerCase{"20000", 2550, "2550", QAbstractSlider::SliderPageStepAdd, 2600},
+        TimerCase{"100", 2550, "2550", QAbstractSlider::SliderPageStepSub, 2500},
+        TimerCase{"abc", 2550, "2550", kUp, 2500},
+        TimerCase{"99999999999", 2550, "2550", kUp, 2500}));
 
-TEST(TimerRun, StartsAutoShowAtTheChosenInterval) {
-    SettingsSandbox box;
+TEST(TimerRun, EnterStartsAutoShowEscStartsNothing) {
+    TimerFixture f;
     WriteSetting("TIMER", "T_INTERVAL", "2551");
-    FakePrompts prompts;
-    frmMain main(prompts);
     QtPrompts real;
     WhenModal([](QDialog& d) {
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>("cmdRun"));
-        QTest::keyClick(d.findChild<QScrollBar*>("vscInterval"), Qt::Key_Enter, Qt::KeypadModifier);
+        Bar(d)->triggerAction(kDown);
+        QTest::keyClick(Bar(d), Qt::Key_Escape);
     });
-    real.showTimer(main);
-    EXPECT_TRUE(main.autoShowTimer().isActive());
-    EXPECT_EQ(main.autoShowTimer().interval(), 2551);
-    EXPECT_TRUE(main.windowTitle().endsWith("   Timer: On")) << main.windowTitle().toStdString();
-    main.autoShowTimer().stop();
-}
+    real.showTimer(f.main);
+    EXPECT_FALSE(f.main.autoShowTimer().isActive());
+    EXPECT_FALSE(f.main.windowTitle().contains("Timer: On"));
+    EXPECT_EQ(StoredInterval(), "2601");
 
-TEST(TimerRun, EscStartsNothingButKeepsTheNewInterval) {
-    SettingsSandbox box;
-    FakePrompts prompts;
-    frmMain main(prompts);
-    QtPrompts real;
-    WhenModal([](QDialog& d) {
-        d.findChild<QScrollBar*>("vscInterval")->triggerAction(kDown);
-        QTest::keyClick(d.findChild<QWidget*>("cmdRun"), Qt::Key_Escape);
-    });
-    real.showTimer(main);
-    EXPECT_FALSE(main.autoShowTimer().isActive());
-    EXPECT_FALSE(main.windowTitle().contains("Timer: On"));
-    EXPECT_EQ(StoredInterval(), "2600");
+    WhenModal([](QDialog& d) { QTest::keyClick(Bar(d), Qt::Key_Enter, Qt::KeypadModifier); });
+    real.showTimer(f.main);
+    EXPECT_TRUE(f.main.autoShowTimer().isActive());
+    EXPECT_EQ(f.main.autoShowTimer().interval(), 2601);
+    EXPECT_TRUE(f.main.windowTitle().endsWith("   Timer: On"))
+        << f.main.windowTitle().toStdString();
+    f.main.autoShowTimer().stop();
 }
 
 }  // namespace
