@@ -8,7 +8,7 @@
 namespace tresslin::fuzz {
 
 class FuzzInput {
-public:
+  public:
     FuzzInput(const std::uint8_t* data, std::size_t size)
         : rest_(reinterpret_cast<const char*>(data), size) {}
 
@@ -32,7 +32,7 @@ public:
         return s;
     }
 
-private:
+  private:
     std::string_view rest_;
 };
 

@@ -40,8 +40,8 @@ bool checkTables() {
             if (u != 0xFFFD && UnicodeToCp1251(u) != w) Fail("UnicodeToCp1251 not the inverse");
             if (t.fold[t.fold[c]] != t.fold[c]) Fail("fold is not idempotent");
             for (int d = 0; d < 256; ++d) {
-                const bool same = QChar::toLower(char32_t(u)) ==
-                                  QChar::toLower(char32_t(t.toUnicode[d]));
+                const bool same =
+                    QChar::toLower(char32_t(u)) == QChar::toLower(char32_t(t.toUnicode[d]));
                 if ((t.fold[c] == t.fold[d]) != same) Fail("fold disagrees with lower case");
             }
         }
@@ -79,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The same character is shown whichever coding the book is kept in.
         if (tf.toUnicode[a] != tt.toUnicode[b]) Fail("display differs after recoding");
         // Folding commutes with recoding.
-        if (tt.fold[b] != static_cast<unsigned char>(
-                              RecodeText(std::string(1, char(tf.fold[a])), from, to)[0]))
+        if (tt.fold[b] !=
+            static_cast<unsigned char>(RecodeText(std::string(1, char(tf.fold[a])), from, to)[0]))
             Fail("fold does not commute with recoding");
     }
     // Codings outside the known ones are taken as Windows Cyrillic, never a crash.

@@ -55,7 +55,8 @@ std::string foldUtf8(std::string_view s) {
         }
         if (b >= 0xC2 && b <= 0xDF && i + 1 < s.size() &&
             (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
-            const char32_t c = (char32_t(b & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
+            const char32_t c =
+                (char32_t(b & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
             if (const auto w = UnicodeToCp1251(c)) {
                 std::string f;
                 appendUtf8(f, Cp1251ToUnicode(fold[*w]));

@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (mode & 1) {
         // A hand-edited file: whatever was read is written back and read again unchanged.
         const std::string_view raw = in.rest();
-        const QSettings::SettingsMap first = readBytes(QByteArray(raw.data(), qsizetype(raw.size())));
+        const QSettings::SettingsMap first =
+            readBytes(QByteArray(raw.data(), qsizetype(raw.size())));
         for (auto it = first.cbegin(); it != first.cend(); ++it) {
             if (it.key().isEmpty() || it.key().count(u'/') > 1) Fail("key of odd shape read");
         }

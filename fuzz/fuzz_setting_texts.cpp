@@ -23,7 +23,9 @@ std::string_view trimBlanks(std::string_view s) {
     return s;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Sign, digits with at most one period among them (at least one digit), then optionally an
 // exponent with digits: the whole text.

@@ -56,8 +56,7 @@ void checkStore(const LineStore& store, std::string_view bytes,
 }
 
 // The loader's way: bytes arrive in pieces, each piece split as it comes.
-bool splitInChunks(std::string_view bytes, std::uint32_t seed, unsigned maxChunk,
-                   LineStore& out) {
+bool splitInChunks(std::string_view bytes, std::uint32_t seed, unsigned maxChunk, LineStore& out) {
     LineStoreBuilder b;
     if (!b.reserveText(bytes.size())) return false;
     std::size_t filled = 0;

@@ -6,7 +6,7 @@
 namespace tresslin {
 
 class BusyCursor {
-public:
+  public:
     BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
     BusyCursor(const BusyCursor&) = delete;

@@ -6,26 +6,26 @@ namespace {
 // System colour indices and the palette role that plays the same part here.
 QPalette::ColorRole roleFor(int index) {
     switch (index) {
-        case 0:  // scroll bar
+        case 0:   // scroll bar
         case 15:  // button face
         case 22:  // 3-D light
             return QPalette::Button;
-        case 1:  // desktop
-        case 3:  // inactive caption
-        case 4:  // menu
-        case 7:  // menu text
+        case 1:   // desktop
+        case 3:   // inactive caption
+        case 4:   // menu
+        case 7:   // menu text
         case 11:  // inactive border
         case 12:  // application workspace
             return QPalette::Window;
-        case 2:  // active caption
+        case 2:   // active caption
         case 13:  // highlight
             return QPalette::Highlight;
         case 5:  // window background
             return QPalette::Base;
-        case 6:  // window frame
+        case 6:   // window frame
         case 21:  // 3-D dark shadow
             return QPalette::Shadow;
-        case 9:  // caption text
+        case 9:   // caption text
         case 14:  // highlighted text
             return QPalette::HighlightedText;
         case 10:  // active border

@@ -15,7 +15,7 @@ class frmMain;
 enum class MessageIcon { Information, Warning };
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
 
     // A modal box with one OK button.

@@ -19,8 +19,8 @@ void QtPrompts::message(QWidget* parent, const QString& text, MessageIcon icon,
 
 QString QtPrompts::input(QWidget* parent, const QString& prompt, const QString& title) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal,
-                                               QString(), &ok);
+    const QString text =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
     return ok ? text : QString();
 }
 
@@ -30,8 +30,7 @@ std::optional<QString> QtPrompts::openFile(QWidget* parent, const QString& lastP
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Name filters match without regard to case, so .TXT is listed too; "*" lists every file,
     // also those without a dot.
-    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"),
-                           QStringLiteral("All Files (*)")});
+    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
     if (!lastPath.isEmpty()) dialog.selectFile(lastPath);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();

@@ -6,7 +6,7 @@
 namespace tresslin {
 
 class QtPrompts : public Prompts {
-public:
+  public:
     void message(QWidget* parent, const QString& text, MessageIcon icon,
                  const QString& title) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title) override;

@@ -6,7 +6,11 @@
 namespace tresslin {
 
 inline constexpr int kTwipsPerPixel = 15;
-inline int TwipsToPixels(double twips) { return int(std::lround(twips / kTwipsPerPixel)); }
-inline int PixelsToTwips(int pixels) { return pixels * kTwipsPerPixel; }
+inline int TwipsToPixels(double twips) {
+    return int(std::lround(twips / kTwipsPerPixel));
+}
+inline int PixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
 
 }  // namespace tresslin

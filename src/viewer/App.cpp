@@ -14,8 +14,9 @@ namespace tresslin {
 std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out) {
     if (arguments.size() != 1) return std::nullopt;
     if (arguments[0] == QStringLiteral("--version")) {
-        out = QStringLiteral("Tresslin %1.%2\n").arg(kVersionMajor).arg(kVersionMinor, 2, 10,
-                                                                          QChar(u'0'));
+        out = QStringLiteral("Tresslin %1.%2\n")
+                  .arg(kVersionMajor)
+                  .arg(kVersionMinor, 2, 10, QChar(u'0'));
         return 0;
     }
     if (arguments[0] == QStringLiteral("--help")) {

@@ -11,8 +11,8 @@
 #include <QPixmap>
 
 #include "BookFind.h"
-#include "CodingDetect.h"
 #include "BusyCursor.h"
+#include "CodingDetect.h"
 #include "Colors.h"
 #include "HotKey.h"
 #include "Prompts.h"
@@ -24,7 +24,9 @@
 #include "mdlText.h"
 
 // The pictures are linked into a static library, whose resources must be registered by hand.
-static void initResources() { Q_INIT_RESOURCE(resources); }
+static void initResources() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace tresslin {
 
@@ -60,8 +62,8 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
 
 frmMain::frmMain(Prompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       prompts_(prompts),
       txtView(new QLineEdit(this)),
       imgBack(new ImageButton(this)),
@@ -174,7 +176,9 @@ void frmMain::ShowLine(std::int32_t n) {
     ShowCaptionStatus(tmrAutoShow.isActive() ? QStringLiteral("   Timer: On") : QString());
 }
 
-void frmMain::RefreshShow() { ShowLine(CurLine); }
+void frmMain::RefreshShow() {
+    ShowLine(CurLine);
+}
 
 void frmMain::ShowCaptionStatus(const QString& sAddText) {
     const double p = Percentage(CurLine, MaxLine);
@@ -186,12 +190,12 @@ void frmMain::ShowCaptionStatus(const QString& sAddText) {
 }
 
 void frmMain::ApplyColors() {
-    const std::int32_t text = ReadIntSetting(QString::fromLatin1(keys::kColors),
-                                             QString::fromLatin1(keys::kTextColor),
-                                             kSystemTextColor);
-    const std::int32_t back = ReadIntSetting(QString::fromLatin1(keys::kColors),
-                                             QString::fromLatin1(keys::kBackColor),
-                                             kSystemBackColor);
+    const std::int32_t text =
+        ReadIntSetting(QString::fromLatin1(keys::kColors), QString::fromLatin1(keys::kTextColor),
+                       kSystemTextColor);
+    const std::int32_t back =
+        ReadIntSetting(QString::fromLatin1(keys::kColors), QString::fromLatin1(keys::kBackColor),
+                       kSystemBackColor);
     const QPalette system = palette();
     QPalette p = txtView->palette();
     const QColor textColor = ColorFromValue(text, system);

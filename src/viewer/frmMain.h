@@ -19,25 +19,25 @@ class ActivationHotKey;
 // A picture that acts as a button: clicked on release, with a border as press feedback.
 class ImageButton : public QLabel {
     Q_OBJECT
-public:
+  public:
     explicit ImageButton(QWidget* parent = nullptr);
     // 0 none, 1 a fixed single line.
     void setBorderStyle(int style);
     int borderStyle() const { return borderStyle_; }
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     int borderStyle_ = 0;
 };
 
 class frmMain : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit frmMain(Prompts& prompts, QWidget* parent = nullptr);
     ~frmMain() override;
 
@@ -82,14 +82,14 @@ public:
     void Unload();
     bool isUnloaded() const { return unloaded_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
-private:
+  private:
     // Display.
     void ShowLine(std::int32_t n);
     void ApplyColors();
@@ -130,8 +130,8 @@ private:
     QString LastFile;
     std::int32_t LastLine = 0;
     QString FindText;
-    int LoadHeight = 0;       // client height in pixels the window is held at
-    QString lastOpenChoice;   // the open dialog's previous choice
+    int LoadHeight = 0;      // client height in pixels the window is held at
+    QString lastOpenChoice;  // the open dialog's previous choice
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame

@@ -50,10 +50,10 @@ void frmMain::OpenNewText() {
 }
 
 void frmMain::GoToLine() {
-    const QString answer =
-        prompts_.input(this, QStringLiteral("Insert Line Number from 1 to ") +
-                                 QString::number(qint64(MaxLine) + 1),
-                       QStringLiteral("Open Line"));
+    const QString answer = prompts_.input(
+        this,
+        QStringLiteral("Insert Line Number from 1 to ") + QString::number(qint64(MaxLine) + 1),
+        QStringLiteral("Open Line"));
     const auto line = ParseLineJump(answer.toStdString(), MaxLine);
     if (!line) return;
     CurLine = *line;

@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 
 #include "Prompts.h"
-#include "frmMain.h"
 #include "ViewRules.h"
+#include "frmMain.h"
 #include "mdlDeclarations.h"
 
 namespace tresslin {

@@ -18,8 +18,8 @@ const QString kPosition = QString::fromLatin1(keys::kPosition);
 constexpr double kMinStoredWidth = 450;
 
 std::optional<double> storedTwips(const char* key, int current) {
-    const QString text = ReadSetting(kPosition, QString::fromLatin1(key),
-                                     QString::number(PixelsToTwips(current)));
+    const QString text =
+        ReadSetting(kPosition, QString::fromLatin1(key), QString::number(PixelsToTwips(current)));
     return ParseTwips(text.toStdString());
 }
 }  // namespace
@@ -94,10 +94,8 @@ void frmMain::Form_Resize() {
     txtView->setGeometry(TwipsToPixels(20), txtView->y(), TwipsToPixels(viewWidth),
                          txtView->height());
     const int buttonLeft = TwipsToPixels(viewWidth + 60);
-    imgNext->setGeometry(buttonLeft, imgNext->y(), TwipsToPixels(buttonWidth),
-                         TwipsToPixels(150));
-    imgBack->setGeometry(buttonLeft, imgBack->y(), TwipsToPixels(buttonWidth),
-                         TwipsToPixels(150));
+    imgNext->setGeometry(buttonLeft, imgNext->y(), TwipsToPixels(buttonWidth), TwipsToPixels(150));
+    imgBack->setGeometry(buttonLeft, imgBack->y(), TwipsToPixels(buttonWidth), TwipsToPixels(150));
     if (height() != LoadHeight) resize(width(), LoadHeight);
     layingOut_ = false;
     SavePosition();

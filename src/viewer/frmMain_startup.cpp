@@ -1,12 +1,12 @@
 // Start-up and shutdown.
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QThread>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "HotKey.h"
 #include "Settings.h"
@@ -40,8 +40,8 @@ void frmMain::Form_Load(const QStringList& arguments) {
         if (!LastFile.isEmpty()) {
             LastLine = ReadIntSetting(kSettingsSection, QString::fromLatin1(keys::kLastLine),
                                       kDefaultLastLine);
-            const QString name = QFile::decodeName(QByteArray::fromStdString(
-                GetFileName(QFile::encodeName(LastFile).toStdString())));
+            const QString name = QFile::decodeName(
+                QByteArray::fromStdString(GetFileName(QFile::encodeName(LastFile).toStdString())));
             txtView->setText(QStringLiteral("Last File: ") + name + QStringLiteral("  Line: ") +
                              QString::number(LastLine) +
                              QStringLiteral("  (Press CTRL + G for Open)"));
@@ -123,9 +123,7 @@ void InstallTerminationHandler(frmMain& window) {
     // The end of the desktop session closes the window the same way.
     QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.Unload(); });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] {
-        window.Unload();
-    });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] { window.Unload(); });
 }
 
 }  // namespace tresslin

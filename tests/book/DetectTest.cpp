@@ -26,7 +26,8 @@ TEST(DetectCoding, SampleBooks) {
                                                  {"kniga-cp866.txt", 1},
                                                  {"kniga-koi8r.txt", 2},
                                                  {"kniga-utf8.txt", 3}};
-    for (const auto& [name, coding] : cases) EXPECT_EQ(DetectCoding(readSample(name)), coding) << name;
+    for (const auto& [name, coding] : cases)
+        EXPECT_EQ(DetectCoding(readSample(name)), coding) << name;
 }
 
 TEST(DetectCoding, ShortRussianTextsInEveryCoding) {
@@ -56,8 +57,8 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
 }
 
 TEST(DetectCoding, Utf8Rules) {
-    EXPECT_EQ(DetectCoding("\xEF\xBB\xBFplain"), 3);            // byte-order mark
-    EXPECT_EQ(DetectCoding("d\xC3\xA9j\xC3\xA0 vu"), 3);         // accented Latin letters
+    EXPECT_EQ(DetectCoding("\xEF\xBB\xBFplain"), 3);                    // byte-order mark
+    EXPECT_EQ(DetectCoding("d\xC3\xA9j\xC3\xA0 vu"), 3);                // accented Latin letters
     EXPECT_EQ(DetectCoding("\xC2\xAB quotes \xC2\xBB"), std::nullopt);  // no letters
     // A character cut by the end of the sample is still valid UTF-8.
     EXPECT_EQ(DetectCoding("\xD0\x9F\xD1\x80\xD0"), 3);
@@ -65,6 +66,7 @@ TEST(DetectCoding, Utf8Rules) {
 
 TEST(DetectCoding, CyrillicAfterAnAsciiBeginning) {
     std::string book(20000, 'a');
-    book += test::Cp1251(std::string(20, ' ') + "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг прелестный.");
+    book += test::Cp1251(std::string(20, ' ') +
+                         "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг прелестный.");
     EXPECT_EQ(DetectCoding(RecodeText(book, 0, kKoi8R)), kKoi8R);
 }

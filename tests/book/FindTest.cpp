@@ -33,13 +33,14 @@ std::int64_t reference(const LineStore& s, std::int64_t first, std::int64_t last
 
 TEST(FindInLines, CaseAndLineRules) {
     const auto& fold = TablesFor(kWindowsCyrillic).fold;
-    const LineStore s = store(test::Cp1251("Маяк стоял\r\nна краю\r\nМАЯК светил\r\nкрай\nмаяк\r\nёлка ЁЛКА"));
+    const LineStore s =
+        store(test::Cp1251("Маяк стоял\r\nна краю\r\nМАЯК светил\r\nкрай\nмаяк\r\nёлка ЁЛКА"));
     struct {
         std::string needle;
         std::int64_t first, last, want;
     } cases[] = {
         {test::Cp1251("маяк"), 1, 5, 2},
-        {test::Cp1251("маяк"), 3, 5, 3},   // a bare LF is part of the line
+        {test::Cp1251("маяк"), 3, 5, 3},  // a bare LF is part of the line
         {test::Cp1251("МАЯК"), 0, 5, 0},
         {test::Cp1251("краю\r\nМАЯК"), 0, 5, -1},
         {test::Cp1251("краймаяк"), 0, 5, -1},
@@ -107,17 +108,18 @@ TEST(FindInLines, RareLettersInsideTheNeedleAgreeWithThePlainReading) {
 
 TEST(FindInLinesUtf8, CaseFoldingOfCyrillicAndLatin) {
     const LineStore s = store(
-        "\xEF\xBB\xBF" "Первая строка\r\nЁЛКА и Ёж\r\nmixed CASE Latin\r\nbroken \xD0 byte \xFF\r\n"
+        "\xEF\xBB\xBF"
+        "Первая строка\r\nЁЛКА и Ёж\r\nmixed CASE Latin\r\nbroken \xD0 byte \xFF\r\n"
         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
     EXPECT_EQ(s.line(0), "Первая строка");  // the byte-order mark is not part of the line
     struct {
         const char* needle;
         std::int64_t first, want;
     } cases[] = {
-        {"первая", 0, 0},   {"ПЕРВАЯ СТРОКА", 0, 0}, {"ёлка и ёж", 0, 1}, {"Ёлка И ЁЖ", 1, 1},
-        {"елка", 0, -1},    {"case latin", 0, 2},    {"MIXED", 3, -1},    {"\xD0 byte \xFF", 0, 3},
-        {"привет", 0, 4},   {"ет", 4, 4},            {"\xEF\xBB\xBF", 0, -1},
-        {"строка\r\nЁЛКА", 0, -1},
+        {"первая", 0, 0},    {"ПЕРВАЯ СТРОКА", 0, 0},  {"ёлка и ёж", 0, 1},
+        {"Ёлка И ЁЖ", 1, 1}, {"елка", 0, -1},          {"case latin", 0, 2},
+        {"MIXED", 3, -1},    {"\xD0 byte \xFF", 0, 3}, {"привет", 0, 4},
+        {"ет", 4, 4},        {"\xEF\xBB\xBF", 0, -1},  {"строка\r\nЁЛКА", 0, -1},
     };
     for (const auto& c : cases)
         EXPECT_EQ(FindInLinesUtf8(s, c.first, s.upperBound(), c.needle), c.want) << c.needle;
@@ -126,7 +128,8 @@ TEST(FindInLinesUtf8, CaseFoldingOfCyrillicAndLatin) {
 TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
     std::string book;
     for (int i = 0; i < 120; ++i)
-        book += std::string(std::size_t(i % 41), 'x') + "ЩукА" + std::string(std::size_t(i % 3), 'y') + "\r\n";
+        book += std::string(std::size_t(i % 41), 'x') + "ЩукА" +
+                std::string(std::size_t(i % 3), 'y') + "\r\n";
     const LineStore s = store(book);
     for (std::int64_t first = 0; first < 120; first += 13) {
         EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "щука"), first);

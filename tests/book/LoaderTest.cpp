@@ -20,7 +20,9 @@ std::vector<std::string> linesOf(const LineStore& s) {
     for (std::int64_t i = 0; i < s.size(); ++i) out.emplace_back(s.line(i));
     return out;
 }
-std::string path(const QString& p) { return QFile::encodeName(p).toStdString(); }
+std::string path(const QString& p) {
+    return QFile::encodeName(p).toStdString();
+}
 }  // namespace
 
 struct SplitCase {
@@ -109,7 +111,8 @@ TEST(ReadBookLines, ALargeBookReadsAsTheBytesDo) {
     std::string big;
     big.reserve(41u << 20);
     for (int i = 0; big.size() < (40u << 20); ++i)
-        big += "line " + std::to_string(i) + (i % 7 ? "\r\n" : "\r") + std::string(std::size_t(i % 61), 'z');
+        big += "line " + std::to_string(i) + (i % 7 ? "\r\n" : "\r") +
+               std::string(std::size_t(i % 61), 'z');
     TempBooks books;
     LineStore fromFile, fromMemory;
     ASSERT_TRUE(ReadBookLines(path(books.write("big.txt", big)), fromFile));
@@ -127,8 +130,8 @@ TEST(ReadBookLines, ReplacesThePreviousBookOnlyOnSuccess) {
     ASSERT_TRUE(ReadBookLines(path(books.write("3.txt", test::NumberedBook(3))), s));
     EXPECT_EQ(linesOf(s), (std::vector<std::string>{"Line 1", "Line 2", "Line 3"}));
 
-    const std::string bad[] = {"", "   ", path(books.path("missing.txt")), path(books.folder()),
-                               "/dev/zero", "/dev/null"};
+    const std::string bad[] = {
+        "", "   ", path(books.path("missing.txt")), path(books.folder()), "/dev/zero", "/dev/null"};
     for (const auto& p : bad) {
         EXPECT_FALSE(ReadBookLines(p, s)) << p;
         EXPECT_EQ(s.size(), 3) << p;
@@ -186,7 +189,11 @@ TEST(FileExists, OnlyRegularFiles) {
 
 TEST(GetFileName, SplitsAtTheLastSlash) {
     const std::pair<const char*, const char*> cases[] = {
-        {"/home/u/Books/war.txt", "war.txt"}, {"war.txt", "war.txt"}, {"/home/u/Books/", ""},
-        {"C:\\Books\\war.txt", "C:\\Books\\war.txt"}, {"", ""}, {"/", ""}};
+        {"/home/u/Books/war.txt", "war.txt"},
+        {"war.txt", "war.txt"},
+        {"/home/u/Books/", ""},
+        {"C:\\Books\\war.txt", "C:\\Books\\war.txt"},
+        {"", ""},
+        {"/", ""}};
     for (const auto& [in, out] : cases) EXPECT_EQ(GetFileName(in), out) << in;
 }

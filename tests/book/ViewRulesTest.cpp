@@ -16,21 +16,36 @@ TEST(Caption, PercentageAndFormat) {
 
 TEST(LineJump, TypedNumbers) {
     const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-        {"250", 249}, {"1", 0},          {"0", std::nullopt}, {"251", std::nullopt},
-        {"-5", std::nullopt}, {"2.5", 1}, {"3.5", 3},        {"abc", std::nullopt},
-        {"", std::nullopt},   {"1e300", std::nullopt},       {" 12 ", 11},
-        {"1e2", 99},          {"+7", 6},  {"0.5", std::nullopt}, {"1.5", 1},
-        {"12abc", std::nullopt}, {"nan", std::nullopt},      {"inf", std::nullopt},
-        {"-1e300", std::nullopt}, {"1e99999", std::nullopt}, {".", std::nullopt},
+        {"250", 249},
+        {"1", 0},
+        {"0", std::nullopt},
+        {"251", std::nullopt},
+        {"-5", std::nullopt},
+        {"2.5", 1},
+        {"3.5", 3},
+        {"abc", std::nullopt},
+        {"", std::nullopt},
+        {"1e300", std::nullopt},
+        {" 12 ", 11},
+        {"1e2", 99},
+        {"+7", 6},
+        {"0.5", std::nullopt},
+        {"1.5", 1},
+        {"12abc", std::nullopt},
+        {"nan", std::nullopt},
+        {"inf", std::nullopt},
+        {"-1e300", std::nullopt},
+        {"1e99999", std::nullopt},
+        {".", std::nullopt},
     };
     for (const auto& [text, want] : cases) EXPECT_EQ(ParseLineJump(text, 249), want) << text;
 }
 
 TEST(TimerInterval, StoredTexts) {
     const std::pair<const char*, std::int32_t> cases[] = {
-        {"350", 350},   {"10000", 10000}, {"2551", 2551},   {"20000", 2550},
-        {"100", 2550},  {"abc", 2550},    {"", 2550},       {"99999999999", 2550},
-        {"700ms", 700}, {"  800", 800},   {"1000.4", 1000}, {"-500", 2550},
+        {"350", 350},   {"10000", 10000}, {"2551", 2551},     {"20000", 2550},
+        {"100", 2550},  {"abc", 2550},    {"", 2550},         {"99999999999", 2550},
+        {"700ms", 700}, {"  800", 800},   {"1000.4", 1000},   {"-500", 2550},
         {"1e3", 1000},  {"349.5", 350},   {"10000.5", 10000}, {"1e400", 2550},
     };
     for (const auto& [text, want] : cases) EXPECT_EQ(ReadTimerInterval(text), want) << text;

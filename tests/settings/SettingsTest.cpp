@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
-#include <sys/stat.h>
 
 #include "Settings.h"
 #include "TestSupport.h"
@@ -56,7 +56,7 @@ TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
 TEST(Settings, AwkwardValuesRoundTrip) {
     SettingsSandbox box;
     const QString values[] = {"a,b,c", "C:\\Books\\war.txt", "line\nbreak\rcr", " lead trail ",
-                              "=x=", "[Section]", "\\n literally", "#not a comment"};
+                              "=x=",   "[Section]",          "\\n literally",   "#not a comment"};
     int i = 0;
     for (const auto& v : values) WriteSetting(S, QString("k%1").arg(i++), v);
     ASSERT_TRUE(FlushSettings());

@@ -18,7 +18,7 @@ struct MessageCall {
 };
 
 class FakePrompts : public Prompts {
-public:
+  public:
     void message(QWidget* parent, const QString& text, MessageIcon icon,
                  const QString& title) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title) override;
@@ -41,10 +41,10 @@ public:
     std::function<void(const MessageCall&)> onMessage;
 
     std::vector<MessageCall> messages;
-    QStringList inputPrompts;      // "title|prompt"
-    QStringList openLastPaths;     // the lastPath given to each open dialog
+    QStringList inputPrompts;   // "title|prompt"
+    QStringList openLastPaths;  // the lastPath given to each open dialog
     std::vector<std::int32_t> colorGiven;
-    QStringList findProposals;     // sFind as given to each find dialog
+    QStringList findProposals;  // sFind as given to each find dialog
     int settingsShown = 0;
     int timerShown = 0;
 };

@@ -25,7 +25,9 @@ SettingsSandbox::~SettingsSandbox() {
         qunsetenv("XDG_CONFIG_HOME");
 }
 
-QString SettingsSandbox::iniPath() const { return dir_.path() + "/Tresslin/Tresslin.ini"; }
+QString SettingsSandbox::iniPath() const {
+    return dir_.path() + "/Tresslin/Tresslin.ini";
+}
 
 QString SettingsSandbox::fileText() const {
     QFile f(iniPath());
@@ -42,7 +44,9 @@ QString TempBooks::write(const QString& name, std::string_view bytes) {
     return p;
 }
 
-QString TempBooks::path(const QString& name) const { return dir_.path() + "/" + name; }
+QString TempBooks::path(const QString& name) const {
+    return dir_.path() + "/" + name;
+}
 
 std::string CrLfBook(std::initializer_list<std::string_view> lines) {
     std::string out;

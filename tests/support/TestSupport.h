@@ -11,7 +11,7 @@ namespace tresslin::test {
 // Points XDG_CONFIG_HOME at a new temporary folder for the lifetime of the object, so the
 // settings store starts empty and nothing of the user's is touched.
 class SettingsSandbox {
-public:
+  public:
     SettingsSandbox();
     ~SettingsSandbox();
     QString folder() const { return dir_.path(); }
@@ -19,7 +19,7 @@ public:
     QString fileText() const;
     QString iniPath() const;
 
-private:
+  private:
     QTemporaryDir dir_;
     QByteArray previous_;
     bool hadPrevious_;
@@ -27,13 +27,13 @@ private:
 
 // A temporary folder with files written into it.
 class TempBooks {
-public:
+  public:
     // Writes bytes to a file of that name and returns its absolute path.
     QString write(const QString& name, std::string_view bytes);
     QString path(const QString& name) const;
     QString folder() const { return dir_.path(); }
 
-private:
+  private:
     QTemporaryDir dir_;
 };
 

@@ -8,8 +8,8 @@ using Commands = ViewerTest;
 
 TEST_F(Commands, LineJumpEntries) {
     const std::pair<QString, int> cases[] = {
-        {"250", 250}, {"1", 1},   {"0", 5},   {"251", 5}, {"-5", 5},    {"2.5", 2},
-        {"3.5", 4},   {"abc", 5}, {"", 5},    {"1e300", 5}, {" 17 ", 17},
+        {"250", 250}, {"1", 1},   {"0", 5}, {"251", 5},   {"-5", 5},    {"2.5", 2},
+        {"3.5", 4},   {"abc", 5}, {"", 5},  {"1e300", 5}, {" 17 ", 17},
     };
     open(NumberedBook(250));
     for (const auto& [entry, want] : cases) {

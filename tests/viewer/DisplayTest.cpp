@@ -130,7 +130,10 @@ TEST_F(Display, Utf8LinesAndTheirCut) {
     // 'я' is two bytes; the cut must not leave half a character.
     std::string longLine = "x";
     for (int i = 0; i < 40000; ++i) longLine += "я";
-    open("\xEF\xBB\xBF" "Ёлка \xFF end\r\n" + longLine);
+    open(
+        "\xEF\xBB\xBF"
+        "Ёлка \xFF end\r\n" +
+        longLine);
     EXPECT_EQ(view(), QString(" Ёлка ") + QChar(0xFFFD) + " end");
     key(Qt::Key_Down);
     EXPECT_EQ(view().size(), 32767);

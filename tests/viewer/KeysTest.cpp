@@ -11,7 +11,7 @@ struct KeyCase {
     int key;
     Qt::KeyboardModifiers mods;
     bool timerRunning;
-    int wantLine;       // 1-based, from line 5 of 10
+    int wantLine;        // 1-based, from line 5 of 10
     const char* suffix;  // caption suffix afterwards
 };
 }  // namespace
@@ -42,7 +42,8 @@ TEST_F(Keys, DispatchTable) {
         key(c.key, c.mods);
         EXPECT_EQ(window->curLine() + 1, c.wantLine) << c.what;
         EXPECT_FALSE(window->autoShowTimer().isActive()) << c.what;
-        EXPECT_TRUE(caption().endsWith(QString("%)") + c.suffix)) << c.what << " " << caption().toStdString();
+        EXPECT_TRUE(caption().endsWith(QString("%)") + c.suffix))
+            << c.what << " " << caption().toStdString();
     }
 }
 
@@ -51,8 +52,7 @@ TEST_F(Keys, NoBookOrOneLineBookIgnoresTheBookKeys) {
         makeWindow();
         if (*book) open(book);
         const QString before = caption();
-        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_F3})
-            key(k);
+        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_F3}) key(k);
         for (int k : {Qt::Key_L, Qt::Key_S, Qt::Key_T, Qt::Key_F}) key(k, Qt::ControlModifier);
         EXPECT_EQ(caption(), before);
         EXPECT_EQ(prompts.settingsShown + prompts.timerShown, 0);
@@ -78,7 +78,7 @@ TEST_F(Keys, CommandsListOnF1ButNotCtrlF1) {
     EXPECT_EQ(prompts.messages[0].title, "Tresslin v.1.03 Help");
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
     const QStringList lines = prompts.messages[0].text.split("\r\n");
-    const int lengths[] = {14, 14, 14, 48, 52, 61, 0, 19, 19, 20, 23, 27,
+    const int lengths[] = {14, 14, 14, 48, 52, 61, 0,  19, 19, 20, 23, 27,
                            35, 29, 0,  14, 14, 14, 27, 32, 23, 18, 23, 36};
     ASSERT_EQ(lines.size(), 24);
     for (int i = 0; i < 24; ++i) EXPECT_EQ(lines[i].size(), lengths[i]) << i + 1;

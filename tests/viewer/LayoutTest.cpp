@@ -10,7 +10,9 @@ using Layout = ViewerTest;
 
 namespace {
 constexpr int kKeep = INT_MIN;
-int stored(const char* key) { return ReadSetting("Position", key, "-1").toInt(); }
+int stored(const char* key) {
+    return ReadSetting("Position", key, "-1").toInt();
+}
 }  // namespace
 
 TEST_F(Layout, DesignSizes) {
@@ -52,8 +54,8 @@ TEST_F(Layout, PositionIsRestored) {
         int wantTop, wantLeft, wantWidth;  // pixels; kKeep = not applied (default placement)
     } cases[] = {
         {"plain", "1500", "3000", "9000", 100, 200, 600},
-        {"top beyond the desktop", QString::number((desk.bottom() + 1) * 15), "3000", "9000",
-         kKeep, 200, 600},
+        {"top beyond the desktop", QString::number((desk.bottom() + 1) * 15), "3000", "9000", kKeep,
+         200, 600},
         {"negative left, partly visible", "1500", "-1500", "9000", 100, -100, 600},
         {"wholly off every screen", "1500", QString::number(-(10000 * 15)), "9000", kKeep, kKeep,
          600},

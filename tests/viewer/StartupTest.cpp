@@ -98,10 +98,7 @@ TEST_F(Startup, ShutdownLeavesEarlierValuesWhenNothingWorthKeeping) {
     } cases[] = {
         {"no book", [] {}},
         {"one-line book", [this] { open("one"); }},
-        {"failed open",
-         [this] {
-             window->Form_Load({books.path("missing.txt")});
-         }},
+        {"failed open", [this] { window->Form_Load({books.path("missing.txt")}); }},
     };
     for (auto& c : cases) {
         makeWindow();

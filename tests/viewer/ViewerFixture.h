@@ -16,7 +16,7 @@
 namespace tresslin::test {
 
 class ViewerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { makeWindow(); }
 
     void makeWindow() {
