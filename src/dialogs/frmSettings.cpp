@@ -140,17 +140,17 @@ void frmSettings::cmbCoding_Click() {
 }
 
 void frmSettings::cmdText_Click() {
-    const auto chosen = prompts_.chooseColor(this, CurTextColor);
-    if (!chosen) return;
-    CurTextColor = *chosen;
-    StoreColors();
-    main_.RefreshShow();
+    ChooseColor(CurTextColor);
 }
 
 void frmSettings::cmdBackColor_Click() {
-    const auto chosen = prompts_.chooseColor(this, CurBackColor);
-    if (!chosen) return;
-    CurBackColor = *chosen;
+    ChooseColor(CurBackColor);
+}
+
+void frmSettings::ChooseColor(std::int32_t& colour) {
+    const auto chosen = prompts_.chooseColor(this, colour);
+    if (!chosen) return;  // cancelled: nothing changes
+    colour = *chosen;
     StoreColors();
     main_.RefreshShow();
 }

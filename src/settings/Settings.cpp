@@ -183,8 +183,14 @@ QSettings& store() {
     if (!s) {
         // QSettings remembers the user folder once per process; take it afresh from the
         // environment so that a changed XDG_CONFIG_HOME is honoured.
-        QSettings::setPath(iniFormat(), QSettings::UserScope,
-                           QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation));
+        const QString configHome =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+        QSettings::setPath(iniFormat(), QSettings::UserScope, configHome);
+        // Qt's own dialogs keep their state (the open dialog's recent folders) in settings of
+        // their own; they go into the program's folder, the only place it writes.
+        const QString folder = configHome + QStringLiteral("/Tresslin");
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
         s = std::make_unique<QSettings>(iniFormat(), QSettings::UserScope,
                                         QStringLiteral("Tresslin"), QStringLiteral("Tresslin"));
         // Writes must never be lost to a crash mid-write: QSettings replaces the file atomically.

@@ -77,6 +77,8 @@ class frmMain : public QWidget {
     static int ShiftState(int key, Qt::KeyboardModifiers modifiers);
     // The Latin key for a letter typed on a Cyrillic layout, so Ctrl+O works on any layout.
     static int LatinKey(int key);
+    // The text without leading and trailing blanks (code 32 only; tabs stay).
+    static QString TrimBlanks(const QString& s);
 
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void Unload();

@@ -27,14 +27,6 @@ std::optional<std::string> SearchBytes(const QString& text, int coding) {
     return RecodeText(bytes, kWindowsCyrillic, coding);
 }
 
-QString trimBlanks(const QString& s) {
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b] == u' ') ++b;
-    while (e > b && s[e - 1] == u' ') --e;
-    return s.mid(b, e - b);
-}
-
 }  // namespace
 
 void frmMain::OpenNewText() {
@@ -62,15 +54,15 @@ void frmMain::GoToLine() {
 
 void frmMain::FindCommand(bool Again) {
     if (Again) {
-        if (trimBlanks(FindText).isEmpty()) {
-            FindText = trimBlanks(txtView->text());
+        if (TrimBlanks(FindText).isEmpty()) {
+            FindText = TrimBlanks(txtView->text());
             if (prompts_.showFind(this, FindText)) FindNext();
         } else {
             FindNext();
         }
         return;
     }
-    if (trimBlanks(FindText).isEmpty()) FindText = trimBlanks(txtView->text());
+    if (TrimBlanks(FindText).isEmpty()) FindText = TrimBlanks(txtView->text());
     if (prompts_.showFind(this, FindText)) FindNext();
 }
 

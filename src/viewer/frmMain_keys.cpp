@@ -47,6 +47,14 @@ int frmMain::LatinKey(int key) {
     return key;
 }
 
+QString frmMain::TrimBlanks(const QString& s) {
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && s[b] == u' ') ++b;
+    while (e > b && s[e - 1] == u' ') --e;
+    return s.mid(b, e - b);
+}
+
 bool frmMain::event(QEvent* e) {
     // Every key goes to the dispatcher first, Tab included (no focus chain here).
     if (e->type() == QEvent::KeyPress) {

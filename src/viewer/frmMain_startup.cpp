@@ -19,13 +19,6 @@ namespace tresslin {
 namespace {
 const QString kSettingsSection = QString::fromLatin1(keys::kSettings);
 
-QString trimBlanks(const QString& s) {
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && s[b] == u' ') ++b;
-    while (e > b && s[e - 1] == u' ') --e;
-    return s.mid(b, e - b);
-}
 }  // namespace
 
 void frmMain::Form_Load(const QStringList& arguments) {
@@ -34,7 +27,7 @@ void frmMain::Form_Load(const QStringList& arguments) {
     setWindowTitle(QString::fromStdString(VersionCaption()));
 
     // The desktop hands over the arguments split; a path with blanks arrives whole again.
-    const QString commandLine = trimBlanks(arguments.join(u' '));
+    const QString commandLine = TrimBlanks(arguments.join(u' '));
     if (commandLine.isEmpty()) {
         LastFile = ReadSetting(kSettingsSection, QString::fromLatin1(keys::kLastFile), QString());
         if (!LastFile.isEmpty()) {
