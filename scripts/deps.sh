@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev fonts-liberation2)
 if [ "${1:-}" = "test" ]; then
-    packages+=(libgtest-dev libgmock-dev xvfb xauth openbox xdotool strace clang libclang-rt-14-dev
+    packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev strace clang libclang-rt-14-dev
                libbenchmark-dev desktop-file-utils appstream file dpkg-dev)
 fi
 
