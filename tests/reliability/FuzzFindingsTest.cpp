@@ -1,0 +1,65 @@
+// Regressions of the faults the fuzzers found in the book code.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "BookFind.h"
+#include "BookFindUtf8.h"
+#include "TestSupport.h"
+#include "ViewRules.h"
+#include "mdlFiles.h"
+#include "mdlText.h"
+
+using namespace tresslin;
+
+TEST(FuzzFindings, ByteOrderMarkArrivingInPiecesIsStillSkipped) {
+    // The loader's reads may return fewer than three bytes first.
+    const std::string bytes =
+        "\xEF\xBB\xBF"
+        "first\r\nsecond";
+    for (std::size_t firstPiece : {1, 2}) {
+        LineStoreBuilder b;
+        ASSERT_TRUE(b.reserveText(bytes.size()));
+        std::memcpy(b.textData(), bytes.data(), bytes.size());
+        ASSERT_TRUE(b.addBytes(firstPiece, false));
+        ASSERT_TRUE(b.addBytes(bytes.size(), false));
+        ASSERT_TRUE(b.addBytes(bytes.size(), true));
+        const LineStore s = b.take();
+        ASSERT_EQ(s.size(), 2);
+        EXPECT_EQ(s.line(0), "first") << firstPiece;
+        EXPECT_EQ(s.line(1), "second");
+    }
+}
+
+TEST(FuzzFindings, NumbersTooCloseToZeroReadAsZero) {
+    // from_chars reports them out of range, like numbers too large.
+    EXPECT_EQ(ParseTwips("1e-400"), 0.0);
+    EXPECT_EQ(ParseTwips("-010e-0000000001010"), 0.0);
+    EXPECT_EQ(ParseTwips("0.0000000000000000000000000000000000000000000000000000000000000000000"
+                         "00000000000000000000000000000000000000000000000000000000000000000000"
+                         "00000000000000000000000000000000000000000000000000000000000000000000"
+                         "00000000000000000000000000000000000000000000000000000000000000000000"
+                         "000000000000000000000000000000000000000000000000000000000000001"),
+              0.0);
+    EXPECT_EQ(ParseTwips("1e400"), std::nullopt);
+    EXPECT_EQ(ParseTwips("-0.1e310"), std::nullopt);
+    EXPECT_EQ(ParseLineJump("1e-400", 10), std::nullopt);  // line 0 does not exist
+    EXPECT_EQ(ReadTimerInterval("1e-400"), kIntervalDefault);
+}
+
+TEST(FuzzFindings, TwoSignsAreNoWholeNumber) {
+    EXPECT_EQ(ParseWholeNumber("+-5"), std::nullopt);
+    EXPECT_EQ(ParseWholeNumber(" +-0 "), std::nullopt);
+    EXPECT_EQ(ParseWholeNumber("+5"), 5);
+    EXPECT_EQ(ParseWholeNumber("-5"), -5);
+}
+
+TEST(FuzzFindings, Utf8FindFoldsGheWithUpturnAsWindowsCyrillicDoes) {
+    // Ґ and ґ are one letter to the 8-bit codings' find; so they are in UTF-8 books.
+    LineStore utf8;
+    ASSERT_TRUE(SplitBookLines("one\r\n\xD2\x90\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xBA", utf8));
+    EXPECT_EQ(FindInLinesUtf8(utf8, 0, 1, "\xD2\x91\xD0\xB0\xD0\xBD"), 1);  // "ґан"
+    LineStore cp1251;
+    ASSERT_TRUE(SplitBookLines(test::Cp1251("one\r\nҐанок"), cp1251));
+    EXPECT_EQ(FindInLines(cp1251, 0, 1, test::Cp1251("ґан"), TablesFor(0).fold), 1);
+}
