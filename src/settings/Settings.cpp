@@ -88,10 +88,10 @@ bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
         }
         const qsizetype eq = line.indexOf(u'=');
         if (eq <= 0) continue;
-        const QString key = line.left(eq).trimmed().toString();
+        // A byte-order mark is no part of a key, wherever an editor left one.
+        const QString key = line.left(eq).toString().remove(QChar(0xFEFF)).trimmed();
         if (key.isEmpty() || key.contains(u'/') || section.contains(u'/')) continue;
-        map.insert(section.isEmpty() ? key : section + u'/' + key,
-                   decodeValue(line.mid(eq + 1)));
+        map.insert(section.isEmpty() ? key : section + u'/' + key, decodeValue(line.mid(eq + 1)));
     }
     return true;
 }
@@ -150,8 +150,8 @@ void removeAbandonedLock(const QString& file) {
 // place, the colours) then reach the file together, whatever another instance put there.
 struct Pending {
     QSet<QString> changedSections;
-    QSettings::SettingsMap unchanged;          // written with the value held, not yet set
-    QSettings::SettingsMap unsaved;            // set but not yet known to be on disk
+    QSettings::SettingsMap unchanged;  // written with the value held, not yet set
+    QSettings::SettingsMap unsaved;    // set but not yet known to be on disk
 };
 
 Pending& pending() {
@@ -161,7 +161,7 @@ Pending& pending() {
 
 // Sees the store's save request before the store does.
 class SaveWatcher : public QObject {
-public:
+  public:
     using QObject::QObject;
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::UpdateRequest) {
@@ -200,7 +200,9 @@ QSettings& store() {
     return *s;
 }
 
-QString address(const QString& section, const QString& key) { return section + u'/' + key; }
+QString address(const QString& section, const QString& key) {
+    return section + u'/' + key;
+}
 
 }  // namespace
 
@@ -246,9 +248,9 @@ std::int32_t ReadIntSetting(const QString& section, const QString& key, std::int
 }
 
 std::int32_t ReadTextCoding() {
-    const std::int32_t c = ReadIntSetting(QString::fromLatin1(keys::kSettings),
-                                          QString::fromLatin1(keys::kTextCoding),
-                                          kDefaultTextCoding);
+    const std::int32_t c =
+        ReadIntSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kTextCoding),
+                       kDefaultTextCoding);
     return (c >= 0 && c < kStoredCodingCount) ? c : kDefaultTextCoding;
 }
 
@@ -277,7 +279,9 @@ bool FlushSettings() {
     return saved;
 }
 
-QString SettingsFilePath() { return store().fileName(); }
+QString SettingsFilePath() {
+    return store().fileName();
+}
 
 void ResetSettingsForTests() {
     storeSlot().reset();

@@ -114,3 +114,15 @@ TEST(Settings, AnUnchangedValueDoesNotRewriteTheFile) {
     EXPECT_NE(inode(), before);
     EXPECT_TRUE(box.fileText().contains("Left=300\nTop=1215\n")) << box.fileText().toStdString();
 }
+
+TEST(Settings, ByteOrderMarksAreNoPartOfKeys) {
+    SettingsSandbox box;
+    // Found by fuzzing: a key that was only a byte-order mark read back differently once written.
+    writeFile(box.iniPath(), "x\n\r\r\xEF\xBB\xBF=odd\n[Settings]\n\xEF\xBB\xBFLast Line=4\n");
+    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "4");
+    WriteSetting(S, "Text Coding", "1");
+    ASSERT_TRUE(FlushSettings());
+    ResetSettingsForTests();
+    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "4");
+    EXPECT_FALSE(box.fileText().contains(QChar(0xFEFF)));
+}
