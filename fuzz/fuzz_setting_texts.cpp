@@ -94,7 +94,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (isDecimal(trimmed)) {
         if (const auto v = referenceValue(trimmed)) {
             const double r = std::nearbyint(*v);
-            if (r >= 1.0 && r <= double(maxLine) + 1.0) expectJump = std::int32_t(r) - 1;
+            if (r >= 1.0 && r <= double(maxLine) + 1.0)
+                expectJump = std::int32_t(std::int64_t(r) - 1);
         }
     }
     if (jump != expectJump) Fail("line jump differs from strtod");

@@ -117,7 +117,8 @@ std::optional<std::int32_t> ParseLineJump(std::string_view text, std::int32_t ma
     if (!v || !std::isfinite(*v)) return std::nullopt;
     const double r = roundHalfEven(*v);
     if (r < 1.0 || r > double(maxLine) + 1.0) return std::nullopt;
-    return std::int32_t(r) - 1;
+    // Line maxLine + 1 may be 2^31, one past the 32-bit range before the subtraction.
+    return std::int32_t(std::int64_t(r) - 1);
 }
 
 std::int32_t ReadTimerInterval(std::string_view stored) {

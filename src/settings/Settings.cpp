@@ -79,7 +79,10 @@ bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
     const auto lines = QStringView(text).split(u'\n');
     for (QStringView line : lines) {
         if (line.endsWith(u'\r')) line.chop(1);
-        if (line.startsWith(QChar(0xFEFF))) line = line.mid(1);
+        // Byte-order marks (an editor's, wherever it left one) and blanks before a line's text
+        // are no part of it.
+        while (!line.isEmpty() && (line.front() == QChar(0xFEFF) || line.front().isSpace()))
+            line = line.mid(1);
         const QStringView trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(u';') || trimmed.startsWith(u'#')) continue;
         if (trimmed.startsWith(u'[') && trimmed.endsWith(u']')) {
@@ -88,8 +91,7 @@ bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
         }
         const qsizetype eq = line.indexOf(u'=');
         if (eq <= 0) continue;
-        // A byte-order mark is no part of a key, wherever an editor left one.
-        const QString key = line.left(eq).toString().remove(QChar(0xFEFF)).trimmed();
+        const QString key = line.left(eq).trimmed().toString();
         if (key.isEmpty() || key.contains(u'/') || section.contains(u'/')) continue;
         map.insert(section.isEmpty() ? key : section + u'/' + key, decodeValue(line.mid(eq + 1)));
     }

@@ -63,3 +63,9 @@ TEST(StoredNumbers, WholeNumbersAndTwips) {
     EXPECT_EQ(ParseTwips("12.5"), 12.5);
     EXPECT_EQ(ParseTwips("wide"), std::nullopt);
 }
+
+TEST(LineJump, TheLastLineOfTheLargestBook) {
+    // Found by fuzzing: line 2^31 of a book of 2^31 lines overflowed before the subtraction.
+    EXPECT_EQ(ParseLineJump("2147483648", INT32_MAX), INT32_MAX);
+    EXPECT_EQ(ParseLineJump("2147483649", INT32_MAX), std::nullopt);
+}

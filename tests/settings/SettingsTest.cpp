@@ -118,11 +118,14 @@ TEST(Settings, AnUnchangedValueDoesNotRewriteTheFile) {
 TEST(Settings, ByteOrderMarksAreNoPartOfKeys) {
     SettingsSandbox box;
     // Found by fuzzing: a key that was only a byte-order mark read back differently once written.
-    writeFile(box.iniPath(), "x\n\r\r\xEF\xBB\xBF=odd\n[Settings]\n\xEF\xBB\xBFLast Line=4\n");
+    writeFile(
+        box.iniPath(),
+        "x\n\r\r\xEF\xBB\xBF=odd\n\r\xEF\xBB\xBF;=comment\n[Settings]\n\xEF\xBB\xBFLast Line=4\n");
     EXPECT_EQ(ReadSetting(S, "Last Line", 1), "4");
     WriteSetting(S, "Text Coding", "1");
     ASSERT_TRUE(FlushSettings());
     ResetSettingsForTests();
     EXPECT_EQ(ReadSetting(S, "Last Line", 1), "4");
     EXPECT_FALSE(box.fileText().contains(QChar(0xFEFF)));
+    EXPECT_FALSE(box.fileText().contains("comment"));
 }
