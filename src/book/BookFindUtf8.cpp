@@ -58,7 +58,8 @@ std::vector<Char> parse(std::string_view s) {
             ++i;
         } else if (b0 >= 0xD0 && b0 <= 0xD2 && i + 1 < s.size() &&
                    (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
-            const char32_t c = (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
+            const char32_t c =
+                (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
             encode(c, ch.a, ch.len);
             encode(otherCase(c), ch.b, ch.len);
             i += 2;
@@ -122,8 +123,7 @@ std::int64_t FindInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std
         const __m128i l1 = _mm_set1_epi8(static_cast<char>(last.b[last.len - 1]));
         while (pos + 16 <= lastStart + 1) {
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
-            const __m128i y =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + m - 1));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + m - 1));
             const __m128i ex = _mm_or_si128(_mm_cmpeq_epi8(x, f0), _mm_cmpeq_epi8(x, f1));
             const __m128i ey = _mm_or_si128(_mm_cmpeq_epi8(y, l0), _mm_cmpeq_epi8(y, l1));
             unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(ex, ey)));

@@ -9,17 +9,18 @@ namespace tresslin {
 
 namespace {
 
-constexpr int kMinLetters = 40;         // fewer Cyrillic-looking bytes than this: no verdict
-constexpr double kMinMargin = 0.8;      // nats per byte the winner must lead by
+constexpr int kMinLetters = 40;     // fewer Cyrillic-looking bytes than this: no verdict
+constexpr double kMinMargin = 0.8;  // nats per byte the winner must lead by
 
 // How often each small letter а..я occurs in Russian prose, per 10,000 letters.
-constexpr int kLetterFrequency[32] = {
-    801, 159, 454, 170, 298, 845, 94, 165, 735, 121, 349, 440, 321, 670, 1097, 281,
-    473, 547, 626, 262, 26,  97,  48, 144, 73,  36,  4,   190, 174, 32,  64,  201};
+constexpr int kLetterFrequency[32] = {801, 159, 454, 170,  298, 845, 94,  165, 735, 121, 349,
+                                      440, 321, 670, 1097, 281, 473, 547, 626, 262, 26,  97,
+                                      48,  144, 73,  36,   4,   190, 174, 32,  64,  201};
 constexpr int kYoFrequency = 20;
 
 // Log-likelihood of each Windows-1251 code above 127 in Russian text: small letters by their
-// frequency, capitals three times rarer, everything else (punctuation, pseudo-graphics) rarer still.
+// frequency, capitals three times rarer, everything else (punctuation, pseudo-graphics) rarer
+// still.
 std::array<double, 256> buildScores() {
     std::array<double, 256> s{};
     const double total = 10000.0;
@@ -28,7 +29,7 @@ std::array<double, 256> buildScores() {
         s[224 + i] = std::log(kLetterFrequency[i] / total);
         s[192 + i] = std::log(kLetterFrequency[i] / total / 3.0);
     }
-    s[184] = std::log(kYoFrequency / total);         // ё
+    s[184] = std::log(kYoFrequency / total);        // ё
     s[168] = std::log(kYoFrequency / total / 3.0);  // Ё
     // Typographic characters common in Windows-1251 texts.
     for (int c : {0x96, 0x97, 0xAB, 0xBB, 0x85, 0xB9, 0x93, 0x94, 0xA0})

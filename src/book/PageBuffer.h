@@ -20,7 +20,7 @@ template <typename T>
 class PageBuffer {
     static_assert(std::is_trivially_copyable_v<T>);
 
-public:
+  public:
     PageBuffer() = default;
     PageBuffer(const PageBuffer&) = delete;
     PageBuffer& operator=(const PageBuffer&) = delete;
@@ -76,7 +76,7 @@ public:
         }
     }
 
-private:
+  private:
     T* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t cap_ = 0;

@@ -16,7 +16,7 @@ inline constexpr int kVersionMinor = 3;
 // The book as read: one buffer holding the file's bytes and the start offset of every line,
 // plus one sentinel offset at the end. A line's bytes exclude its CR or CR LF terminator.
 class LineStore {
-public:
+  public:
     LineStore() = default;
     LineStore(LineStore&&) noexcept = default;
     LineStore& operator=(LineStore&&) noexcept = default;
@@ -45,7 +45,7 @@ public:
     // Bytes the store holds on the heap (text plus offsets).
     std::size_t memoryBytes() const { return text_.capacity() + starts_.capacity() * 8; }
 
-private:
+  private:
     friend class LineStoreBuilder;
     PageBuffer<char> text_;
     PageBuffer<std::uint64_t> starts_;

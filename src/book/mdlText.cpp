@@ -195,7 +195,9 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
     return true;
 }
 
-LineStore LineStoreBuilder::take() { return std::move(store_); }
+LineStore LineStoreBuilder::take() {
+    return std::move(store_);
+}
 
 bool SplitBookLines(std::string_view bytes, LineStore& bookLines) {
     LineStoreBuilder b;
@@ -218,7 +220,7 @@ struct Fd {
 // every fresh page before handing it over, a fifth of the time of a load. Pages the reader
 // reaches first it faults in itself, so the result never depends on which side wins.
 class Prefault {
-public:
+  public:
     Prefault(char* p, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
         if (bytes < (32u << 20)) return;
@@ -244,7 +246,7 @@ public:
         if (thread_.joinable()) thread_.join();
     }
 
-private:
+  private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };

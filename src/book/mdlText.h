@@ -19,7 +19,7 @@ bool SplitBookLines(std::string_view bytes, LineStore& bookLines);
 
 // Builds a store from a buffer the caller fills; used by the loader and by SplitBookLines.
 class LineStoreBuilder {
-public:
+  public:
     // Reserve room for the whole text.
     [[nodiscard]] bool reserveText(std::size_t bytes);
     char* textData() { return store_.text_.data(); }
@@ -27,7 +27,7 @@ public:
     [[nodiscard]] bool addBytes(std::size_t filled, bool final);
     LineStore take();
 
-private:
+  private:
     LineStore store_;
     std::size_t filled_ = 0;
     std::size_t scanned_ = 0;

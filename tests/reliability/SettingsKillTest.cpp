@@ -175,8 +175,8 @@ TEST(SettingsKill, BurstsKilledAtRandomMomentsNeverTearTheFile) {
     }
     // The kills must fall within the bursts, or the test proves little. A loaded machine
     // (sanitizers, parallel tests) shifts the timing, so the bar is low.
-    EXPECT_GE(landed, kKills / 10) << "only " << landed << " of " << kKills
-                                   << " runs saved anything before the kill";
+    EXPECT_GE(landed, kKills / 10)
+        << "only " << landed << " of " << kKills << " runs saved anything before the kill";
     EXPECT_GE(totalSaves, std::int64_t(kKills) / 2) << "the kills came too early";
 
     // What kills leave behind never stops a later run from saving.
