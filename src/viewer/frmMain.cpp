@@ -113,6 +113,12 @@ frmMain::frmMain(Prompts& prompts, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
+QString frmMain::FileNameOf(const QString& path) {
+    // The book code works on the bytes the file system knows the path by.
+    return QFile::decodeName(
+        QByteArray::fromStdString(GetFileName(QFile::encodeName(path).toStdString())));
+}
+
 bool frmMain::OpenBook(const QString& sBookName) {
     BusyCursor busy;
     LineStore loaded;
@@ -138,8 +144,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
     BookPath = absolute;
     CurLine = 0;
     MaxLine = std::int32_t(BookLines.upperBound());
-    BookName = QFile::decodeName(
-        QByteArray::fromStdString(GetFileName(QFile::encodeName(absolute).toStdString())));
+    BookName = FileNameOf(absolute);
     ShowLine(CurLine);
     return true;
 }

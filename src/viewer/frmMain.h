@@ -79,6 +79,8 @@ class frmMain : public QWidget {
     static int LatinKey(int key);
     // The text without leading and trailing blanks (code 32 only; tabs stay).
     static QString TrimBlanks(const QString& s);
+    // The file-name part of a path, as shown in the caption and the start text.
+    static QString FileNameOf(const QString& path);
 
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void Unload();

@@ -12,7 +12,6 @@
 #include "Settings.h"
 #include "ViewRules.h"
 #include "frmMain.h"
-#include "mdlService.h"
 
 namespace tresslin {
 
@@ -33,10 +32,8 @@ void frmMain::Form_Load(const QStringList& arguments) {
         if (!LastFile.isEmpty()) {
             LastLine = ReadIntSetting(kSettingsSection, QString::fromLatin1(keys::kLastLine),
                                       kDefaultLastLine);
-            const QString name = QFile::decodeName(
-                QByteArray::fromStdString(GetFileName(QFile::encodeName(LastFile).toStdString())));
-            txtView->setText(QStringLiteral("Last File: ") + name + QStringLiteral("  Line: ") +
-                             QString::number(LastLine) +
+            txtView->setText(QStringLiteral("Last File: ") + FileNameOf(LastFile) +
+                             QStringLiteral("  Line: ") + QString::number(LastLine) +
                              QStringLiteral("  (Press CTRL + G for Open)"));
         } else {
             txtView->setText(QStringLiteral("Show Commands List - Press F1"));
