@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "Prompts.h"
+#include "platform/Prompts.h"
 
 namespace tresslin::bench {
 

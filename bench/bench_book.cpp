@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "BookFind.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
 
 using namespace tresslin;
 

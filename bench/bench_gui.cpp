@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "BenchPrompts.h"
-#include "Settings.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 

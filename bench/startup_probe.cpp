@@ -2,8 +2,8 @@
 // view (which shows the last-file offer when the settings name a last file).
 #include <QApplication>
 
-#include "App.h"
 #include "FirstPaint.h"
+#include "viewer/App.h"
 
 int main(int argc, char** argv) {
     if (const auto early = tresslin::HandleInfoOptions(argc, argv)) return *early;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;

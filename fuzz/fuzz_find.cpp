@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
 #include "FuzzInput.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;

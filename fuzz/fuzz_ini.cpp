@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
-#include "SettingsFormat.h"
+#include "settings/SettingsFormat.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "ViewRules.h"
+#include "book/ViewRules.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;

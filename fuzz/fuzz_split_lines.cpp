@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "CodingDetect.h"
 #include "FuzzInput.h"
-#include "mdlText.h"
+#include "book/CodingDetect.h"
+#include "book/mdlText.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;

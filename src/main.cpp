@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "App.h"
+#include "viewer/App.h"
 
 int main(int argc, char** argv) {
     if (const auto early = tresslin::HandleInfoOptions(argc, argv)) return *early;

@@ -1,4 +1,4 @@
-#include "BookFind.h"
+#include "book/BookFind.h"
 
 #include <algorithm>
 #include <array>

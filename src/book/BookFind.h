@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 

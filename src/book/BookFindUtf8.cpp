@@ -1,4 +1,4 @@
-#include "BookFindUtf8.h"
+#include "book/BookFindUtf8.h"
 
 #include <array>
 #include <vector>

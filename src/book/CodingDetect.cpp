@@ -1,9 +1,9 @@
-#include "CodingDetect.h"
+#include "book/CodingDetect.h"
 
 #include <array>
 #include <cmath>
 
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 namespace tresslin {
 

@@ -1,11 +1,11 @@
-#include "ViewRules.h"
+#include "book/ViewRules.h"
 
 #include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "PageBuffer.h"
+#include "book/PageBuffer.h"
 
 namespace tresslin {
 

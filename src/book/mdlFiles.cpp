@@ -1,4 +1,4 @@
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 #include <charconv>
 

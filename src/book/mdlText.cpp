@@ -1,4 +1,4 @@
-#include "mdlText.h"
+#include "book/mdlText.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -14,7 +14,7 @@
 #include <system_error>
 #include <thread>
 
-#include "mdlService.h"
+#include "book/mdlService.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <QWidget>
 
-#include "Twips.h"
+#include "platform/Twips.h"
 
 namespace tresslin {
 

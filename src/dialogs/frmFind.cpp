@@ -1,4 +1,4 @@
-#include "frmFind.h"
+#include "dialogs/frmFind.h"
 
 #include <QFont>
 #include <QKeyEvent>
@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "FixedDialog.h"
+#include "dialogs/FixedDialog.h"
 
 namespace tresslin {
 

@@ -1,4 +1,4 @@
-#include "frmSettings.h"
+#include "dialogs/frmSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,12 +11,12 @@
 #include <QPushButton>
 #include <iterator>
 
-#include "Colors.h"
-#include "FixedDialog.h"
-#include "Prompts.h"
-#include "Settings.h"
-#include "frmMain.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
+#include "dialogs/FixedDialog.h"
+#include "platform/Colors.h"
+#include "platform/Prompts.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

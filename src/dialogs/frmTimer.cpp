@@ -1,4 +1,4 @@
-#include "frmTimer.h"
+#include "dialogs/frmTimer.h"
 
 #include <QFile>
 #include <QIcon>
@@ -13,10 +13,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "FixedDialog.h"
-#include "Settings.h"
-#include "ViewRules.h"
-#include "frmMain.h"
+#include "book/ViewRules.h"
+#include "dialogs/FixedDialog.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "platform/Colors.h"
 
 namespace tresslin {
 

@@ -2,7 +2,7 @@
 #include <QWidget>
 #include <cstdio>
 
-#include "HotKey.h"
+#include "platform/HotKey.h"
 
 namespace tresslin {
 

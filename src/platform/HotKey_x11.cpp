@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdio>
 
-#include "HotKey.h"
+#include "platform/HotKey.h"
 
 // X headers last: their macros (None, Bool, KeyPress, ...) would break the Qt headers.
 #include <X11/Xlib.h>

@@ -1,11 +1,11 @@
-#include "QtPrompts.h"
+#include "platform/QtPrompts.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "Colors.h"
+#include "platform/Colors.h"
 
 namespace tresslin {
 

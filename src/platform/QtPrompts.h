@@ -1,7 +1,7 @@
 // The real boxes and dialogs.
 #pragma once
 
-#include "Prompts.h"
+#include "platform/Prompts.h"
 
 namespace tresslin {
 

@@ -1,9 +1,9 @@
 // The program's own dialogs, created afresh for each use and gone when they close.
-#include "QtPrompts.h"
-#include "frmFind.h"
-#include "frmMain.h"
-#include "frmSettings.h"
-#include "frmTimer.h"
+#include "dialogs/frmFind.h"
+#include "dialogs/frmSettings.h"
+#include "dialogs/frmTimer.h"
+#include "platform/QtPrompts.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

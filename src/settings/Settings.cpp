@@ -1,5 +1,5 @@
-#include "Settings.h"
-#include "SettingsFormat.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFormat.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,8 +17,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "ViewRules.h"
-#include "mdlFiles.h"
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
 
 namespace tresslin {
 

@@ -1,13 +1,13 @@
-#include "App.h"
+#include "viewer/App.h"
 
 #include <QApplication>
 #include <csignal>
 #include <cstdio>
 
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "frmMain.h"
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
+#include "platform/QtPrompts.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

@@ -1,5 +1,5 @@
 // The window itself, the line display and the caption.
-#include "frmMain.h"
+#include "viewer/frmMain.h"
 
 #include <QDir>
 #include <QEvent>
@@ -10,18 +10,18 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-#include "BookFind.h"
-#include "BusyCursor.h"
-#include "CodingDetect.h"
-#include "Colors.h"
-#include "HotKey.h"
-#include "Prompts.h"
-#include "Settings.h"
-#include "Twips.h"
-#include "ViewRules.h"
-#include "mdlFiles.h"
-#include "mdlService.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/CodingDetect.h"
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
+#include "book/mdlService.h"
+#include "book/mdlText.h"
+#include "platform/BusyCursor.h"
+#include "platform/Colors.h"
+#include "platform/HotKey.h"
+#include "platform/Prompts.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
 
 // The pictures are linked into a static library, whose resources must be registered by hand.
 static void initResources() {

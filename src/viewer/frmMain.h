@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 

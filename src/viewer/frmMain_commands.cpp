@@ -1,13 +1,13 @@
 // Open, go to a line, find.
 #include <QFileInfo>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
-#include "Prompts.h"
-#include "Settings.h"
-#include "ViewRules.h"
-#include "frmMain.h"
-#include "mdlFiles.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
+#include "platform/Prompts.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

@@ -2,10 +2,10 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "Prompts.h"
-#include "ViewRules.h"
-#include "frmMain.h"
-#include "mdlDeclarations.h"
+#include "book/ViewRules.h"
+#include "book/mdlDeclarations.h"
+#include "platform/Prompts.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

@@ -4,10 +4,10 @@
 #include <QResizeEvent>
 #include <QScreen>
 
-#include "Settings.h"
-#include "Twips.h"
-#include "ViewRules.h"
-#include "frmMain.h"
+#include "book/ViewRules.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

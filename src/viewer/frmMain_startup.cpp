@@ -8,10 +8,10 @@
 #include <QThread>
 #include <csignal>
 
-#include "HotKey.h"
-#include "Settings.h"
-#include "ViewRules.h"
-#include "frmMain.h"
+#include "book/ViewRules.h"
+#include "platform/HotKey.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 

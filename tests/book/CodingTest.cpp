@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 

@@ -3,9 +3,9 @@
 #include <QFile>
 #include <random>
 
-#include "CodingDetect.h"
-#include "TestSupport.h"
-#include "mdlFiles.h"
+#include "book/CodingDetect.h"
+#include "book/mdlFiles.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 

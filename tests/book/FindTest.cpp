@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
-#include "TestSupport.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 

@@ -7,9 +7,9 @@
 #include <QFile>
 #include <vector>
 
-#include "TestSupport.h"
-#include "mdlService.h"
-#include "mdlText.h"
+#include "book/mdlService.h"
+#include "book/mdlText.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 using tresslin::test::TempBooks;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ViewRules.h"
+#include "book/ViewRules.h"
 
 using namespace tresslin;
 

@@ -7,13 +7,13 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "FakePrompts.h"
 #include "ModalDriver.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "frmMain.h"
-#include "frmSettings.h"
+#include "dialogs/frmSettings.h"
+#include "platform/QtPrompts.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

@@ -6,13 +6,13 @@
 #include <optional>
 #include <ostream>
 
-#include "FakePrompts.h"
 #include "ModalDriver.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "frmMain.h"
-#include "frmTimer.h"
+#include "dialogs/frmTimer.h"
+#include "platform/QtPrompts.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

@@ -17,10 +17,10 @@
 #include <random>
 #include <thread>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "frmMain.h"
-#include "mdlText.h"
+#include "book/mdlText.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

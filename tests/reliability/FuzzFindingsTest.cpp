@@ -3,12 +3,12 @@
 
 #include <cstring>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
-#include "TestSupport.h"
-#include "ViewRules.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 

@@ -32,11 +32,11 @@
 #include <string>
 #include <vector>
 
-#include "FakePrompts.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "Twips.h"
-#include "frmMain.h"
+#include "platform/QtPrompts.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 

@@ -9,10 +9,10 @@
 #include <csignal>
 #include <functional>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

@@ -10,13 +10,13 @@
 #include <iostream>
 #include <random>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "SettingsFormat.h"
-#include "Twips.h"
-#include "frmMain.h"
-#include "frmSettings.h"
+#include "dialogs/frmSettings.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFormat.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

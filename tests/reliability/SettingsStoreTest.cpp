@@ -9,8 +9,8 @@
 #include <chrono>
 
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "SettingsFormat.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFormat.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iostream>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TRESSLIN_ASAN 1

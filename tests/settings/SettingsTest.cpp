@@ -5,8 +5,8 @@
 #include <QFile>
 #include <QSettings>
 
-#include "Settings.h"
-#include "TestSupport.h"
+#include "settings/Settings.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 using tresslin::test::SettingsSandbox;

@@ -1,4 +1,4 @@
-#include "FakePrompts.h"
+#include "support/FakePrompts.h"
 
 namespace tresslin::test {
 

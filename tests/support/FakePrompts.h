@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "Prompts.h"
+#include "platform/Prompts.h"
 
 namespace tresslin::test {
 

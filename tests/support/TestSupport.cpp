@@ -1,12 +1,12 @@
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <cstdlib>
 
-#include "Settings.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
+#include "settings/Settings.h"
 
 namespace tresslin::test {
 

@@ -1,5 +1,5 @@
 #include "ViewerFixture.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

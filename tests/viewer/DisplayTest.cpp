@@ -1,7 +1,7 @@
 #include <QLocale>
 
-#include "Colors.h"
 #include "ViewerFixture.h"
+#include "platform/Colors.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <memory>
 
-#include "FakePrompts.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin::test {
 
