@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "BenchPrompts.h"
 #include "settings/Settings.h"
+#include "support/FakePrompts.h"
 #include "viewer/frmMain.h"
 
 using namespace tresslin;
@@ -51,7 +51,7 @@ long maxRssKb() {
 
 // A window shown on the offscreen platform, with prompts that answer at once.
 struct Window {
-    bench::BenchPrompts prompts;
+    test::FakePrompts prompts;
     frmMain w{prompts};
     Window() {
         w.show();
@@ -64,11 +64,11 @@ struct Window {
         return ok;
     }
     void find(const QString& text) {
-        prompts.findAnswer = text;
+        prompts.findAnswers = {text};
         w.Form_KeyDown(Qt::Key_F, 2);
     }
     void goTo(long line) {
-        prompts.inputAnswer = QString::number(line);
+        prompts.inputAnswers = {QString::number(line)};
         w.Form_KeyDown(Qt::Key_L, 2);
     }
 };
@@ -90,10 +90,11 @@ void BM_FindNext(benchmark::State& state, const QString* word) {
     Window win;
     if (!win.open(gOpt.book)) return state.SkipWithError("open failed");
     win.find(*word);  // the first search, confirmed in the find dialog
-    const long before = win.prompts.messages;
+    const auto before = win.prompts.messages.size();
     for (auto _ : state) win.w.Form_KeyDown(Qt::Key_F3, 0);
     // A word absent from the book: every F3 scans it all and reports "not found".
-    if (win.w.curLine() != 0 || win.prompts.messages - before != long(state.iterations()) + 0)
+    if (win.w.curLine() != 0 ||
+        win.prompts.messages.size() - before != std::size_t(state.iterations()))
         state.SkipWithError("the word was found; it must be absent for a whole-book scan");
     state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
 }

@@ -12,11 +12,11 @@
 #include <iterator>
 
 #include "book/mdlFiles.h"
+#include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
 #include "platform/Colors.h"
 #include "platform/Prompts.h"
 #include "settings/Settings.h"
-#include "viewer/frmMain.h"
 
 namespace tresslin {
 
@@ -39,9 +39,9 @@ QString CssColor(std::int32_t value) {
 
 }  // namespace
 
-frmSettings::frmSettings(frmMain& main, Prompts& prompts)
-    : QDialog(&main),
-      main_(main),
+frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
+    : QDialog(parent),
+      host_(host),
       prompts_(prompts),
       Label1(new QLabel(QStringLiteral("Text Coding:"), this)),
       cmbCoding(new QComboBox(this)),
@@ -136,7 +136,7 @@ void frmSettings::StoreColors() {
 void frmSettings::cmbCoding_Click() {
     WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kTextCoding),
                  QString::number(cmbCoding->currentIndex()));
-    main_.RefreshShow();
+    host_.RefreshShow();
 }
 
 void frmSettings::cmdText_Click() {
@@ -152,14 +152,14 @@ void frmSettings::ChooseColor(std::int32_t& colour) {
     if (!chosen) return;  // cancelled: nothing changes
     colour = *chosen;
     StoreColors();
-    main_.RefreshShow();
+    host_.RefreshShow();
 }
 
 void frmSettings::cmdDefault_Click() {
     CurTextColor = kSystemTextColor;
     CurBackColor = kSystemBackColor;
     StoreColors();
-    main_.RefreshShow();
+    host_.RefreshShow();
 }
 
 void frmSettings::keyPressEvent(QKeyEvent* event) {

@@ -14,9 +14,9 @@
 #include <numbers>
 
 #include "book/ViewRules.h"
+#include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
 #include "settings/Settings.h"
-#include "viewer/frmMain.h"
 
 namespace tresslin {
 
@@ -76,9 +76,9 @@ QIcon ClockIcon() {
 
 }  // namespace
 
-frmTimer::frmTimer(frmMain& main)
-    : QDialog(&main),
-      main_(main),
+frmTimer::frmTimer(QWidget* parent, DialogHost& host)
+    : QDialog(parent),
+      host_(host),
       cmdRun(new QPushButton(QStringLiteral("Run"), this)),
       txtTime(new QLineEdit(this)),
       vscInterval(new QScrollBar(Qt::Vertical, this)),
@@ -147,10 +147,7 @@ void frmTimer::vscInterval_Change() {
 }
 
 void frmTimer::cmdRun_Click() {
-    QTimer& timer = main_.autoShowTimer();
-    timer.setInterval(vscInterval->value());
-    timer.start();
-    main_.ShowCaptionStatus(QStringLiteral("   Timer: On"));
+    host_.startAutoShow(vscInterval->value());
     accept();
 }
 

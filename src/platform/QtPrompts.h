@@ -12,9 +12,6 @@ class QtPrompts : public Prompts {
     QString input(QWidget* parent, const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(QWidget* parent, const QString& lastPath) override;
     std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) override;
-    bool showFind(QWidget* parent, QString& sFind) override;
-    void showSettings(frmMain& main) override;
-    void showTimer(frmMain& main) override;
 };
 
 }  // namespace tresslin

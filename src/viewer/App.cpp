@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "book/mdlDeclarations.h"
-#include "platform/QtPrompts.h"
+#include "dialogs/QtDialogPrompts.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
@@ -51,7 +51,7 @@ int RunApplication(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QStringLiteral("1.03"));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
-    QtPrompts prompts;
+    QtDialogPrompts prompts;
     frmMain window(prompts);
     InstallTerminationHandler(window);
     QStringList arguments = QApplication::arguments();

@@ -16,10 +16,10 @@
 #include "book/mdlFiles.h"
 #include "book/mdlService.h"
 #include "book/mdlText.h"
+#include "dialogs/DialogPrompts.h"
 #include "platform/BusyCursor.h"
 #include "platform/Colors.h"
 #include "platform/HotKey.h"
-#include "platform/Prompts.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
 
@@ -34,6 +34,10 @@ namespace {
 // A line box holds at most 32767 characters, the leading blank included; longer lines are cut
 // before conversion, so a book of one enormous line still displays at once.
 constexpr std::size_t kMaxShownChars = 32766;
+
+QString timerStatus(bool on) {
+    return on ? QStringLiteral("   Timer: On") : QStringLiteral("   Timer: Off");
+}
 
 QRect twipsRect(int left, int top, int width, int height) {
     return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
@@ -60,7 +64,7 @@ void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
-frmMain::frmMain(Prompts& prompts, QWidget* parent)
+frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -178,7 +182,7 @@ void frmMain::ShowLine(std::int32_t n) {
     ApplyColors();
     if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(DisplayText(n));
     txtView->setCursorPosition(0);
-    ShowCaptionStatus(tmrAutoShow.isActive() ? QStringLiteral("   Timer: On") : QString());
+    ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
 }
 
 void frmMain::RefreshShow() {
@@ -216,13 +220,19 @@ void frmMain::ApplyColors() {
 void frmMain::TimerOff() {
     if (!tmrAutoShow.isActive()) return;
     tmrAutoShow.stop();
-    ShowCaptionStatus(QStringLiteral("   Timer: Off"));
+    ShowCaptionStatus(timerStatus(false));
+}
+
+void frmMain::startAutoShow(int interval) {
+    tmrAutoShow.setInterval(interval);
+    tmrAutoShow.start();
+    ShowCaptionStatus(timerStatus(true));
 }
 
 void frmMain::tmrAutoShow_Timer() {
     if (MaxLine < 1 || CurLine >= MaxLine) {
         tmrAutoShow.stop();
-        ShowCaptionStatus(QStringLiteral("   Timer: Off"));
+        ShowCaptionStatus(timerStatus(false));
         return;
     }
     ++CurLine;

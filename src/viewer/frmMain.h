@@ -10,10 +10,11 @@
 #include <memory>
 
 #include "book/mdlDeclarations.h"
+#include "dialogs/DialogHost.h"
 
 namespace tresslin {
 
-class Prompts;
+class DialogPrompts;
 class ActivationHotKey;
 
 // A picture that acts as a button: clicked on release, with a border as press feedback.
@@ -35,17 +36,17 @@ class ImageButton : public QLabel {
     int borderStyle_ = 0;
 };
 
-class frmMain : public QWidget {
+class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
   public:
-    explicit frmMain(Prompts& prompts, QWidget* parent = nullptr);
+    explicit frmMain(DialogPrompts& prompts, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Public operations used by the dialogs.
+    // Public operations; the dialogs reach the last two through DialogHost.
     bool OpenBook(const QString& sBookName);
-    void RefreshShow();
     void ShowCaptionStatus(const QString& sAddText);
-    QTimer& autoShowTimer() { return tmrAutoShow; }
+    void RefreshShow() override;
+    void startAutoShow(int interval) override;
 
     // Start-up: arguments are those after the program's name, already split.
     void Form_Load(const QStringList& arguments);
@@ -66,7 +67,7 @@ class frmMain : public QWidget {
     const QString& lastFile() const { return LastFile; }
     std::int32_t lastLine() const { return LastLine; }
     QLineEdit* view() const { return txtView; }
-    Prompts& prompts() const { return prompts_; }
+    const QTimer& autoShowTimer() const { return tmrAutoShow; }
 
     // The text of the commands list and its title.
     static QString CommandsListText();
@@ -125,7 +126,7 @@ class frmMain : public QWidget {
     void UnloadAllForms();
     static void EndEventLoops();
 
-    Prompts& prompts_;
+    DialogPrompts& prompts_;
     LineStore BookLines;
     QString BookPath;
     QString BookName;

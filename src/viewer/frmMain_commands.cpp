@@ -5,7 +5,7 @@
 #include "book/BookFindUtf8.h"
 #include "book/ViewRules.h"
 #include "book/mdlFiles.h"
-#include "platform/Prompts.h"
+#include "dialogs/DialogPrompts.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
 

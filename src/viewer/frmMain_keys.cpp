@@ -4,7 +4,7 @@
 
 #include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
-#include "platform/Prompts.h"
+#include "dialogs/DialogPrompts.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -129,11 +129,11 @@ void frmMain::HandleBookCtrlKey(int key) {
             GoToLine();
             break;
         case Qt::Key_S:
-            prompts_.showSettings(*this);
+            prompts_.showSettings(this, *this);
             ShowLine(CurLine);
             break;
         case Qt::Key_T:
-            prompts_.showTimer(*this);
+            prompts_.showTimer(this, *this);
             break;
         case Qt::Key_F:
             FindCommand(false);

@@ -8,8 +8,8 @@
 #include <QTest>
 
 #include "ModalDriver.h"
+#include "dialogs/QtDialogPrompts.h"
 #include "dialogs/frmSettings.h"
-#include "platform/QtPrompts.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
@@ -49,7 +49,7 @@ struct SettingsDialog : ::testing::Test {
 };
 
 TEST_F(SettingsDialog, OpeningOnAnEmptyStoreWritesWhatIsInUse) {
-    { frmSettings dialog(main, prompts); }
+    { frmSettings dialog(&main, main, prompts); }
     ASSERT_TRUE(FlushSettings());
     const QString file = box.fileText();
     for (const char* line :
@@ -62,7 +62,7 @@ TEST_F(SettingsDialog, ChosenCodingIsStoredAndShownAtOnce) {
     // "Привет" in KOI8-R, then a second line so the book counts as open.
     ASSERT_TRUE(main.OpenBook(books.write("koi.txt", "\xF0\xD2\xC9\xD7\xC5\xD4\r\nx")));
     EXPECT_EQ(main.view()->text(), " рТЙЧЕФ");
-    frmSettings dialog(main, prompts);
+    frmSettings dialog(&main, main, prompts);
 
     QTest::keyClick(List(dialog), Qt::Key_Down);
     QTest::keyClick(List(dialog), Qt::Key_Down);
@@ -80,7 +80,7 @@ TEST_F(SettingsDialog, ChosenCodingIsStoredAndShownAtOnce) {
 TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
     WriteSetting("Settings", "Text Coding", "1");
     prompts.colorAnswers = {std::nullopt, 255, 0xFF0000};
-    frmSettings dialog(main, prompts);
+    frmSettings dialog(&main, main, prompts);
     Click(dialog, "cmdText");  // cancelled
     EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "-2147483640");
 
@@ -105,12 +105,12 @@ TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
 }
 
 TEST_F(SettingsDialog, EscClosesWhicheverControlHasTheFocus) {
-    QtPrompts real;
+    QtDialogPrompts real;
     for (const char* name : {"cmdDefault", "cmbCoding", "cmdText", "cmdBackColor"}) {
         SCOPED_TRACE(name);
         WhenModal(
             [name](QDialog& d) { QTest::keyClick(d.findChild<QWidget*>(name), Qt::Key_Escape); });
-        real.showSettings(main);
+        real.showSettings(&main, main);
     }
 }
 
@@ -120,7 +120,7 @@ TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     TempBooks books;
     WriteSetting("Settings", "Detect Coding", "0");
     ASSERT_TRUE(main.OpenBook(books.write("u.txt", "\xD0\x81\xD0\xB6\r\nx")));
-    frmSettings dialog(main, prompts);
+    frmSettings dialog(&main, main, prompts);
     auto* detect = dialog.findChild<QCheckBox*>("chkDetect");
     ASSERT_NE(detect, nullptr);
     EXPECT_EQ(detect->text(), "Detect coding on open");

@@ -7,8 +7,8 @@
 #include <ostream>
 
 #include "ModalDriver.h"
+#include "dialogs/QtDialogPrompts.h"
 #include "dialogs/frmTimer.h"
-#include "platform/QtPrompts.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
@@ -53,7 +53,7 @@ TEST_P(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
     const TimerCase& c = GetParam();
     TimerFixture f;
     if (c.stored) WriteSetting("TIMER", "T_INTERVAL", *c.stored);
-    frmTimer dialog(f.main);
+    frmTimer dialog(&f.main, f.main);
     EXPECT_EQ(Bar(dialog)->value(), c.opensAt);
     EXPECT_EQ(Shown(dialog), QString::number(c.opensAt));
     EXPECT_EQ(StoredInterval(), c.storedAfterOpen);
@@ -85,24 +85,23 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TimerRun, EnterStartsAutoShowEscStartsNothing) {
     TimerFixture f;
     WriteSetting("TIMER", "T_INTERVAL", "2551");
-    QtPrompts real;
+    QtDialogPrompts real;
     WhenModal([](QDialog& d) {
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>("cmdRun"));
         Bar(d)->triggerAction(kDown);
         QTest::keyClick(Bar(d), Qt::Key_Escape);
     });
-    real.showTimer(f.main);
+    real.showTimer(&f.main, f.main);
     EXPECT_FALSE(f.main.autoShowTimer().isActive());
     EXPECT_FALSE(f.main.windowTitle().contains("Timer: On"));
     EXPECT_EQ(StoredInterval(), "2601");
 
     WhenModal([](QDialog& d) { QTest::keyClick(Bar(d), Qt::Key_Enter, Qt::KeypadModifier); });
-    real.showTimer(f.main);
+    real.showTimer(&f.main, f.main);
     EXPECT_TRUE(f.main.autoShowTimer().isActive());
     EXPECT_EQ(f.main.autoShowTimer().interval(), 2601);
     EXPECT_TRUE(f.main.windowTitle().endsWith("   Timer: On"))
         << f.main.windowTitle().toStdString();
-    f.main.autoShowTimer().stop();
 }
 
 }  // namespace

@@ -280,9 +280,9 @@ TEST(BookChanges, ChangedAfterOpeningTheBookInMemoryStays) {
         prompts.inputAnswers.push_back(QStringLiteral("20000"));
         w.Form_KeyDown(Qt::Key_L, 2);
         EXPECT_EQ(w.view()->text().left(12), " Line 19999 ");
-        w.autoShowTimer().start();
+        w.startAutoShow(100000);
         for (int i = 0; i < 50; ++i) w.tmrAutoShow_Timer();
-        w.autoShowTimer().stop();
+        w.Form_KeyDown(Qt::Key_Shift, 1);  // any key stops auto-show
         EXPECT_EQ(w.curLine(), 20049);
         EXPECT_EQ(w.maxLine(), maxLine);
         ExpectStoreOf(w.bookLines(), master);

@@ -32,7 +32,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/QtPrompts.h"
+#include "dialogs/QtDialogPrompts.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
@@ -175,7 +175,7 @@ int session(const char* book) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     const QString path = QString::fromLocal8Bit(book);
-    QtPrompts prompts;
+    QtDialogPrompts prompts;
     frmMain window(prompts);
     window.Form_Load({});
     window.show();

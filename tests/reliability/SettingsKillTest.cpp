@@ -221,7 +221,7 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
     // The colours: "Default" in the settings dialog stores both from one handler; nothing is on
     // disk until the handler has returned and the loop turns.
     {
-        frmSettings dialog(w, prompts);
+        frmSettings dialog(&w, w, prompts);
         QCoreApplication::processEvents();
         before = FileBytes(box.iniPath());
         auto* reset = dialog.findChild<QPushButton*>("cmdDefault");

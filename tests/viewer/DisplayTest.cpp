@@ -93,7 +93,7 @@ TEST_F(Display, AFailedOpenKeepsTheBookBeingRead) {
 TEST_F(Display, TimerTicksStepToTheEndAndStop) {
     open(NumberedBook(3));
     key(Qt::Key_Down);
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->tmrAutoShow_Timer();
     EXPECT_EQ(caption(), "book.txt  line: 3  (100.00%)   Timer: On");
     window->tmrAutoShow_Timer();
@@ -101,7 +101,7 @@ TEST_F(Display, TimerTicksStepToTheEndAndStop) {
     EXPECT_EQ(caption(), "book.txt  line: 3  (100.00%)   Timer: Off");
 
     open("single");
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->tmrAutoShow_Timer();
     EXPECT_FALSE(window->autoShowTimer().isActive());
     EXPECT_EQ(caption(), "book.txt  line: 1  (100.00%)   Timer: Off");
@@ -109,10 +109,10 @@ TEST_F(Display, TimerTicksStepToTheEndAndStop) {
 
 TEST_F(Display, ImageButtonsStepAndStopTheTimer) {
     open(NumberedBook(2));
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->imgNext_Click();
     EXPECT_EQ(caption(), "book.txt  line: 2  (100.00%)");
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->imgNext_Click();  // at the end: the timer stops, the line is not re-shown
     EXPECT_EQ(caption(), "book.txt  line: 2  (100.00%)   Timer: Off");
     window->imgBack_Click();
