@@ -138,12 +138,11 @@ void BM_ShowNextLine(benchmark::State& state, const QString* path, long line) {
 void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
     Window win;
     if (!win.open(*path)) return state.SkipWithError("open failed");
-    const QString settings = QStringLiteral("Settings"), coding = QStringLiteral("Text Coding");
     int c = 0;
     CallTimes times;
     for (auto _ : state) {
         c = c == 0 ? 2 : 0;
-        WriteSetting(settings, coding, QString::number(c));
+        settings::writeNumber(settings::TextCoding, c);
         times.time([&] { win.w.RefreshShow(); });
     }
     times.report(state);
@@ -151,19 +150,18 @@ void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
 }
 
 void BM_PositionWrites(benchmark::State& state) {
-    const QString section = QStringLiteral("Position");
     int last = 0;
     for (auto _ : state) {
         for (int i = 0; i < 10000; ++i) {
             last = 1000 + (i % 5000) * 15;
-            WriteSetting(section, QStringLiteral("Top"), QString::number(last));
-            WriteSetting(section, QStringLiteral("Left"), QString::number(last + 1));
-            WriteSetting(section, QStringLiteral("Width"), QString::number(last + 2));
+            settings::writeNumber(settings::Top, last);
+            settings::writeNumber(settings::Left, last + 1);
+            settings::writeNumber(settings::Width, last + 2);
         }
-        if (!FlushSettings()) state.SkipWithError("flush failed");
+        if (!settings::flush()) state.SkipWithError("flush failed");
     }
     // The file on disk holds the last burst completely, next to the other keys.
-    QFile f(SettingsFilePath());
+    QFile f(settings::filePath());
     const QString text = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     const QString want = QStringLiteral("[Position]\nLeft=%1\nTop=%2\nWidth=%3\n")
                              .arg(last + 1)
@@ -171,7 +169,7 @@ void BM_PositionWrites(benchmark::State& state) {
                              .arg(last + 2);
     if (!text.contains(want) || !text.contains(QStringLiteral("[Settings]")))
         state.SkipWithError("settings file incomplete after the flush");
-    if (ReadSetting(section, QStringLiteral("Width"), QString()) != QString::number(last + 2))
+    if (ReadSetting(settings::Width) != QString::number(last + 2))
         state.SkipWithError("the last write is not visible to a read");
 }
 
@@ -244,8 +242,8 @@ int main(int argc, char** argv) {
     gOpt.common = flag(argc, argv, "--common");
     QApplication app(argc, argv);
     // The settings file exists with its usual sections, as after any earlier run.
-    WriteSetting(QStringLiteral("Settings"), QStringLiteral("Last File"), QStringLiteral("/x.txt"));
-    FlushSettings();
+    WriteSetting(settings::LastFile, QStringLiteral("/x.txt"));
+    settings::flush();
     if (!once.isEmpty()) return openOnce(once);
 
     benchmark::Initialize(&argc, argv);

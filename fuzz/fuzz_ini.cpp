@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
-#include "settings/SettingsFormat.h"
+#include "settings/IniFormat.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;

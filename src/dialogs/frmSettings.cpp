@@ -28,10 +28,6 @@ constexpr int kDetectRow = 375;
 constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
 static_assert(std::size(kCodingNames) == kStoredCodingCount);
 
-QString ColorsSection() {
-    return QString::fromLatin1(keys::kColors);
-}
-
 QString CssColor(std::int32_t value) {
     // System colours follow the desktop's palette, not the one altered below.
     return ColorFromValue(value, QApplication::palette()).name(QColor::HexRgb);
@@ -100,20 +96,17 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
 }
 
 void frmSettings::Form_Load() {
-    cmbCoding->setCurrentIndex(ReadTextCoding());
+    cmbCoding->setCurrentIndex(settings::readNumber(settings::TextCoding));
     // The load selection counts as the user's: it is stored and shown even when unchanged.
     cmbCoding_Click();
-    CurTextColor =
-        ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor), kSystemTextColor);
-    CurBackColor =
-        ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor), kSystemBackColor);
+    CurTextColor = settings::readNumber(settings::TextColor);
+    CurBackColor = settings::readNumber(settings::BackColor);
     StoreColors();
-    chkDetect->setChecked(ReadDetectCoding());
+    chkDetect->setChecked(settings::readFlag(settings::DetectCoding));
 }
 
 void frmSettings::chkDetect_Click() {
-    WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kDetectCoding),
-                 chkDetect->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    settings::writeNumber(settings::DetectCoding, chkDetect->isChecked() ? 1 : 0);
 }
 
 void frmSettings::StoreColors() {
@@ -127,15 +120,12 @@ void frmSettings::StoreColors() {
             " border-radius: 2px; padding: 0px 4px; }"
             " QComboBox QAbstractItemView { color: %1; background-color: %2; }")
             .arg(fg, bg));
-    WriteSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor),
-                 QString::number(CurTextColor));
-    WriteSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor),
-                 QString::number(CurBackColor));
+    settings::writeNumber(settings::TextColor, CurTextColor);
+    settings::writeNumber(settings::BackColor, CurBackColor);
 }
 
 void frmSettings::cmbCoding_Click() {
-    WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kTextCoding),
-                 QString::number(cmbCoding->currentIndex()));
+    settings::writeNumber(settings::TextCoding, cmbCoding->currentIndex());
     host_.RefreshShow();
 }
 
@@ -156,8 +146,8 @@ void frmSettings::ChooseColor(std::int32_t& colour) {
 }
 
 void frmSettings::cmdDefault_Click() {
-    CurTextColor = kSystemTextColor;
-    CurBackColor = kSystemBackColor;
+    CurTextColor = settings::TextColor.defaultNumber;
+    CurBackColor = settings::BackColor.defaultNumber;
     StoreColors();
     host_.RefreshShow();
 }

@@ -132,9 +132,7 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
 }
 
 void frmTimer::LoadInterval() {
-    const QString stored = ReadSetting(QString::fromLatin1(keys::kTimer),
-                                       QString::fromLatin1(keys::kInterval), kIntervalDefault);
-    const std::int32_t interval = ReadTimerInterval(stored.toStdString());
+    const std::int32_t interval = settings::readNumber(settings::TimerInterval);
     // A value other than the initial one fires the change handler, which stores it.
     vscInterval->setValue(interval);
     txtTime->setText(QString::number(vscInterval->value()));
@@ -143,7 +141,7 @@ void frmTimer::LoadInterval() {
 void frmTimer::vscInterval_Change() {
     const QString text = QString::number(vscInterval->value());
     txtTime->setText(text);
-    WriteSetting(QString::fromLatin1(keys::kTimer), QString::fromLatin1(keys::kInterval), text);
+    WriteSetting(settings::TimerInterval, text);
 }
 
 void frmTimer::cmdRun_Click() {

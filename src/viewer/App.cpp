@@ -61,7 +61,7 @@ int RunApplication(QApplication& app) {
     if (window.isUnloaded()) return 0;
     window.show();
     const int rc = app.exec();
-    FlushSettings();
+    settings::flush();
     return rc;
 }
 

@@ -138,12 +138,11 @@ bool frmMain::OpenBook(const QString& sBookName) {
         return false;
     }
     BookLines = std::move(loaded);
-    if (ReadDetectCoding()) {
+    if (settings::readFlag(settings::DetectCoding)) {
         const std::string_view head(BookLines.data(),
                                     std::min(BookLines.byteSize(), kDetectSampleBytes));
         if (const auto coding = DetectCoding(head))
-            WriteSetting(QString::fromLatin1(keys::kSettings),
-                         QString::fromLatin1(keys::kTextCoding), QString::number(*coding));
+            settings::writeNumber(settings::TextCoding, *coding);
     }
     BookPath = absolute;
     CurLine = 0;
@@ -155,7 +154,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
 
 QString frmMain::DisplayText(std::int32_t line) const {
     const std::string_view raw = BookLines.line(line);
-    const int coding = ReadTextCoding();
+    const int coding = settings::readNumber(settings::TextCoding);
     if (coding == kUtf8) {
         // Decode no more than the box can hold, never cutting a character in two.
         std::size_t cut = std::min(raw.size(), kMaxShownChars * 4);
@@ -199,12 +198,8 @@ void frmMain::ShowCaptionStatus(const QString& sAddText) {
 }
 
 void frmMain::ApplyColors() {
-    const std::int32_t text =
-        ReadIntSetting(QString::fromLatin1(keys::kColors), QString::fromLatin1(keys::kTextColor),
-                       kSystemTextColor);
-    const std::int32_t back =
-        ReadIntSetting(QString::fromLatin1(keys::kColors), QString::fromLatin1(keys::kBackColor),
-                       kSystemBackColor);
+    const std::int32_t text = settings::readNumber(settings::TextColor);
+    const std::int32_t back = settings::readNumber(settings::BackColor);
     const QPalette system = palette();
     QPalette p = txtView->palette();
     const QColor textColor = ColorFromValue(text, system);

@@ -67,7 +67,7 @@ void frmMain::FindCommand(bool Again) {
 }
 
 void frmMain::FindNext() {
-    const int coding = ReadTextCoding();
+    const int coding = settings::readNumber(settings::TextCoding);
     const auto needle = coding == kUtf8 ? std::optional<std::string>(FindText.toStdString())
                                         : SearchBytes(FindText, coding);
     if (needle) {

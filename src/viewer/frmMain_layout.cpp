@@ -12,29 +12,21 @@
 namespace tresslin {
 
 namespace {
-const QString kPosition = QString::fromLatin1(keys::kPosition);
-
 // The smallest stored width that still leaves the view a positive width.
 constexpr double kMinStoredWidth = 450;
-
-std::optional<double> storedTwips(const char* key, int current) {
-    const QString text =
-        ReadSetting(kPosition, QString::fromLatin1(key), QString::number(PixelsToTwips(current)));
-    return ParseTwips(text.toStdString());
-}
 }  // namespace
 
 void frmMain::RestorePosition() {
     QRect frame = frameGeometry();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect desktop = screen ? screen->virtualGeometry() : QRect();
-    if (const auto top = storedTwips(keys::kTop, frame.y());
+    if (const auto top = settings::readTwips(settings::Top);
         top && *top < PixelsToTwips(desktop.y() + desktop.height()))
         frame.moveTop(TwipsToPixels(*top));
-    if (const auto left = storedTwips(keys::kLeft, frame.x());
+    if (const auto left = settings::readTwips(settings::Left);
         left && *left < PixelsToTwips(desktop.x() + desktop.width()))
         frame.moveLeft(TwipsToPixels(*left));
-    if (const auto width = storedTwips(keys::kWidth, frame.width());
+    if (const auto width = settings::readTwips(settings::Width);
         width && *width > kMinStoredWidth && *width < PixelsToTwips(QWIDGETSIZE_MAX))
         frame.setWidth(TwipsToPixels(*width));
 
@@ -103,14 +95,11 @@ void frmMain::Form_Resize() {
 
 void frmMain::SavePosition() {
     const QRect frame = frameGeometry();
-    WriteSetting(kPosition, QString::fromLatin1(keys::kTop),
-                 QString::number(PixelsToTwips(frame.y())));
-    WriteSetting(kPosition, QString::fromLatin1(keys::kLeft),
-                 QString::number(PixelsToTwips(frame.x())));
+    settings::writeNumber(settings::Top, PixelsToTwips(frame.y()));
+    settings::writeNumber(settings::Left, PixelsToTwips(frame.x()));
     // While the frame is unknown the restored width stands for the outer width.
     const int outer = pendingOuterWidth_ > 0 ? pendingOuterWidth_ : frame.width();
-    WriteSetting(kPosition, QString::fromLatin1(keys::kWidth),
-                 QString::number(PixelsToTwips(outer)));
+    settings::writeNumber(settings::Width, PixelsToTwips(outer));
 }
 
 void frmMain::Form_QueryUnload() {

@@ -15,11 +15,6 @@
 
 namespace tresslin {
 
-namespace {
-const QString kSettingsSection = QString::fromLatin1(keys::kSettings);
-
-}  // namespace
-
 void frmMain::Form_Load(const QStringList& arguments) {
     RestorePosition();
     ApplyColors();
@@ -28,10 +23,9 @@ void frmMain::Form_Load(const QStringList& arguments) {
     // The desktop hands over the arguments split; a path with blanks arrives whole again.
     const QString commandLine = TrimBlanks(arguments.join(u' '));
     if (commandLine.isEmpty()) {
-        LastFile = ReadSetting(kSettingsSection, QString::fromLatin1(keys::kLastFile), QString());
+        LastFile = ReadSetting(settings::LastFile);
         if (!LastFile.isEmpty()) {
-            LastLine = ReadIntSetting(kSettingsSection, QString::fromLatin1(keys::kLastLine),
-                                      kDefaultLastLine);
+            LastLine = settings::readNumber(settings::LastLine);
             txtView->setText(QStringLiteral("Last File: ") + FileNameOf(LastFile) +
                              QStringLiteral("  Line: ") + QString::number(LastLine) +
                              QStringLiteral("  (Press CTRL + G for Open)"));
@@ -66,9 +60,8 @@ void frmMain::Unload() {
 void frmMain::Form_Unload() {
     TimerOff();
     if (!BookPath.isEmpty() && MaxLine > 0) {
-        WriteSetting(kSettingsSection, QString::fromLatin1(keys::kLastFile), BookPath);
-        WriteSetting(kSettingsSection, QString::fromLatin1(keys::kLastLine),
-                     QString::number(qint64(CurLine) + 1));
+        WriteSetting(settings::LastFile, BookPath);
+        settings::writeNumber(settings::LastLine, qint64(CurLine) + 1);
     }
     UnloadAllForms();
 }
@@ -77,7 +70,7 @@ void frmMain::UnloadAllForms() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible()) w->close();
     }
-    FlushSettings();
+    settings::flush();
     EndEventLoops();
 }
 

@@ -20,11 +20,8 @@ using namespace tresslin::test;
 
 namespace {
 
-QString Stored(const char* section, const char* key) {
-    return ReadSetting(section, key, "-");
-}
 QString Coding() {
-    return Stored("Settings", "Text Coding");
+    return ReadSetting(settings::TextCoding);
 }
 QComboBox* List(QDialog& d) {
     return d.findChild<QComboBox*>("cmbCoding");
@@ -50,7 +47,7 @@ struct SettingsDialog : ::testing::Test {
 
 TEST_F(SettingsDialog, OpeningOnAnEmptyStoreWritesWhatIsInUse) {
     { frmSettings dialog(&main, main, prompts); }
-    ASSERT_TRUE(FlushSettings());
+    ASSERT_TRUE(settings::flush());
     const QString file = box.fileText();
     for (const char* line :
          {"Text Coding=0\n", "TEXT_COLOR=-2147483640\n", "BACK_COLOR=-2147483643\n"})
@@ -78,18 +75,19 @@ TEST_F(SettingsDialog, ChosenCodingIsStoredAndShownAtOnce) {
 }
 
 TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
-    WriteSetting("Settings", "Text Coding", "1");
+    WriteSetting(settings::TextCoding, "1");
     prompts.colorAnswers = {std::nullopt, 255, 0xFF0000};
     frmSettings dialog(&main, main, prompts);
     Click(dialog, "cmdText");  // cancelled
-    EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "-2147483640");
+    EXPECT_EQ(ReadSetting(settings::TextColor), "-2147483640");
 
     Click(dialog, "cmdText");
     Click(dialog, "cmdBackColor");
-    EXPECT_EQ(prompts.colorGiven,
-              (std::vector<std::int32_t>{kSystemTextColor, kSystemTextColor, kSystemBackColor}));
-    EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "255");
-    EXPECT_EQ(Stored("COLORS", "BACK_COLOR"), "16711680");
+    EXPECT_EQ(prompts.colorGiven, (std::vector<std::int32_t>{settings::TextColor.defaultNumber,
+                                                             settings::TextColor.defaultNumber,
+                                                             settings::BackColor.defaultNumber}));
+    EXPECT_EQ(ReadSetting(settings::TextColor), "255");
+    EXPECT_EQ(ReadSetting(settings::BackColor), "16711680");
     EXPECT_EQ(main.view()->palette().color(QPalette::Text), QColor(Qt::red));
     EXPECT_TRUE(Shows(List(dialog), Qt::blue));
     List(dialog)->showPopup();
@@ -97,8 +95,8 @@ TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
     List(dialog)->hidePopup();
 
     Click(dialog, "cmdDefault");
-    EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "-2147483640");
-    EXPECT_EQ(Stored("COLORS", "BACK_COLOR"), "-2147483643");
+    EXPECT_EQ(ReadSetting(settings::TextColor), "-2147483640");
+    EXPECT_EQ(ReadSetting(settings::BackColor), "-2147483643");
     EXPECT_EQ(Coding(), "1");
     EXPECT_EQ(main.view()->palette().color(QPalette::Text),
               QApplication::palette().color(QPalette::Text));
@@ -118,7 +116,7 @@ TEST_F(SettingsDialog, EscClosesWhicheverControlHasTheFocus) {
 
 TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     TempBooks books;
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     ASSERT_TRUE(main.OpenBook(books.write("u.txt", "\xD0\x81\xD0\xB6\r\nx")));
     frmSettings dialog(&main, main, prompts);
     auto* detect = dialog.findChild<QCheckBox*>("chkDetect");
@@ -130,8 +128,8 @@ TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     EXPECT_EQ(Coding(), "3");
     EXPECT_EQ(main.view()->text(), " Ёж");
     detect->click();
-    EXPECT_EQ(Stored("Settings", "Detect Coding"), "1");
+    EXPECT_EQ(ReadSetting(settings::DetectCoding), "1");
     detect->click();
-    EXPECT_EQ(Stored("Settings", "Detect Coding"), "0");
+    EXPECT_EQ(ReadSetting(settings::DetectCoding), "0");
     EXPECT_EQ(Coding(), "3");  // the coding is left alone
 }

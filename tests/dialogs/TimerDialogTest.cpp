@@ -20,7 +20,7 @@ using namespace tresslin::test;
 namespace {
 
 QString StoredInterval() {
-    return ReadSetting("TIMER", "T_INTERVAL", "(none)");
+    return ReadSetting(settings::TimerInterval);
 }
 QScrollBar* Bar(QDialog& d) {
     return d.findChild<QScrollBar*>("vscInterval");
@@ -52,13 +52,13 @@ class TimerDialog : public ::testing::TestWithParam<TimerCase> {};
 TEST_P(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
     const TimerCase& c = GetParam();
     TimerFixture f;
-    if (c.stored) WriteSetting("TIMER", "T_INTERVAL", *c.stored);
+    if (c.stored) WriteSetting(settings::TimerInterval, *c.stored);
     frmTimer dialog(&f.main, f.main);
     EXPECT_EQ(Bar(dialog)->value(), c.opensAt);
     EXPECT_EQ(Shown(dialog), QString::number(c.opensAt));
     EXPECT_EQ(StoredInterval(), c.storedAfterOpen);
 
-    WriteSetting("TIMER", "T_INTERVAL", "marked");
+    WriteSetting(settings::TimerInterval, "marked");
     Bar(dialog)->triggerAction(c.action);
     EXPECT_EQ(Bar(dialog)->value(), c.afterAction);
     EXPECT_EQ(Shown(dialog), QString::number(c.afterAction));
@@ -84,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TimerRun, EnterStartsAutoShowEscStartsNothing) {
     TimerFixture f;
-    WriteSetting("TIMER", "T_INTERVAL", "2551");
+    WriteSetting(settings::TimerInterval, "2551");
     QtDialogPrompts real;
     WhenModal([](QDialog& d) {
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>("cmdRun"));

@@ -61,21 +61,21 @@ void writeGroup(long long g) {
     const QString v = QString::number(g);
     switch (g % 3) {
         case 0:
-            WriteSetting("Settings", "Last File", "torn");
-            WriteSetting("Settings", "Last Line", "torn");
-            WriteSetting("Settings", "Last File", "/books/book-" + v + ".txt");
-            WriteSetting("Settings", "Last Line", v);
+            WriteSetting(settings::LastFile, "torn");
+            WriteSetting(settings::LastLine, "torn");
+            WriteSetting(settings::LastFile, "/books/book-" + v + ".txt");
+            WriteSetting(settings::LastLine, v);
             break;
         case 1:
-            WriteSetting("Position", "Top", "torn");
-            WriteSetting("Position", "Top", v);
-            WriteSetting("Position", "Left", v);
-            WriteSetting("Position", "Width", v);
+            WriteSetting(settings::Top, "torn");
+            WriteSetting(settings::Top, v);
+            WriteSetting(settings::Left, v);
+            WriteSetting(settings::Width, v);
             break;
         default:
-            WriteSetting("COLORS", "TEXT_COLOR", v);
-            WriteSetting("COLORS", "BACK_COLOR", "torn");
-            WriteSetting("COLORS", "BACK_COLOR", v);
+            WriteSetting(settings::TextColor, v);
+            WriteSetting(settings::BackColor, "torn");
+            WriteSetting(settings::BackColor, v);
             break;
     }
 }
@@ -100,7 +100,7 @@ int burst(long long base, long long count, long killUs) {
     };
     QTimer::singleShot(0, turn);
     app.exec();
-    return FlushSettings() ? 0 : 4;
+    return settings::flush() ? 0 : 4;
 }
 
 int instance(const char* book, int steps, int x, int y, int width) {
@@ -127,7 +127,7 @@ int instance(const char* book, int steps, int x, int y, int width) {
     };
     tell("ready");
     const int rc = app.exec();
-    FlushSettings();
+    settings::flush();
     tell("saved");
     return rc;
 }
@@ -211,7 +211,7 @@ int session(const char* book) {
     };
     QTimer::singleShot(0, run);
     const int rc = window.isUnloaded() ? 0 : app.exec();
-    FlushSettings();
+    settings::flush();
     if (window.bookPath() != path) return 5;  // the session did not go as scripted
     return rc;
 }

@@ -13,8 +13,8 @@
 #include "ReliabilityFixture.h"
 #include "dialogs/frmSettings.h"
 #include "platform/Twips.h"
+#include "settings/IniFormat.h"
 #include "settings/Settings.h"
-#include "settings/SettingsFormat.h"
 #include "support/FakePrompts.h"
 #include "viewer/frmMain.h"
 
@@ -22,8 +22,6 @@ using namespace tresslin;
 using namespace tresslin::test;
 
 namespace {
-
-const QString S = QStringLiteral("Settings");
 
 // The file parsed, after checking it is whole: every line a section, a key or blank, and the
 // last one ended.
@@ -111,8 +109,8 @@ Child StartBurst(long long base, long long count, long killMicroseconds) {
 TEST(SettingsKill, BurstsKilledAtRandomMomentsNeverTearTheFile) {
     SettingsSandbox box;
     // A key no child writes: no kill may lose it.
-    WriteSetting(S, "Text Coding", "2");
-    ASSERT_TRUE(FlushSettings());
+    WriteSetting(settings::TextCoding, "2");
+    ASSERT_TRUE(settings::flush());
 
     // How long a turn of writes takes here: a run of 61 turns less a run of one.
     const auto runMicros = [](long long turns) {
@@ -198,13 +196,13 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
     SettingsSandbox box;
     FakePrompts prompts;
     TempBooks books;
-    WriteSetting("COLORS", "TEXT_COLOR", "255");
-    WriteSetting("COLORS", "BACK_COLOR", "65535");
+    WriteSetting(settings::TextColor, "255");
+    WriteSetting(settings::BackColor, "65535");
     frmMain w(prompts);
     w.Form_Load({});
     w.show();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(FlushSettings());
+    ASSERT_TRUE(settings::flush());
 
     // The position: a resize saves Top, Left and Width from its handler.
     QByteArray before = FileBytes(box.iniPath());
@@ -234,8 +232,10 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
         EXPECT_EQ(FileBytes(box.iniPath()), before);
         QCoreApplication::processEvents();
         ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
-        EXPECT_EQ(valueOf(map, "COLORS/TEXT_COLOR"), QString::number(kSystemTextColor));
-        EXPECT_EQ(valueOf(map, "COLORS/BACK_COLOR"), QString::number(kSystemBackColor));
+        EXPECT_EQ(valueOf(map, "COLORS/TEXT_COLOR"),
+                  QString::number(settings::TextColor.defaultNumber));
+        EXPECT_EQ(valueOf(map, "COLORS/BACK_COLOR"),
+                  QString::number(settings::BackColor.defaultNumber));
     }
 
     // The last book: both keys from the shutdown.

@@ -14,11 +14,11 @@ SettingsSandbox::SettingsSandbox() {
     hadPrevious_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     previous_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
-    ResetSettingsForTests();
+    settings::resetForTests();
 }
 
 SettingsSandbox::~SettingsSandbox() {
-    ResetSettingsForTests();
+    settings::resetForTests();
     if (hadPrevious_)
         qputenv("XDG_CONFIG_HOME", previous_);
     else

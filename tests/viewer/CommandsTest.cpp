@@ -109,7 +109,7 @@ TEST_F(Commands, OpenCommand) {
 }
 
 TEST_F(Commands, FindInAUtf8Book) {
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     setCoding(3);
     open("начало\r\nсередина\r\nЁЛКА И ЁЖ \xFF\r\nконец");
     prompts.findAnswers.push_back(QString("ёлка и ёж"));

@@ -58,14 +58,14 @@ TEST_F(Display, VeryLongLinesShowTheirBeginning) {
 }
 
 TEST_F(Display, ColoursComeFromTheStore) {
-    WriteSetting("COLORS", "TEXT_COLOR", "255");
-    WriteSetting("COLORS", "BACK_COLOR", "16711680");
+    WriteSetting(settings::TextColor, "255");
+    WriteSetting(settings::BackColor, "16711680");
     open(NumberedBook(3));
     const QPalette p = window->view()->palette();
     EXPECT_EQ(p.color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_EQ(p.color(QPalette::Base), QColor(0, 0, 255));
-    WriteSetting("COLORS", "TEXT_COLOR", QString::number(kSystemTextColor));
-    WriteSetting("COLORS", "BACK_COLOR", "garbage");
+    WriteSetting(settings::TextColor, QString::number(settings::TextColor.defaultNumber));
+    WriteSetting(settings::BackColor, "garbage");
     window->RefreshShow();
     const QPalette q = window->view()->palette();
     EXPECT_EQ(q.color(QPalette::Text), window->palette().color(QPalette::Text));
@@ -126,7 +126,7 @@ TEST_F(Display, ImageButtonsStepAndStopTheTimer) {
 
 TEST_F(Display, Utf8LinesAndTheirCut) {
     setCoding(3);
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     // 'я' is two bytes; the cut must not leave half a character.
     std::string longLine = "x";
     for (int i = 0; i < 40000; ++i) longLine += "я";
@@ -144,16 +144,17 @@ TEST_F(Display, Utf8LinesAndTheirCut) {
 TEST_F(Display, DetectionOnOpenUnlessSwitchedOff) {
     const QString koi = SamplePath("kniga-koi8r.txt");
     ASSERT_TRUE(window->OpenBook(koi));
-    EXPECT_EQ(ReadTextCoding(), 2);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 2);
     EXPECT_TRUE(view().contains(QStringLiteral("ЗИМЫ"))) << view().toStdString();
     ASSERT_TRUE(window->OpenBook(SamplePath("kniga-utf8.txt")));
-    EXPECT_EQ(ReadTextCoding(), 3);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 3);
     ASSERT_TRUE(window->OpenBook(books.write("ascii.txt", "plain\r\ntext")));
-    EXPECT_EQ(ReadTextCoding(), 3);  // nothing to tell: the stored coding stays
+    EXPECT_EQ(settings::readNumber(settings::TextCoding),
+              3);  // nothing to tell: the stored coding stays
 
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     setCoding(0);
     ASSERT_TRUE(window->OpenBook(koi));
-    EXPECT_EQ(ReadTextCoding(), 0);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 0);
     EXPECT_FALSE(view().contains(QStringLiteral("ЗИМЫ")));
 }

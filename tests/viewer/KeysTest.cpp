@@ -117,7 +117,7 @@ TEST_F(Keys, CtrlLettersWorkOnTheRussianLayout) {
 
 TEST_F(Keys, SettingsAndTimerDialogs) {
     open(NumberedBook(3));
-    prompts.onSettings = [](DialogHost&) { WriteSetting("COLORS", "TEXT_COLOR", "255"); };
+    prompts.onSettings = [](DialogHost&) { WriteSetting(settings::TextColor, "255"); };
     key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(window->view()->palette().color(QPalette::Text), QColor(255, 0, 0));
     window->startAutoShow(100000);

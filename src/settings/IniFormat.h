@@ -1,4 +1,4 @@
-// The settings file's format, as QSettings reads and writes it; exposed for fuzzing and tests.
+// The settings file's text, as QSettings reads and writes it; exposed for fuzzing and tests.
 #pragma once
 
 #include <QIODevice>
