@@ -1,11 +1,11 @@
 #include "viewer/App.h"
 
 #include <QApplication>
-#include <csignal>
 #include <cstdio>
 
 #include "book/mdlDeclarations.h"
 #include "dialogs/QtDialogPrompts.h"
+#include "platform/Termination.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
@@ -45,9 +45,13 @@ std::optional<int> HandleInfoOptions(int argc, char** argv) {
     return rc;
 }
 
+void InstallTerminationHandler(frmMain& window) {
+    auto* watch = new TerminationWatch(&window);
+    QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::Unload);
+}
+
 int RunApplication(QApplication& app) {
-    // A full disk or a file-size limit must fail the write, not kill the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+    ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QStringLiteral("1.03"));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));

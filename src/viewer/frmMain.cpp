@@ -212,6 +212,10 @@ void frmMain::ApplyColors() {
     txtView->setPalette(p);
 }
 
+void frmMain::bringBack() {
+    restoreAndActivate(this);
+}
+
 void frmMain::TimerOff() {
     if (!tmrAutoShow.isActive()) return;
     tmrAutoShow.stop();

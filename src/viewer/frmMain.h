@@ -83,6 +83,12 @@ class frmMain : public QWidget, public DialogHost {
     // The file-name part of a path, as shown in the caption and the start text.
     static QString FileNameOf(const QString& path);
 
+  public slots:
+    // Restores the window from minimised and brings it to the front, active: what keypad plus
+    // does from any program, and what any other request to come back should do.
+    void bringBack();
+
+  public:
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void Unload();
     bool isUnloaded() const { return unloaded_; }
@@ -149,10 +155,4 @@ class frmMain : public QWidget, public DialogHost {
     std::unique_ptr<ActivationHotKey> hotKey_;
 };
 
-}  // namespace tresslin
-
-namespace tresslin {
-// SIGTERM, SIGINT, SIGHUP and the end of the desktop session close window as Esc does, so the
-// place in the book is saved.
-void InstallTerminationHandler(frmMain& window);
 }  // namespace tresslin

@@ -1,12 +1,8 @@
 // Start-up and shutdown.
-#include <sys/socket.h>
-#include <unistd.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QSocketNotifier>
 #include <QThread>
-#include <csignal>
 
 #include "book/ViewRules.h"
 #include "platform/HotKey.h"
@@ -36,7 +32,8 @@ void frmMain::Form_Load(const QStringList& arguments) {
         OpenBook(commandLine);
     }
     txtView->setCursorPosition(0);
-    hotKey_ = ActivationHotKey::create(this);
+    hotKey_ = ActivationHotKey::create();
+    connect(hotKey_.get(), &ActivationHotKey::pressed, this, &frmMain::bringBack);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -78,35 +75,6 @@ void frmMain::EndEventLoops() {
     // exit() also ends a modal box's loop. Before any loop runs (a signal during start-up, or a
     // test) there is nothing to end: the caller sees isUnloaded() and does not start one.
     if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
-}
-
-namespace {
-int gSignalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int) {
-    const char byte = 1;
-    // Only async-signal-safe work here; the event loop does the rest.
-    [[maybe_unused]] ssize_t n = ::write(gSignalPipe[1], &byte, 1);
-}
-}  // namespace
-
-void InstallTerminationHandler(frmMain& window) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, gSignalPipe) != 0) return;
-    auto* notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &window);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-        char byte;
-        [[maybe_unused]] ssize_t n = ::read(gSignalPipe[0], &byte, 1);
-        window.Unload();
-    });
-    struct sigaction sa {};
-    sa.sa_handler = onTerminationSignal;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
-    // The end of the desktop session closes the window the same way.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &window,
-                     [&window](QSessionManager&) { window.Unload(); });
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] { window.Unload(); });
 }
 
 }  // namespace tresslin

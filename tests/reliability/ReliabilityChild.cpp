@@ -36,6 +36,7 @@
 #include "platform/Twips.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
+#include "viewer/App.h"
 #include "viewer/frmMain.h"
 
 using namespace tresslin;
