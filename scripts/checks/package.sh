@@ -31,7 +31,7 @@ cleanup() {
 trap cleanup EXIT
 
 echo "-- Build (Release) in build-pkg"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_BUILD_TESTS=OFF \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DTRESSLIN_BUILD_BENCH=OFF -DTRESSLIN_BUILD_FUZZ=OFF -DTRESSLIN_SANITIZE=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 

@@ -177,7 +177,16 @@ TEST(FileExists, OnlyRegularFiles) {
     TempBooks books;
     const QString file = books.write("a b.txt", "x");
     EXPECT_TRUE(FileExists(path(file)));
+// GCC 12 at -O3 reports a -Wrestrict overlap inside std::string's operator+ that cannot happen
+// (GCC bug 105651); only this test builds such a string.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wrestrict"
+#endif
     EXPECT_FALSE(FileExists(" " + path(file)));
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
     EXPECT_FALSE(FileExists(path(books.folder())));
     EXPECT_FALSE(FileExists("/dev/zero"));
     EXPECT_FALSE(FileExists(""));
