@@ -161,10 +161,7 @@ std::optional<double> ParseTwips(std::string_view text) {
 }
 
 std::string VersionCaption() {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*s v.%d.%02d", int(kAppTitle.size()), kAppTitle.data(),
-                  kVersionMajor, kVersionMinor);
-    return buf;
+    return std::string(kAppTitle) + " v." + kVersionText;
 }
 
 }  // namespace tresslin

@@ -14,9 +14,7 @@ namespace tresslin {
 std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out) {
     if (arguments.size() != 1) return std::nullopt;
     if (arguments[0] == QStringLiteral("--version")) {
-        out = QStringLiteral("Tresslin %1.%2\n")
-                  .arg(kVersionMajor)
-                  .arg(kVersionMinor, 2, 10, QChar(u'0'));
+        out = QString::fromLatin1(kAppTitle) + u' ' + QString::fromLatin1(kVersionText) + u'\n';
         return 0;
     }
     if (arguments[0] == QStringLiteral("--help")) {
@@ -53,7 +51,7 @@ void InstallTerminationHandler(frmMain& window) {
 int RunApplication(QApplication& app) {
     ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
-    QApplication::setApplicationVersion(QStringLiteral("1.03"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
     QtDialogPrompts prompts;
     frmMain window(prompts);
