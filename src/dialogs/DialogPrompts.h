@@ -12,7 +12,7 @@ namespace tresslin {
 
 class DialogHost;
 
-class DialogPrompts : public Prompts {
+class DialogPrompts : public virtual Prompts {
   public:
     // The find dialog with sFind proposed: true with the confirmed text in sFind.
     virtual bool showFind(QWidget* parent, QString& sFind) = 0;

@@ -46,39 +46,26 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
       cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
       cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
       chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)) {
-    setObjectName(QStringLiteral("frmSettings"));
-    setWindowTitle(QStringLiteral("Settings"));
     // An empty icon would fall back to the application's; a transparent one shows nothing.
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
     // One row below the colours for the detection switch.
-    SetFixedDialogFrame(*this, 3705, 1245 + kDetectRow);
+    setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705, 1245 + kDetectRow);
 
-    Label1->setObjectName(QStringLiteral("Label1"));
-    cmbCoding->setObjectName(QStringLiteral("cmbCoding"));
-    fraColors->setObjectName(QStringLiteral("fraColors"));
-    cmdBackColor->setObjectName(QStringLiteral("cmdBackColor"));
-    cmdText->setObjectName(QStringLiteral("cmdText"));
-    cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
-    chkDetect->setObjectName(QStringLiteral("chkDetect"));
-
-    PlaceTwips(Label1, 150, 150, 1095, 255);
-    PlaceTwips(cmbCoding, 1200, 120, 2415, 315);
-    PlaceTwips(fraColors, 120, 480, 3495, 720);
-    PlaceTwips(cmdBackColor, 120, 240, 1050, 375);
-    PlaceTwips(cmdText, 1230, 240, 1050, 375);
-    PlaceTwips(cmdDefault, 2340, 240, 1050, 375);
-    PlaceTwips(chkDetect, 150, 1260, 3465, 315);
+    placeTwips(Label1, "Label1", 150, 150, 1095, 255);
+    placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
+    placeTwips(fraColors, "fraColors", 120, 480, 3495, 720);
+    placeTwips(cmdBackColor, "cmdBackColor", 120, 240, 1050, 375);
+    placeTwips(cmdText, "cmdText", 1230, 240, 1050, 375);
+    placeTwips(cmdDefault, "cmdDefault", 2340, 240, 1050, 375);
+    placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cmbCoding->setEditable(false);
     for (const char* name : kCodingNames) cmbCoding->addItem(QString::fromLatin1(name));
 
-    for (QPushButton* b : {cmdBackColor, cmdText, cmdDefault}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    noDefaultButtons({cmdBackColor, cmdText, cmdDefault});
     setTabOrder(cmdDefault, cmbCoding);
     setTabOrder(cmbCoding, cmdText);
     setTabOrder(cmdText, cmdBackColor);

@@ -84,22 +84,14 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
       vscInterval(new QScrollBar(Qt::Vertical, this)),
       Label1(new QLabel(QStringLiteral("Time Interval:"), this)),
       Label2(new QLabel(QStringLiteral("mSec"), this)) {
-    setObjectName(QStringLiteral("frmTimer"));
-    setWindowTitle(QStringLiteral("Timer"));
+    setUpFixedDialog(*this, "frmTimer", QStringLiteral("Timer"), 3330, 420);
     setWindowIcon(ClockIcon());
-    SetFixedDialogFrame(*this, 3330, 420);
 
-    cmdRun->setObjectName(QStringLiteral("cmdRun"));
-    txtTime->setObjectName(QStringLiteral("txtTime"));
-    vscInterval->setObjectName(QStringLiteral("vscInterval"));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-
-    PlaceTwips(Label1, 120, 0, 735, 375);
-    PlaceTwips(txtTime, 960, 0, 615, 375);
-    PlaceTwips(vscInterval, 1560, 0, 255, 375);
-    PlaceTwips(Label2, 1905, 75, 510, 255);
-    PlaceTwips(cmdRun, 2520, 0, 735, 375);
+    placeTwips(Label1, "Label1", 120, 0, 735, 375);
+    placeTwips(txtTime, "txtTime", 960, 0, 615, 375);
+    placeTwips(vscInterval, "vscInterval", 1560, 0, 255, 375);
+    placeTwips(Label2, "Label2", 1905, 75, 510, 255);
+    placeTwips(cmdRun, "cmdRun", 2520, 0, 735, 375);
 
     // The label is two text lines tall: its caption breaks after "Time".
     Label1->setWordWrap(true);
@@ -119,8 +111,7 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
     vscInterval->setValue(kIntervalMin);
     vscInterval->setFocusPolicy(Qt::StrongFocus);
 
-    cmdRun->setAutoDefault(false);
-    cmdRun->setDefault(false);
+    noDefaultButtons({cmdRun});
     setTabOrder(cmdRun, txtTime);
     setTabOrder(txtTime, vscInterval);
     cmdRun->setFocus();

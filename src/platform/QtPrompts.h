@@ -1,11 +1,12 @@
-// The real boxes and dialogs.
+// The desktop's real boxes and dialogs.
 #pragma once
 
 #include "platform/Prompts.h"
 
 namespace tresslin {
 
-class QtPrompts : public Prompts {
+// Prompts is a virtual base so that QtDialogPrompts can add the program's own dialogs to these.
+class QtPrompts : public virtual Prompts {
   public:
     void message(QWidget* parent, const QString& text, MessageIcon icon,
                  const QString& title) override;

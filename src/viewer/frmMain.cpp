@@ -17,6 +17,7 @@
 #include "book/mdlService.h"
 #include "book/mdlText.h"
 #include "dialogs/DialogPrompts.h"
+#include "dialogs/FixedDialog.h"
 #include "platform/BusyCursor.h"
 #include "platform/Colors.h"
 #include "platform/HotKey.h"
@@ -39,10 +40,6 @@ QString timerStatus(bool on) {
     return on ? QStringLiteral("   Timer: On") : QStringLiteral("   Timer: Off");
 }
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                 TwipsToPixels(height));
-}
 }  // namespace
 
 ImageButton::ImageButton(QWidget* parent) : QLabel(parent) {
@@ -79,8 +76,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     for (int size : {16, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
     setWindowIcon(icon);
-    QFont font(QStringLiteral("Arial"), 9);
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = programFont();
     // Cyrillic and Latin need no shaping; skipping it halves the line edit's layout of each line.
     font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
@@ -88,20 +84,17 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_QuitOnClose, true);
 
-    txtView->setObjectName(QStringLiteral("txtView"));
+    placeTwips(txtView, "txtView", 60, 60, 5685, 375);
     txtView->setReadOnly(true);
     txtView->setFocusPolicy(Qt::NoFocus);
     txtView->setContextMenuPolicy(Qt::NoContextMenu);
-    txtView->setGeometry(twipsRect(60, 60, 5685, 375));
 
-    imgBack->setObjectName(QStringLiteral("imgBack"));
+    placeTwips(imgBack, "imgBack", 5790, 75, 225, 150);
     imgBack->setPixmap(QPixmap(QStringLiteral(":/pictures/back.png")));
     imgBack->setToolTip(QStringLiteral("Previous line"));
-    imgBack->setGeometry(twipsRect(5790, 75, 225, 150));
-    imgNext->setObjectName(QStringLiteral("imgNext"));
+    placeTwips(imgNext, "imgNext", 5805, 255, 225, 150);
     imgNext->setPixmap(QPixmap(QStringLiteral(":/pictures/next.png")));
     imgNext->setToolTip(QStringLiteral("Next Line"));
-    imgNext->setGeometry(twipsRect(5805, 255, 225, 150));
     connect(imgBack, &ImageButton::clicked, this, &frmMain::imgBack_Click);
     connect(imgNext, &ImageButton::clicked, this, &frmMain::imgNext_Click);
 
