@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "book/mdlDeclarations.h"
@@ -16,5 +17,17 @@ using FoldTable = std::array<unsigned char, 256>;
 // matches firstLine. Lines outside the store are not read.
 std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
                          std::string_view needle, const FoldTable& fold);
+
+// What both finds share: the bytes a search of firstLine..lastLine covers, the lines held to
+// the store. Nothing when the lines are none or too short for a needle of needleBytes.
+struct SearchRange {
+    std::int64_t firstLine;
+    std::uint64_t begin;      // the first byte of firstLine
+    std::uint64_t lastStart;  // the last position a match may start at
+};
+std::optional<SearchRange> searchRange(const LineStore& lines, std::int64_t firstLine,
+                                       std::int64_t lastLine, std::size_t needleBytes);
+// The line a match of needleBytes at pos lies in, or -1 when it would cross a line terminator.
+std::int64_t lineOfMatch(const LineStore& lines, std::uint64_t pos, std::size_t needleBytes);
 
 }  // namespace tresslin

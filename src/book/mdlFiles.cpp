@@ -45,21 +45,13 @@ CodeTableArray parseList(std::string_view list) {
     return t;
 }
 
-// Simple lower-case mapping for the characters code page 1251 can hold.
-char32_t lowerOf(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
-    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
-    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
-    if (c == 0x0490) return 0x0491;
-    return c;
-}
-
 struct AllTables {
     CodingTables t[kCodingCount];
     AllTables() {
         std::array<unsigned char, 256> lower0{};
         for (int c = 0; c < 256; ++c) {
-            auto lc = UnicodeToCp1251(lowerOf(Cp1251ToUnicode(static_cast<unsigned char>(c))));
+            auto lc =
+                UnicodeToCp1251(toLowerLetter(Cp1251ToUnicode(static_cast<unsigned char>(c))));
             lower0[c] = lc ? *lc : static_cast<unsigned char>(c);
         }
         for (int k = 0; k < kCodingCount; ++k) {
@@ -117,6 +109,22 @@ std::string RecodeText(std::string_view text, int fromCoding, int toCoding) {
 const CodingTables& TablesFor(int coding) {
     if (coding < 0 || coding >= kCodingCount) coding = kWindowsCyrillic;
     return allTables().t[coding];
+}
+
+char32_t toLowerLetter(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 32;
+    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
+    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
+    if (c == 0x0490) return 0x0491;  // Ґ
+    return c;
+}
+
+char32_t toUpperLetter(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 32;
+    if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
+    if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
+    if (c == 0x0491) return 0x0490;  // ґ
+    return c;
 }
 
 char16_t Cp1251ToUnicode(unsigned char code) {

@@ -38,6 +38,11 @@ struct CodingTables {
 // Tables for a coding index; other indices (UTF-8 among them) get those of Windows Cyrillic.
 const CodingTables& TablesFor(int coding);
 
+// Simple case mapping of the letters Windows Cyrillic holds (Latin and Cyrillic, Ё and Ґ
+// included); other characters stay as they are.
+char32_t toLowerLetter(char32_t c);
+char32_t toUpperLetter(char32_t c);
+
 // The Unicode character Windows Cyrillic shows for a byte.
 char16_t Cp1251ToUnicode(unsigned char code);
 // The Windows Cyrillic byte for a character, or nothing when the coding has none.

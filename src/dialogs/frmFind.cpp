@@ -4,20 +4,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "dialogs/FixedDialog.h"
 
 namespace tresslin {
-
-namespace {
-// Only the blank counts as empty: a text of tabs can still be searched for.
-bool HoldsMoreThanBlanks(const QString& text) {
-    for (const QChar c : text) {
-        if (c != u' ') return true;
-    }
-    return false;
-}
-}  // namespace
 
 frmFind::frmFind(QWidget* parent)
     : QDialog(parent),
@@ -71,7 +62,9 @@ void frmFind::cmdCancel_Click() {
 }
 
 void frmFind::txtFind_Change() {
-    cmdFind->setEnabled(HoldsMoreThanBlanks(txtFind->text()));
+    // Only the blank counts as empty: a text of tabs can still be searched for.
+    const QString text = txtFind->text();
+    cmdFind->setEnabled(std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c != u' '; }));
 }
 
 // The line edit and the buttons leave Enter and Esc unhandled, so they arrive here whichever

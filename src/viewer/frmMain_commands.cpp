@@ -53,17 +53,10 @@ void frmMain::GoToLine() {
 }
 
 void frmMain::FindCommand(bool Again) {
-    if (Again) {
-        if (TrimBlanks(FindText).isEmpty()) {
-            FindText = TrimBlanks(txtView->text());
-            if (prompts_.showFind(this, FindText)) FindNext();
-        } else {
-            FindNext();
-        }
-        return;
-    }
-    if (TrimBlanks(FindText).isEmpty()) FindText = TrimBlanks(txtView->text());
-    if (prompts_.showFind(this, FindText)) FindNext();
+    // F3 asks only while there is nothing to look for yet; the line shown is then proposed.
+    const bool nothingYet = TrimBlanks(FindText).isEmpty();
+    if (nothingYet) FindText = TrimBlanks(txtView->text());
+    if ((Again && !nothingYet) || prompts_.showFind(this, FindText)) FindNext();
 }
 
 void frmMain::FindNext() {

@@ -4,6 +4,7 @@
 
 #include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
+#include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "viewer/frmMain.h"
 
@@ -39,8 +40,7 @@ int frmMain::LatinKey(int key) {
                 {u'О', Qt::Key_J}, {u'Л', Qt::Key_K}, {u'Д', Qt::Key_L}, {u'Я', Qt::Key_Z},
                 {u'Ч', Qt::Key_X}, {u'С', Qt::Key_C}, {u'М', Qt::Key_V}, {u'И', Qt::Key_B},
                 {u'Т', Qt::Key_N}, {u'Ь', Qt::Key_M}};
-    int upper = key;
-    if (key >= 0x0430 && key <= 0x044F) upper = key - 0x20;
+    const auto upper = toUpperLetter(char32_t(key));
     for (const auto& m : kMap) {
         if (m.cyr == upper) return m.latin;
     }
