@@ -13,7 +13,7 @@ namespace tresslin {
 inline constexpr std::string_view kAppTitle = "Tresslin";
 
 // The book as read: one buffer holding the file's bytes and the start offset of every line,
-// plus one sentinel offset at the end. A line's bytes exclude its CR or CR LF terminator.
+// plus one sentinel offset at the end. A line's bytes exclude its CR, LF or CR LF terminator.
 class LineStore {
   public:
     LineStore() = default;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <cstring>
 #include <vector>
 
 #include "book/mdlService.h"
@@ -37,13 +38,18 @@ TEST(SplitBookLines, LineEnds) {
         {"A\r\nB\r\n", {"A", "B"}},
         {"A\r\n\r\n", {"A", ""}},
         {"A\rB", {"A", "B"}},
-        {"A\nB", {"A\nB"}},
+        {"A\nB", {"A", "B"}},
+        {"A\nB\n", {"A", "B"}},
         {"\r\n", {""}},
         {"\r", {""}},
+        {"\n", {""}},
         {"\r\r", {"", ""}},
-        {"A\n\rB", {"A\n", "B"}},
-        {"A\r\n\nB", {"A", "\nB"}},
-        {"A\n", {"A\n"}},
+        {"\n\n", {"", ""}},
+        {"A\n\rB", {"A", "", "B"}},
+        {"A\n\r", {"A", ""}},
+        {"A\r\r\nB", {"A", "", "B"}},
+        {"A\r\n\nB", {"A", "", "B"}},
+        {"A\rB\nC\r\nD", {"A", "B", "C", "D"}},
         {std::string("\0x\r\xff\xc0", 5), {std::string("\0x", 2), "\xff\xc0"}},
         {"A\x1a", {"A\x1a"}},
     };
@@ -61,11 +67,11 @@ TEST(SplitBookLines, AgreesWithThePlainReadingAcrossBlocks) {
         std::vector<std::string> out;
         std::string cur;
         for (std::size_t i = 0; i < b.size(); ++i) {
-            if (b[i] != '\r') {
+            if (b[i] != '\r' && b[i] != '\n') {
                 cur += b[i];
                 continue;
             }
-            if (i + 1 < b.size() && b[i + 1] == '\n') ++i;
+            if (b[i] == '\r' && i + 1 < b.size() && b[i + 1] == '\n') ++i;
             out.push_back(cur);
             cur.clear();
         }
@@ -90,18 +96,48 @@ TEST(SplitBookLines, AgreesWithThePlainReadingAcrossBlocks) {
     }
 }
 
+TEST(LineStoreBuilder, EveryReadCutGivesTheSameLines) {
+    // The loader splits each read as it arrives: a terminator cut between two reads, or a read
+    // that ends right after a CR, must not change the lines.
+    const std::string book =
+        "\xEF\xBB\xBF"
+        "a\r\nb\n\rc\r\r\nd\n\ne\r";
+    LineStore whole;
+    ASSERT_TRUE(SplitBookLines(book, whole));
+    for (std::size_t a = 0; a <= book.size(); ++a) {
+        for (std::size_t b = a; b <= book.size(); ++b) {
+            LineStoreBuilder builder;
+            ASSERT_TRUE(builder.reserveText(book.size()));
+            std::memcpy(builder.textData(), book.data(), book.size());
+            for (std::size_t filled : {a, b, book.size()})
+                ASSERT_TRUE(builder.addBytes(filled, false));
+            ASSERT_TRUE(builder.addBytes(book.size(), true));
+            EXPECT_EQ(linesOf(builder.take()), linesOf(whole)) << a << " " << b;
+        }
+    }
+    EXPECT_EQ(linesOf(whole), (std::vector<std::string>{"a", "b", "", "c", "", "d", "", "e"}));
+}
+
 TEST(ReadBookLines, ChunkBoundariesDoNotChangeTheSplit) {
-    // CR LF pairs that straddle the loader's read chunks must still be one terminator.
+    // Terminators that straddle the loader's read chunks must still be read as in memory.
     std::string big;
     for (int i = 0; big.size() < (9u << 20); ++i) big += "line " + std::to_string(i) + "\r\n";
-    for (std::size_t cut : {std::size_t(4u << 20) - 1, std::size_t(4u << 20)}) {
+    struct {
+        std::size_t cut;
+        const char* ends;
+    } cases[] = {{(4u << 20) - 1, "\r\n"},
+                 {4u << 20, "\r\n"},
+                 {(4u << 20) - 1, "\n\r"},
+                 {(8u << 20) - 1, "\r\r\n"},
+                 {8u << 20, "\n"}};
+    for (const auto& c : cases) {
         std::string b = big;
-        b.insert(cut, "\r\n");
+        b.insert(c.cut, c.ends);
         TempBooks books;
         LineStore fromFile, fromMemory;
         ASSERT_TRUE(ReadBookLines(path(books.write("b.txt", b)), fromFile));
         ASSERT_TRUE(SplitBookLines(b, fromMemory));
-        EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory));
+        EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory)) << c.cut;
     }
 }
 
@@ -111,7 +147,10 @@ TEST(ReadBookLines, ALargeBookReadsAsTheBytesDo) {
     std::string big;
     big.reserve(41u << 20);
     for (int i = 0; big.size() < (40u << 20); ++i)
-        big += "line " + std::to_string(i) + (i % 7 ? "\r\n" : "\r") +
+        big += "line " + std::to_string(i) +
+               (i % 7   ? "\r\n"
+                : i % 2 ? "\r"
+                        : "\n") +
                std::string(std::size_t(i % 61), 'z');
     TempBooks books;
     LineStore fromFile, fromMemory;
