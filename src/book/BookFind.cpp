@@ -5,10 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define TRESSLIN_X86 1
-#endif
+#include "book/CpuFeatures.h"
 
 namespace tresslin {
 
@@ -130,14 +127,6 @@ __attribute__((target("avx2"))) std::uint64_t scanAvx2(const unsigned char* base
         pos += 32;
     }
     return pos;
-}
-
-bool haveAvx2() {
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
 }
 #endif
 

@@ -14,12 +14,8 @@
 #include <system_error>
 #include <thread>
 
+#include "book/CpuFeatures.h"
 #include "book/mdlService.h"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define TRESSLIN_X86 1
-#endif
 
 namespace tresslin {
 
@@ -110,9 +106,7 @@ using MarkEnds = std::uint64_t (*)(const char*, std::size_t, std::uint64_t*);
 
 MarkEnds chooseMarkEnds() {
 #ifdef TRESSLIN_X86
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return markEndsAvx2;
-    return markEndsSse2;
+    return haveAvx2() ? markEndsAvx2 : markEndsSse2;
 #else
     return markEndsPlain;
 #endif
