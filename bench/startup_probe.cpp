@@ -6,9 +6,9 @@
 #include "viewer/App.h"
 
 int main(int argc, char** argv) {
-    if (const auto early = tresslin::HandleInfoOptions(argc, argv)) return *early;
+    if (const auto early = tresslin::handleInfoOptions(argc, argv)) return *early;
     QApplication app(argc, argv);
     tresslin::bench::FirstPaint firstPaint(QStringLiteral("txtView"));
     app.installEventFilter(&firstPaint);
-    return tresslin::RunApplication(app);
+    return tresslin::runApplication(app);
 }

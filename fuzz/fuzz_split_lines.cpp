@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto expected = referenceSplit(bytes);
 
     LineStore whole;
-    if (!SplitBookLines(bytes, whole)) Fail("SplitBookLines failed");
+    if (!splitBookLines(bytes, whole)) Fail("splitBookLines failed");
     checkStore(whole, bytes, expected);
 
     LineStore chunked;
@@ -100,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkStore(loaded, bytes, expected);
     }
 
-    const auto coding = DetectCoding(bytes);
-    if (coding && (*coding < 0 || *coding > 3)) Fail("DetectCoding outside 0..3");
+    const auto coding = detectCoding(bytes);
+    if (coding && (*coding < 0 || *coding > 3)) Fail("detectCoding outside 0..3");
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF" && coding != 3) Fail("a BOM is not UTF-8");
     return 0;
 }

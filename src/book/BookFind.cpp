@@ -148,7 +148,7 @@ std::int64_t lineOfMatch(const LineStore& lines, std::uint64_t pos, std::size_t 
     return pos + needleBytes <= lines.contentEnd(line) ? line : -1;
 }
 
-std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
+std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
                          std::string_view needle, const FoldTable& fold) {
     const std::size_t m = needle.size();
     const auto range = searchRange(lines, firstLine, lastLine, m);

@@ -15,7 +15,7 @@ using FoldTable = std::array<unsigned char, 256>;
 // Index of the first line in firstLine..lastLine whose content holds needle, comparing bytes
 // through fold; -1 when none does. A match never spans a line terminator. An empty needle
 // matches firstLine. Lines outside the store are not read.
-std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
+std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
                          std::string_view needle, const FoldTable& fold);
 
 // What both finds share: the bytes a search of firstLine..lastLine covers, the lines held to

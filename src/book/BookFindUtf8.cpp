@@ -85,7 +85,7 @@ bool matchesAt(const unsigned char* p, const std::vector<Char>& chars) {
 
 }  // namespace
 
-std::int64_t FindInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
+std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
                              std::string_view needle) {
     const std::vector<Char> chars = parse(needle);
     std::size_t m = 0;

@@ -192,7 +192,7 @@ LineStore LineStoreBuilder::take() {
     return std::move(store_);
 }
 
-bool SplitBookLines(std::string_view bytes, LineStore& bookLines) {
+bool splitBookLines(std::string_view bytes, LineStore& bookLines) {
     LineStoreBuilder b;
     if (!b.reserveText(bytes.size())) return false;
     if (!bytes.empty()) std::memcpy(b.textData(), bytes.data(), bytes.size());
@@ -212,9 +212,9 @@ struct Fd {
 // Faults a large buffer in on another core while this one copies and splits: the kernel clears
 // every fresh page before handing it over, a fifth of the time of a load. Pages the reader
 // reaches first it faults in itself, so the result never depends on which side wins.
-class Prefault {
+class prefault {
   public:
-    Prefault(char* p, std::size_t bytes) {
+    prefault(char* p, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
         if (bytes < (32u << 20)) return;
         try {
@@ -234,7 +234,7 @@ class Prefault {
         (void)bytes;
 #endif
     }
-    ~Prefault() {
+    ~prefault() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
@@ -258,7 +258,7 @@ bool ReadBookLines(const std::string& path, LineStore& bookLines) {
 #endif
     LineStoreBuilder b;
     if (!b.reserveText(expected)) return false;
-    Prefault prefault(b.textData(), expected);
+    prefault prefault(b.textData(), expected);
     // Read what the file held when opened; a file that grows meanwhile is not followed, one that
     // shrinks ends early. Splitting each chunk while it is still in cache.
     constexpr std::size_t kChunk = 4u << 20;

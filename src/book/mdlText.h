@@ -16,9 +16,9 @@ bool ReadBookLines(const std::string& path, LineStore& bookLines);
 
 // Splits bytes already in memory the same way (used for tests and fuzzing). False only when
 // memory runs out.
-bool SplitBookLines(std::string_view bytes, LineStore& bookLines);
+bool splitBookLines(std::string_view bytes, LineStore& bookLines);
 
-// Builds a store from a buffer the caller fills; used by the loader and by SplitBookLines.
+// Builds a store from a buffer the caller fills; used by the loader and by splitBookLines.
 class LineStoreBuilder {
   public:
     // Reserve room for the whole text.

@@ -27,7 +27,7 @@ inline void setUpFixedDialog(QDialog& dialog, const char* name, const QString& t
     dialog.setWindowTitle(title);
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(TwipsToPixels(widthTwips), TwipsToPixels(heightTwips));
+    dialog.setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
     dialog.setSizeGripEnabled(false);
     dialog.setFont(programFont());
 }
@@ -35,8 +35,8 @@ inline void setUpFixedDialog(QDialog& dialog, const char* name, const QString& t
 inline void placeTwips(QWidget* control, const char* name, int left, int top, int width,
                        int height) {
     control->setObjectName(QString::fromLatin1(name));
-    control->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                         TwipsToPixels(height));
+    control->setGeometry(twipsToPixels(left), twipsToPixels(top), twipsToPixels(width),
+                         twipsToPixels(height));
 }
 
 // Enter and Esc belong to the dialog's own key handling, never to a default button.

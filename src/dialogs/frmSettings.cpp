@@ -28,9 +28,9 @@ constexpr int kDetectRow = 375;
 constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
 static_assert(std::size(kCodingNames) == kStoredCodingCount);
 
-QString CssColor(std::int32_t value) {
+QString cssColor(std::int32_t value) {
     // System colours follow the desktop's palette, not the one altered below.
-    return ColorFromValue(value, QApplication::palette()).name(QColor::HexRgb);
+    return colorFromValue(value, QApplication::palette()).name(QColor::HexRgb);
 }
 
 }  // namespace
@@ -99,8 +99,8 @@ void frmSettings::chkDetect_Click() {
 void frmSettings::StoreColors() {
     // A style sheet reaches both the closed list and its popup, whatever the widget style; the
     // border of its own makes the closed list a flat fill rather than a shaded button face.
-    const QString fg = CssColor(CurTextColor);
-    const QString bg = CssColor(CurBackColor);
+    const QString fg = cssColor(CurTextColor);
+    const QString bg = cssColor(CurBackColor);
     cmbCoding->setStyleSheet(
         QStringLiteral(
             "QComboBox { color: %1; background-color: %2; border: 1px solid palette(mid);"
@@ -117,14 +117,14 @@ void frmSettings::cmbCoding_Click() {
 }
 
 void frmSettings::cmdText_Click() {
-    ChooseColor(CurTextColor);
+    chooseColor(CurTextColor);
 }
 
 void frmSettings::cmdBackColor_Click() {
-    ChooseColor(CurBackColor);
+    chooseColor(CurBackColor);
 }
 
-void frmSettings::ChooseColor(std::int32_t& colour) {
+void frmSettings::chooseColor(std::int32_t& colour) {
     const auto chosen = prompts_.chooseColor(this, colour);
     if (!chosen) return;  // cancelled: nothing changes
     colour = *chosen;

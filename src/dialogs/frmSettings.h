@@ -31,7 +31,7 @@ class frmSettings : public QDialog {
     void cmdText_Click();
     void cmdBackColor_Click();
     void cmdDefault_Click();
-    void ChooseColor(std::int32_t& colour);
+    void chooseColor(std::int32_t& colour);
     void chkDetect_Click();
 
     DialogHost& host_;

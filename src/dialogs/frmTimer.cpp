@@ -32,7 +32,7 @@ class StepTrackStyle : public QProxyStyle {
     }
 };
 
-QPixmap PaintClockFace(int size) {
+QPixmap paintClockFace(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -60,7 +60,7 @@ QPixmap PaintClockFace(int size) {
     return pm;
 }
 
-QIcon ClockIcon() {
+QIcon clockIcon() {
     // The drawn icon when the resources have it in a form this Qt can render (the SVG needs
     // the image plugin); a face painted here otherwise.
     for (const char* path : {":/icons/clock.svg", ":/icons/clock.png"}) {
@@ -70,7 +70,7 @@ QIcon ClockIcon() {
         if (!icon.pixmap(16, 16).isNull()) return icon;
     }
     QIcon icon;
-    for (int size : {16, 24, 32, 48}) icon.addPixmap(PaintClockFace(size));
+    for (int size : {16, 24, 32, 48}) icon.addPixmap(paintClockFace(size));
     return icon;
 }
 
@@ -85,7 +85,7 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
       Label1(new QLabel(QStringLiteral("Time Interval:"), this)),
       Label2(new QLabel(QStringLiteral("mSec"), this)) {
     setUpFixedDialog(*this, "frmTimer", QStringLiteral("Timer"), 3330, 420);
-    setWindowIcon(ClockIcon());
+    setWindowIcon(clockIcon());
 
     placeTwips(Label1, "Label1", 120, 0, 735, 375);
     placeTwips(txtTime, "txtTime", 960, 0, 615, 375);

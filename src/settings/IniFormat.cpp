@@ -53,7 +53,7 @@ QString encodeValue(const QString& v) {
 
 }  // namespace
 
-bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
+bool readIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
     const QString text = QString::fromUtf8(device.readAll());
     QString section;
     const auto lines = QStringView(text).split(u'\n');
@@ -78,7 +78,7 @@ bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map) {
     return true;
 }
 
-bool WriteIniFormat(QIODevice& device, const QSettings::SettingsMap& map) {
+bool writeIniFormat(QIODevice& device, const QSettings::SettingsMap& map) {
     QString out;
     QString current;
     bool first = true;

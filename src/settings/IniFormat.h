@@ -8,7 +8,7 @@ namespace tresslin {
 
 // "[Section]" lines and "Key=value" lines; map keys are "Section/Key" (just "Key" before any
 // section). Reading never fails: lines that are neither are skipped.
-bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map);
-bool WriteIniFormat(QIODevice& device, const QSettings::SettingsMap& map);
+bool readIniFormat(QIODevice& device, QSettings::SettingsMap& map);
+bool writeIniFormat(QIODevice& device, const QSettings::SettingsMap& map);
 
 }  // namespace tresslin

@@ -18,7 +18,7 @@ namespace {
 
 QSettings::Format iniFormat() {
     static const QSettings::Format format = QSettings::registerFormat(
-        QStringLiteral("ini"), ReadIniFormat, WriteIniFormat, Qt::CaseSensitive);
+        QStringLiteral("ini"), readIniFormat, writeIniFormat, Qt::CaseSensitive);
     return format;
 }
 
@@ -168,13 +168,13 @@ namespace settings {
 
 std::int32_t readNumber(const Setting& setting) {
     const std::string text = ReadSetting(setting).toStdString();
-    if (setting.kind == Kind::Interval) return ReadTimerInterval(text);
-    const auto v = ParseWholeNumber(text);
+    if (setting.kind == Kind::Interval) return readTimerInterval(text);
+    const auto v = parseWholeNumber(text);
     return v && *v >= setting.min && *v <= setting.max ? *v : setting.defaultNumber;
 }
 
 std::optional<double> readTwips(const Setting& setting) {
-    return ParseTwips(ReadSetting(setting).toStdString());
+    return parseTwips(ReadSetting(setting).toStdString());
 }
 
 void writeNumber(const Setting& setting, std::int64_t value) {

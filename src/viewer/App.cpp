@@ -11,7 +11,7 @@
 
 namespace tresslin {
 
-std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out) {
+std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out) {
     if (arguments.size() != 1) return std::nullopt;
     if (arguments[0] == QStringLiteral("--version")) {
         out = QString::fromLatin1(kAppTitle) + u' ' + QString::fromLatin1(kVersionText) + u'\n';
@@ -34,28 +34,28 @@ std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out)
     return std::nullopt;
 }
 
-std::optional<int> HandleInfoOptions(int argc, char** argv) {
+std::optional<int> handleInfoOptions(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString out;
-    const auto rc = HandleInfoOptions(arguments, out);
+    const auto rc = handleInfoOptions(arguments, out);
     if (rc) std::fputs(out.toLocal8Bit().constData(), stdout);
     return rc;
 }
 
-void InstallTerminationHandler(frmMain& window) {
+void installTerminationHandler(frmMain& window) {
     auto* watch = new TerminationWatch(&window);
-    QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::Unload);
+    QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
 }
 
-int RunApplication(QApplication& app) {
+int runApplication(QApplication& app) {
     ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
     QtDialogPrompts prompts;
     frmMain window(prompts);
-    InstallTerminationHandler(window);
+    installTerminationHandler(window);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     window.Form_Load(arguments);

@@ -102,7 +102,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     tmrAutoShow.setInterval(0);
     connect(&tmrAutoShow, &QTimer::timeout, this, &frmMain::tmrAutoShow_Timer);
 
-    resize(TwipsToPixels(6075), TwipsToPixels(480));
+    resize(twipsToPixels(6075), twipsToPixels(480));
     LoadHeight = height();
     // The strip may be made wider or narrower, never taller.
     setFixedHeight(LoadHeight);
@@ -110,7 +110,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-QString frmMain::FileNameOf(const QString& path) {
+QString frmMain::fileNameOf(const QString& path) {
     // The book code works on the bytes the file system knows the path by.
     return QFile::decodeName(
         QByteArray::fromStdString(GetFileName(QFile::encodeName(path).toStdString())));
@@ -134,18 +134,18 @@ bool frmMain::OpenBook(const QString& sBookName) {
     if (settings::readFlag(settings::DetectCoding)) {
         const std::string_view head(BookLines.data(),
                                     std::min(BookLines.byteSize(), kDetectSampleBytes));
-        if (const auto coding = DetectCoding(head))
+        if (const auto coding = detectCoding(head))
             settings::writeNumber(settings::TextCoding, *coding);
     }
     BookPath = absolute;
     CurLine = 0;
     MaxLine = std::int32_t(BookLines.upperBound());
-    BookName = FileNameOf(absolute);
+    BookName = fileNameOf(absolute);
     ShowLine(CurLine);
     return true;
 }
 
-QString frmMain::DisplayText(std::int32_t line) const {
+QString frmMain::displayText(std::int32_t line) const {
     const std::string_view raw = BookLines.line(line);
     const int coding = settings::readNumber(settings::TextCoding);
     if (coding == kUtf8) {
@@ -162,7 +162,7 @@ QString frmMain::DisplayText(std::int32_t line) const {
         return text;
     }
     const std::string_view shown = raw.substr(0, std::min(raw.size(), kMaxShownChars));
-    const CodingTables& t = TablesFor(coding);
+    const CodingTables& t = tablesFor(coding);
     QString text(qsizetype(shown.size()) + 1, Qt::Uninitialized);
     QChar* out = text.data();
     *out++ = u' ';
@@ -172,7 +172,7 @@ QString frmMain::DisplayText(std::int32_t line) const {
 
 void frmMain::ShowLine(std::int32_t n) {
     ApplyColors();
-    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(DisplayText(n));
+    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(displayText(n));
     txtView->setCursorPosition(0);
     ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
 }
@@ -182,11 +182,11 @@ void frmMain::RefreshShow() {
 }
 
 void frmMain::ShowCaptionStatus(const QString& sAddText) {
-    const double p = Percentage(CurLine, MaxLine);
+    const double p = percentage(CurLine, MaxLine);
     const QString point = QLocale().decimalPoint();
     setWindowTitle(BookName + QStringLiteral("  line: ") + QString::number(qint64(CurLine) + 1) +
                    QStringLiteral("  (") +
-                   QString::fromStdString(FormatPercent(p, point.toStdString())) +
+                   QString::fromStdString(formatPercent(p, point.toStdString())) +
                    QStringLiteral("%)") + sAddText);
 }
 
@@ -195,8 +195,8 @@ void frmMain::ApplyColors() {
     const std::int32_t back = settings::readNumber(settings::BackColor);
     const QPalette system = palette();
     QPalette p = txtView->palette();
-    const QColor textColor = ColorFromValue(text, system);
-    const QColor backColor = ColorFromValue(back, system);
+    const QColor textColor = colorFromValue(text, system);
+    const QColor backColor = colorFromValue(back, system);
     if (p.color(QPalette::Text) == textColor && p.color(QPalette::Base) == backColor) return;
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         p.setColor(group, QPalette::Text, textColor);

@@ -70,18 +70,18 @@ class frmMain : public QWidget, public DialogHost {
     const QTimer& autoShowTimer() const { return tmrAutoShow; }
 
     // The text of the commands list and its title.
-    static QString CommandsListText();
-    static QString CommandsListTitle();
+    static QString commandsListText();
+    static QString commandsListTitle();
 
     // The shift state of a key event: 1 Shift, 2 Ctrl, 4 Alt; a modifier key pressed alone
     // counts as its own state.
-    static int ShiftState(int key, Qt::KeyboardModifiers modifiers);
+    static int shiftState(int key, Qt::KeyboardModifiers modifiers);
     // The Latin key for a letter typed on a Cyrillic layout, so Ctrl+O works on any layout.
-    static int LatinKey(int key);
+    static int latinKey(int key);
     // The text without leading and trailing blanks (code 32 only; tabs stay).
-    static QString TrimBlanks(const QString& s);
+    static QString trimBlanks(const QString& s);
     // The file-name part of a path, as shown in the caption and the start text.
-    static QString FileNameOf(const QString& path);
+    static QString fileNameOf(const QString& path);
 
   public slots:
     // Restores the window from minimised and brings it to the front, active: what keypad plus
@@ -90,7 +90,7 @@ class frmMain : public QWidget, public DialogHost {
 
   public:
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
-    void Unload();
+    void unload();
     bool isUnloaded() const { return unloaded_; }
 
   protected:
@@ -105,7 +105,7 @@ class frmMain : public QWidget, public DialogHost {
     void ShowLine(std::int32_t n);
     void ApplyColors();
     void TimerOff();
-    QString DisplayText(std::int32_t line) const;
+    QString displayText(std::int32_t line) const;
 
     // Keys.
     void HandleGeneralKey(int key, int shift);
@@ -118,7 +118,7 @@ class frmMain : public QWidget, public DialogHost {
 
     // Commands.
     void OpenNewText();
-    void GoToLine();
+    void goToLine();
     void FindCommand(bool Again);
     void FindNext();
 
@@ -126,11 +126,11 @@ class frmMain : public QWidget, public DialogHost {
     void RestorePosition();
     void Form_Resize();
     void SavePosition();
-    void ApplyPendingWidth();
+    void applyPendingWidth();
     void Form_QueryUnload();
     void Form_Unload();
     void UnloadAllForms();
-    static void EndEventLoops();
+    static void endEventLoops();
 
     DialogPrompts& prompts_;
     LineStore BookLines;
@@ -141,8 +141,8 @@ class frmMain : public QWidget, public DialogHost {
     QString LastFile;
     std::int32_t LastLine = 0;
     QString FindText;
-    int LoadHeight = 0;      // client height in pixels the window is held at
-    QString lastOpenChoice;  // the open dialog's previous choice
+    int LoadHeight = 0;       // client height in pixels the window is held at
+    QString lastOpenChoice_;  // the open dialog's previous choice
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame

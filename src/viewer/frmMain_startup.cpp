@@ -14,15 +14,15 @@ namespace tresslin {
 void frmMain::Form_Load(const QStringList& arguments) {
     RestorePosition();
     ApplyColors();
-    setWindowTitle(QString::fromStdString(VersionCaption()));
+    setWindowTitle(QString::fromStdString(versionCaption()));
 
     // The desktop hands over the arguments split; a path with blanks arrives whole again.
-    const QString commandLine = TrimBlanks(arguments.join(u' '));
+    const QString commandLine = trimBlanks(arguments.join(u' '));
     if (commandLine.isEmpty()) {
         LastFile = ReadSetting(settings::LastFile);
         if (!LastFile.isEmpty()) {
             LastLine = settings::readNumber(settings::LastLine);
-            txtView->setText(QStringLiteral("Last File: ") + FileNameOf(LastFile) +
+            txtView->setText(QStringLiteral("Last File: ") + fileNameOf(LastFile) +
                              QStringLiteral("  Line: ") + QString::number(LastLine) +
                              QStringLiteral("  (Press CTRL + G for Open)"));
         } else {
@@ -45,10 +45,10 @@ void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
 }
 
-void frmMain::Unload() {
+void frmMain::unload() {
     if (unloaded_) {
         // Already saved; a second request (another signal) only makes sure the program ends.
-        EndEventLoops();
+        endEventLoops();
         return;
     }
     close();
@@ -68,10 +68,10 @@ void frmMain::UnloadAllForms() {
         if (w != this && w->isVisible()) w->close();
     }
     settings::flush();
-    EndEventLoops();
+    endEventLoops();
 }
 
-void frmMain::EndEventLoops() {
+void frmMain::endEventLoops() {
     // exit() also ends a modal box's loop. Before any loop runs (a signal during start-up, or a
     // test) there is nothing to end: the caller sees isUnloaded() and does not start one.
     if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);

@@ -11,7 +11,7 @@ using namespace tresslin;
 namespace {
 LineStore store(std::string_view bytes) {
     LineStore s;
-    EXPECT_TRUE(SplitBookLines(bytes, s));
+    EXPECT_TRUE(splitBookLines(bytes, s));
     return s;
 }
 
@@ -32,7 +32,7 @@ std::int64_t reference(const LineStore& s, std::int64_t first, std::int64_t last
 }  // namespace
 
 TEST(FindInLines, CaseAndLineRules) {
-    const auto& fold = TablesFor(kWindowsCyrillic).fold;
+    const auto& fold = tablesFor(kWindowsCyrillic).fold;
     const LineStore s =
         store(test::Cp1251("Маяк стоял\r\nна краю\r\nМАЯК светил\r\nкрай\nмаяк\r\nёлка ЁЛКА"));
     struct {
@@ -54,7 +54,7 @@ TEST(FindInLines, CaseAndLineRules) {
         {"", 2, 5, 2},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FindInLines(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
+        EXPECT_EQ(findInLines(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
         EXPECT_EQ(reference(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
     }
 }
@@ -72,12 +72,12 @@ TEST(FindInLines, AgreesWithThePlainReadingInEveryCoding) {
     for (int coding = 0; coding < kCodingCount; ++coding) {
         const std::string bytes = RecodeText(book, 0, coding);
         const LineStore s = store(bytes);
-        const auto& fold = TablesFor(coding).fold;
+        const auto& fold = tablesFor(coding).fold;
         for (const char* utf8 :
              {"пёс", "ПЁС", "x", "xп", "с y", "с yy", "yyyy", "ёс yyyy\r", "y\nx"}) {
             const std::string needle = RecodeText(test::Cp1251(utf8), 0, coding);
             for (std::int64_t first : {0, 1, 7, 150, 199}) {
-                EXPECT_EQ(FindInLines(s, first, s.upperBound(), needle, fold),
+                EXPECT_EQ(findInLines(s, first, s.upperBound(), needle, fold),
                           reference(s, first, s.upperBound(), needle, fold))
                     << coding << " " << utf8 << " " << first;
             }
@@ -98,12 +98,12 @@ TEST(FindInLines, RareLettersInsideTheNeedleAgreeWithThePlainReading) {
         book += r < 96 ? common[r % common.size()] : rare[r % rare.size()];
     }
     const LineStore s = store(book);
-    const auto& fold = TablesFor(0).fold;
+    const auto& fold = tablesFor(0).fold;
     for (const char* utf8 : {"ощо", "ОЩА", "ао щ", "щ", "о", "ощ", "щщ", "аоа оао", "ооооЩ"}) {
         const std::string needle = test::Cp1251(utf8);
         for (std::int64_t first = 0; first < s.size(); first += 1 + first / 3) {
             for (std::int64_t last : {first, first + 2, s.upperBound()}) {
-                ASSERT_EQ(FindInLines(s, first, last, needle, fold),
+                ASSERT_EQ(findInLines(s, first, last, needle, fold),
                           reference(s, first, last, needle, fold))
                     << utf8 << " " << first << " " << last;
             }
@@ -128,7 +128,7 @@ TEST(FindInLinesUtf8, CaseFoldingOfCyrillicAndLatin) {
         {"ёж\rmixed", 0, -1}, {"latin\nbroken", 0, -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FindInLinesUtf8(s, c.first, s.upperBound(), c.needle), c.want) << c.needle;
+        EXPECT_EQ(findInLinesUtf8(s, c.first, s.upperBound(), c.needle), c.want) << c.needle;
 }
 
 TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
@@ -138,7 +138,7 @@ TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
                 std::string(std::size_t(i % 3), 'y') + "\r\n";
     const LineStore s = store(book);
     for (std::int64_t first = 0; first < 120; first += 13) {
-        EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "щука"), first);
-        EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "xщ"), first == 0 ? 1 : first);
+        EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "щука"), first);
+        EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "xщ"), first == 0 ? 1 : first);
     }
 }

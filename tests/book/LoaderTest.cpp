@@ -55,7 +55,7 @@ TEST(SplitBookLines, LineEnds) {
     };
     for (const auto& c : cases) {
         LineStore s;
-        ASSERT_TRUE(SplitBookLines(c.bytes, s));
+        ASSERT_TRUE(splitBookLines(c.bytes, s));
         EXPECT_EQ(linesOf(s), c.lines) << testing::PrintToString(c.bytes);
     }
 }
@@ -90,7 +90,7 @@ TEST(SplitBookLines, AgreesWithThePlainReadingAcrossBlocks) {
         for (std::size_t cut : {b.size(), b.size() - 1, std::size_t(4097), std::size_t(64)}) {
             const std::string bytes = b.substr(0, cut);
             LineStore s;
-            ASSERT_TRUE(SplitBookLines(bytes, s));
+            ASSERT_TRUE(splitBookLines(bytes, s));
             EXPECT_EQ(linesOf(s), plain(bytes)) << density << " " << cut;
         }
     }
@@ -103,7 +103,7 @@ TEST(LineStoreBuilder, EveryReadCutGivesTheSameLines) {
         "\xEF\xBB\xBF"
         "a\r\nb\n\rc\r\r\nd\n\ne\r";
     LineStore whole;
-    ASSERT_TRUE(SplitBookLines(book, whole));
+    ASSERT_TRUE(splitBookLines(book, whole));
     for (std::size_t a = 0; a <= book.size(); ++a) {
         for (std::size_t b = a; b <= book.size(); ++b) {
             LineStoreBuilder builder;
@@ -136,7 +136,7 @@ TEST(ReadBookLines, ChunkBoundariesDoNotChangeTheSplit) {
         TempBooks books;
         LineStore fromFile, fromMemory;
         ASSERT_TRUE(ReadBookLines(path(books.write("b.txt", b)), fromFile));
-        ASSERT_TRUE(SplitBookLines(b, fromMemory));
+        ASSERT_TRUE(splitBookLines(b, fromMemory));
         EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory)) << c.cut;
     }
 }
@@ -155,7 +155,7 @@ TEST(ReadBookLines, ALargeBookReadsAsTheBytesDo) {
     TempBooks books;
     LineStore fromFile, fromMemory;
     ASSERT_TRUE(ReadBookLines(path(books.write("big.txt", big)), fromFile));
-    ASSERT_TRUE(SplitBookLines(big, fromMemory));
+    ASSERT_TRUE(splitBookLines(big, fromMemory));
     ASSERT_EQ(fromFile.byteSize(), big.size());
     EXPECT_EQ(std::string_view(fromFile.data(), fromFile.byteSize()), big);
     EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory));

@@ -73,7 +73,7 @@ void ExpectStoreOf(const LineStore& store, std::string_view bytes) {
     ASSERT_EQ(store.byteSize(), bytes.size());
     ASSERT_EQ(std::memcmp(store.data(), bytes.data(), bytes.size()), 0);
     LineStore fresh;
-    ASSERT_TRUE(SplitBookLines(bytes, fresh));
+    ASSERT_TRUE(splitBookLines(bytes, fresh));
     EXPECT_EQ(LinesOf(store), LinesOf(fresh));
 }
 
@@ -345,7 +345,7 @@ TEST(BookChanges, AnotherProgramChangingTheBookWhileItLoadsOverAndOver) {
             << (diff.first - bytes.begin()) << ": " << int(static_cast<unsigned char>(*diff.first))
             << " instead of " << int(static_cast<unsigned char>(*diff.second));
         LineStore fresh;
-        ASSERT_TRUE(SplitBookLines(bytes, fresh));
+        ASSERT_TRUE(splitBookLines(bytes, fresh));
         ASSERT_EQ(LinesOf(store), LinesOf(fresh));
     }
     stop = true;

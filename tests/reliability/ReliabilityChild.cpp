@@ -111,7 +111,7 @@ int instance(const char* book, int steps, int x, int y, int width) {
     QApplication app(argc, argv);
     test::FakePrompts prompts;
     frmMain window(prompts);
-    InstallTerminationHandler(window);
+    installTerminationHandler(window);
     window.Form_Load({QString::fromLocal8Bit(book)});
     for (int i = 0; i < steps; ++i) window.Form_KeyDown(Qt::Key_Down, 0);
     window.show();
@@ -122,8 +122,8 @@ int instance(const char* book, int steps, int x, int y, int width) {
     QCoreApplication::processEvents();
     const auto tell = [&](const char* what) {
         const QRect frame = window.frameGeometry();
-        std::printf("%s %d %d %d\n", what, PixelsToTwips(frame.y()), PixelsToTwips(frame.x()),
-                    PixelsToTwips(frame.width()));
+        std::printf("%s %d %d %d\n", what, pixelsToTwips(frame.y()), pixelsToTwips(frame.x()),
+                    pixelsToTwips(frame.width()));
         std::fflush(stdout);
     };
     tell("ready");

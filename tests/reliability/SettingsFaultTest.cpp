@@ -44,7 +44,7 @@ void sessionWorksInMemory(const QString& book, bool expectDefaults) {
     EXPECT_FALSE(settings::flush());
     w.Form_KeyDown(Qt::Key_Up, 0);
     EXPECT_EQ(w.view()->text(), " Line 39");
-    w.Unload();
+    w.unload();
     // Everything stays readable from memory.
     EXPECT_EQ(ReadSetting(settings::LastFile), book);
     EXPECT_EQ(ReadSetting(settings::LastLine), "39");
@@ -183,7 +183,7 @@ TEST(SettingsFaults, DiskRefusingWritesTheProgramLosesNothing) {
         QCoreApplication::processEvents();
         EXPECT_FALSE(settings::flush());
         w.Form_KeyDown(Qt::Key_Down, 0);
-        w.Unload();
+        w.unload();
         EXPECT_FALSE(settings::flush());
         EXPECT_EQ(FileBytes(box.iniPath()), storedBytes);
         EXPECT_EQ(ReadSetting(settings::LastLine), "16");

@@ -38,7 +38,7 @@ namespace {
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     map.clear();
-    ReadIniFormat(buffer, map);
+    readIniFormat(buffer, map);
     return ::testing::AssertionSuccess();
 }
 
@@ -212,9 +212,9 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
     ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
     EXPECT_NE(FileBytes(box.iniPath()), before);
     EXPECT_EQ(valueOf(map, "Position/Width"),
-              QString::number(PixelsToTwips(w.frameGeometry().width())));
-    EXPECT_EQ(valueOf(map, "Position/Left"), QString::number(PixelsToTwips(w.frameGeometry().x())));
-    EXPECT_EQ(valueOf(map, "Position/Top"), QString::number(PixelsToTwips(w.frameGeometry().y())));
+              QString::number(pixelsToTwips(w.frameGeometry().width())));
+    EXPECT_EQ(valueOf(map, "Position/Left"), QString::number(pixelsToTwips(w.frameGeometry().x())));
+    EXPECT_EQ(valueOf(map, "Position/Top"), QString::number(pixelsToTwips(w.frameGeometry().y())));
 
     // The colours: "Default" in the settings dialog stores both from one handler; nothing is on
     // disk until the handler has returned and the loop turns.
@@ -241,7 +241,7 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
     // The last book: both keys from the shutdown.
     ASSERT_TRUE(w.OpenBook(books.write("b.txt", NumberedBook(20))));
     w.Form_KeyDown(Qt::Key_End, 0);
-    w.Unload();
+    w.unload();
     ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
     EXPECT_EQ(valueOf(map, "Settings/Last File"), books.path("b.txt"));
     EXPECT_EQ(valueOf(map, "Settings/Last Line"), "20");

@@ -121,12 +121,12 @@ TEST(SettingsStore, KeysWithoutASectionAreWrittenBeforeAnySection) {
     QByteArray bytes;
     QBuffer out(&bytes);
     out.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(WriteIniFormat(out, map));
+    ASSERT_TRUE(writeIniFormat(out, map));
     out.close();
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     QSettings::SettingsMap back;
-    ASSERT_TRUE(ReadIniFormat(in, back));
+    ASSERT_TRUE(readIniFormat(in, back));
     EXPECT_EQ(back, map) << bytes.toStdString();
     EXPECT_TRUE(bytes.startsWith("Zeta=2\n")) << bytes.toStdString();
 }

@@ -72,7 +72,7 @@ std::string Cp1251(std::string_view utf8) {
     const QString s = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     std::string out;
     for (const QChar c : s) {
-        const auto b = UnicodeToCp1251(c.unicode());
+        const auto b = unicodeToCp1251(c.unicode());
         out += b ? char(*b) : '?';
     }
     return out;

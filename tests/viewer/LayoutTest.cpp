@@ -86,7 +86,7 @@ TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
     WriteSetting(settings::Width, "1");
     window->resize(700, 32);
     QCoreApplication::processEvents();
-    window->Unload();
+    window->unload();
     EXPECT_EQ(stored(settings::Width), 1);
     EXPECT_NE(width, 1);
 }

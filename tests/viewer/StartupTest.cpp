@@ -76,7 +76,7 @@ TEST_F(Startup, RelativePathIsRememberedAbsolute) {
     QDir::setCurrent(old);
     EXPECT_EQ(window->bookPath(), books.path("rel.txt"));
     key(Qt::Key_Down);
-    window->Unload();
+    window->unload();
     EXPECT_EQ(ReadSetting(settings::LastFile), books.path("rel.txt"));
     EXPECT_EQ(ReadSetting(settings::LastLine), "2");
 }
@@ -84,7 +84,7 @@ TEST_F(Startup, RelativePathIsRememberedAbsolute) {
 TEST_F(Startup, ShutdownRemembersTheBookAndLine) {
     window->Form_Load({books.write("b.txt", NumberedBook(1000))});
     key(Qt::Key_End);
-    window->Unload();
+    window->unload();
     const QString text = sandbox.fileText();
     EXPECT_TRUE(text.contains("Last File=" + books.path("b.txt") + "\nLast Line=1000\n"))
         << text.toStdString();
@@ -105,7 +105,7 @@ TEST_F(Startup, ShutdownLeavesEarlierValuesWhenNothingWorthKeeping) {
         WriteSetting(settings::LastFile, "/earlier.txt");
         WriteSetting(settings::LastLine, "7");
         c.setup();
-        window->Unload();
+        window->unload();
         EXPECT_EQ(ReadSetting(settings::LastFile), "/earlier.txt") << c.what;
         EXPECT_EQ(ReadSetting(settings::LastLine), "7") << c.what;
     }
