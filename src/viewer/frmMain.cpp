@@ -7,7 +7,6 @@
 #include <QFont>
 #include <QIcon>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPixmap>
 
 #include "book/BookFind.h"
@@ -41,25 +40,6 @@ QString timerStatus(bool on) {
 }
 
 }  // namespace
-
-ImageButton::ImageButton(QWidget* parent) : QLabel(parent) {
-    setFocusPolicy(Qt::NoFocus);
-    setScaledContents(true);
-    setFrameShape(QFrame::NoFrame);
-}
-
-void ImageButton::setBorderStyle(int style) {
-    borderStyle_ = style;
-    setFrameShape(style ? QFrame::Box : QFrame::NoFrame);
-    setLineWidth(1);
-    repaint();
-}
-
-void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
-}
 
 frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -1,7 +1,6 @@
 // The main window: a strip one text line high that shows one line of the open book.
 #pragma once
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QString>
 #include <QTimer>
@@ -11,30 +10,12 @@
 
 #include "book/mdlDeclarations.h"
 #include "dialogs/DialogHost.h"
+#include "viewer/ImageButton.h"
 
 namespace tresslin {
 
 class DialogPrompts;
 class ActivationHotKey;
-
-// A picture that acts as a button: clicked on release, with a border as press feedback.
-class ImageButton : public QLabel {
-    Q_OBJECT
-  public:
-    explicit ImageButton(QWidget* parent = nullptr);
-    // 0 none, 1 a fixed single line.
-    void setBorderStyle(int style);
-    int borderStyle() const { return borderStyle_; }
-
-  signals:
-    void clicked();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    int borderStyle_ = 0;
-};
 
 class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
