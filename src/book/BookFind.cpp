@@ -154,8 +154,7 @@ std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::in
     const auto range = searchRange(lines, firstLine, lastLine, m);
     if (!range) return -1;
     if (needle.empty()) return range->firstLine;
-    const std::uint64_t begin = range->begin;
-    const std::uint64_t lastStart = range->lastStart;
+    const auto [first, begin, lastStart] = *range;
 
     const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
     const Needle n =

@@ -93,8 +93,7 @@ std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std
     const auto range = searchRange(lines, firstLine, lastLine, m);
     if (!range) return -1;
     if (needle.empty()) return range->firstLine;
-    const std::uint64_t begin = range->begin;
-    const std::uint64_t lastStart = range->lastStart;
+    const auto [first, begin, lastStart] = *range;
     const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
     auto accept = [&](std::uint64_t pos) { return lineOfMatch(lines, pos, m); };
 
