@@ -10,6 +10,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 
 namespace tresslin {
 
@@ -33,6 +34,9 @@ class frmSettings : public QDialog {
     void cmdDefault_Click();
     void chooseColor(std::int32_t& colour);
     void chkDetect_Click();
+    void setUpWindowRow(int top);
+    void chkStayOnTop_Click();
+    void spnOpacity_Change();
 
     DialogHost& host_;
     Prompts& prompts_;
@@ -46,6 +50,9 @@ class frmSettings : public QDialog {
     QPushButton* cmdText;
     QPushButton* cmdDefault;
     QCheckBox* chkDetect;
+    QCheckBox* chkStayOnTop;
+    QLabel* lblOpacity;
+    QSpinBox* spnOpacity;
 };
 
 }  // namespace tresslin

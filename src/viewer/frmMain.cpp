@@ -5,9 +5,11 @@
 #include <QEvent>
 #include <QFile>
 #include <QFont>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLocale>
 #include <QPixmap>
+#include <QScreen>
 
 #include "book/BookFind.h"
 #include "book/CodingDetect.h"
@@ -81,6 +83,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     tmrAutoShow.setObjectName(QStringLiteral("tmrAutoShow"));
     tmrAutoShow.setInterval(0);
     connect(&tmrAutoShow, &QTimer::timeout, this, &frmMain::tmrAutoShow_Timer);
+
+    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, &frmMain::watchScreen);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &frmMain::keepOnScreenSoon);
 
     resize(twipsToPixels(6075), twipsToPixels(480));
     LoadHeight = height();

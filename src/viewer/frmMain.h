@@ -12,6 +12,8 @@
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
 
+class QScreen;
+
 namespace tresslin {
 
 class DialogPrompts;
@@ -28,6 +30,7 @@ class frmMain : public QWidget, public DialogHost {
     void ShowCaptionStatus(const QString& sAddText);
     void RefreshShow() override;
     void startAutoShow(int interval) override;
+    void applyWindowOptions() override;
 
     // Start-up: arguments are those after the program's name, already split.
     void Form_Load(const QStringList& arguments);
@@ -68,6 +71,9 @@ class frmMain : public QWidget, public DialogHost {
     // Restores the window from minimised and brings it to the front, active: what keypad plus
     // does from any program, and what any other request to come back should do.
     void bringBack();
+    // Moves a window left wholly outside every screen (one unplugged or made smaller) back to
+    // the nearest screen's edge.
+    void keepOnScreen();
 
   public:
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
@@ -108,6 +114,8 @@ class frmMain : public QWidget, public DialogHost {
     void Form_Resize();
     void SavePosition();
     void applyPendingWidth();
+    void watchScreen(QScreen* screen);
+    void keepOnScreenSoon();
     void Form_QueryUnload();
     void Form_Unload();
     void UnloadAllForms();

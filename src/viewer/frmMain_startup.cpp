@@ -13,6 +13,7 @@ namespace tresslin {
 
 void frmMain::Form_Load(const QStringList& arguments) {
     RestorePosition();
+    applyWindowOptions();
     ApplyColors();
     setWindowTitle(QString::fromStdString(versionCaption()));
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "book/ViewRules.h"
 
 using namespace tresslin;
@@ -68,4 +71,47 @@ TEST(LineJump, TheLastLineOfTheLargestBook) {
     // Found by fuzzing: line 2^31 of a book of 2^31 lines overflowed before the subtraction.
     EXPECT_EQ(parseLineJump("2147483648", INT32_MAX), INT32_MAX);
     EXPECT_EQ(parseLineJump("2147483649", INT32_MAX), std::nullopt);
+}
+
+TEST(WindowPlace, OffEveryScreenComesBackToTheNearestEdge) {
+    const DeskRect left{0, 0, 1920, 1080};
+    const DeskRect right{1920, 0, 1280, 1024};
+    const DeskRect underPanel{0, 30, 1920, 1050};  // left without a panel along its top
+    const DeskRect strip{100, 100, 400, 40};
+    struct Case {
+        const char* what;
+        DeskRect frame;
+        std::vector<DeskRect> screens, areas;
+        std::optional<std::pair<int, int>> want;
+    };
+    const Case cases[] = {
+        {"on a screen stays", strip, {left}, {left}, std::nullopt},
+        {"partly on a screen stays", {-390, 100, 400, 40}, {left}, {left}, std::nullopt},
+        {"on the second screen stays",
+         {2500, 900, 400, 40},
+         {left, right},
+         {left, right},
+         std::nullopt},
+        {"second screen unplugged", {2500, 900, 400, 40}, {left}, {left}, {{1520, 900}}},
+        {"just beyond the right edge", {1920, 10, 400, 40}, {left}, {left}, {{1520, 10}}},
+        {"above and left", {-5000, -5000, 400, 40}, {left}, {left}, {{0, 0}}},
+        {"below, nearer the right screen",
+         {2000, 1500, 400, 40},
+         {left, right},
+         {left, right},
+         {{2000, 984}}},
+        {"kept clear of a panel", {300, -200, 400, 40}, {left}, {underPanel}, {{300, 30}}},
+        {"larger than the screen", {5000, 0, 4000, 40}, {left}, {left}, {{0, 0}}},
+        {"no screens: left alone", {-5000, -5000, 400, 40}, {}, {}, std::nullopt},
+        {"at the ends of the int range",
+         {INT32_MAX - 10, INT32_MIN, 400, 40},
+         {left},
+         {left},
+         {{1520, 0}}},
+    };
+    for (const auto& c : cases) {
+        const auto got = bringBackOnScreen(c.frame, c.screens, c.areas);
+        const auto place = got ? std::optional(std::make_pair(got->x, got->y)) : std::nullopt;
+        EXPECT_EQ(place, c.want) << c.what;
+    }
 }
