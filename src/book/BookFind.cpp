@@ -144,10 +144,11 @@ bool haveAvx2() {
 }  // namespace
 
 std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
-                         std::string_view needle, const FoldTable& fold) {
+                         std::string_view needle, const FoldTable& fold, std::uint64_t* matchAt) {
     if (lastLine > lines.upperBound()) lastLine = lines.upperBound();
     if (firstLine < 0) firstLine = 0;
     if (firstLine > lastLine) return -1;
+    if (matchAt) *matchAt = 0;
     if (needle.empty()) return firstLine;
 
     const std::size_t m = needle.size();
@@ -167,6 +168,7 @@ std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::in
         const std::int64_t line = lines.lineAt(pos);
         if (pos + m > lines.contentEnd(line)) return false;
         result = line;
+        if (matchAt) *matchAt = pos - lines.lineStart(line);
         return true;
     };
 

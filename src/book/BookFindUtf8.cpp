@@ -90,10 +90,11 @@ bool matchesAt(const unsigned char* p, const std::vector<Char>& chars) {
 }  // namespace
 
 std::int64_t FindInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
-                             std::string_view needle) {
+                             std::string_view needle, std::uint64_t* matchAt) {
     if (lastLine > lines.upperBound()) lastLine = lines.upperBound();
     if (firstLine < 0) firstLine = 0;
     if (firstLine > lastLine) return -1;
+    if (matchAt) *matchAt = 0;
     if (needle.empty()) return firstLine;
 
     const std::vector<Char> chars = parse(needle);
@@ -107,7 +108,9 @@ std::int64_t FindInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std
 
     auto accept = [&](std::uint64_t pos) -> std::int64_t {
         const std::int64_t line = lines.lineAt(pos);
-        return pos + m <= lines.contentEnd(line) ? line : -1;
+        if (pos + m > lines.contentEnd(line)) return -1;
+        if (matchAt) *matchAt = pos - lines.lineStart(line);
+        return line;
     };
 
     std::uint64_t pos = begin;
