@@ -210,38 +210,83 @@ class Reader {
 };
 
 // A line's characters with the blanks at both ends trimmed (those inside become spaces), in a
-// buffer of the most a heading may hold; nothing when more remain, or none.
+// buffer of the most a heading may hold; nothing when more remain, or none, or when the line
+// cannot begin a heading.
 struct Trimmed {
     std::array<char32_t, kMaxHeadingChars> chars;
     std::size_t size = 0;
     std::u32string_view view() const { return {chars.data(), size}; }
 };
 
-bool trim(std::string_view raw, int coding, Trimmed& out) {
-    const DisplayChars chars(raw, coding);
+// Whether a heading can begin with this character: a digit, an asterisk, the first letter of
+// a heading word or a Roman numeral. Most lines of a book fail here, before being read whole.
+bool mayBeginHeading(char32_t c) {
+    if (isDigit(c) || c == U'*') return true;
+    return std::u32string_view(U"гчпэcpeivxldm").find(fold(romanLetter(c))) !=
+           std::u32string_view::npos;
+}
+
+// A first word must be a heading word or a Roman numeral: told from its first letters, so
+// that a line of prose starting with "П" is not read to its end.
+bool firstWordMayHead(const DisplayChars& chars, std::size_t pos, std::size_t end) {
+    static constexpr std::u32string_view kWords[] = {
+        U"глава", U"часть", U"chapter", U"part", U"пролог", U"эпилог", U"prologue", U"epilogue"};
+    std::array<char32_t, 16> word;
+    std::size_t n = 0;
+    bool roman = true;
+    while (pos < end) {
+        const DisplayChar d = chars.at(pos);
+        if (!isLetter(d.ch)) break;
+        if (n == word.size()) return false;
+        roman = roman && std::u32string_view(U"IVXLCDMivxlcdm").find(romanLetter(d.ch)) !=
+                             std::u32string_view::npos;
+        word[n++] = fold(d.ch);
+        pos = d.next;
+    }
+    const std::u32string_view w(word.data(), n);
+    return n == 0 || roman ||
+           std::find(std::begin(kWords), std::end(kWords), w) != std::end(kWords);
+}
+
+bool trim(const DisplayChars& chars, Trimmed& out) {
+    std::size_t begin = 0, end = chars.raw().size();
+    while (begin < end && isBlank(chars.at(begin).ch)) begin = chars.at(begin).next;
+    while (end > begin && isBlank(chars.at(chars.charStart(end - 1)).ch))
+        end = chars.charStart(end - 1);
+    // A character takes one byte, or at most four in UTF-8.
+    if (begin == end || end - begin > kMaxHeadingChars * (chars.utf8() ? 4 : 1)) return false;
+    if (!mayBeginHeading(chars.at(begin).ch) || !firstWordMayHead(chars, begin, end)) return false;
     std::size_t blanks = 0;  // inside the line, held back until a character follows them
-    for (std::size_t pos = 0; pos < raw.size();) {
+    for (std::size_t pos = begin; pos < end;) {
         const DisplayChar d = chars.at(pos);
         pos = d.next;
         if (isBlank(d.ch)) {
-            blanks += out.size > 0;
+            ++blanks;
             continue;
         }
         if (out.size + blanks >= kMaxHeadingChars) return false;
         for (; blanks; --blanks) out.chars[out.size++] = U' ';
         out.chars[out.size++] = d.ch;
     }
-    return out.size > 0;
+    return true;
+}
+
+bool isHeading(const DisplayChars& chars) {
+    Trimmed text;
+    if (!trim(chars, text)) return false;
+    Trimmed folded = text;
+    for (std::size_t i = 0; i < folded.size; ++i) folded.chars[i] = fold(folded.chars[i]);
+    return Reader(folded.view(), text.view()).heading();
 }
 
 class Scanner {
   public:
-    Scanner(const LineStore& lines, int coding) : lines_(lines), coding_(coding) {}
+    Scanner(const LineStore& lines, int coding) : lines_(lines), chars_({}, coding) {}
 
-    bool headingAt(std::int64_t i) {
+    bool headingAt(std::int64_t i) const {
         const std::int64_t last = lines_.upperBound();
         return span(i) <= kMaxHeadingSpan && (i == 0 || empty(i - 1)) &&
-               (i == last || empty(i + 1)) && IsChapterHeading(lines_.line(i), coding_);
+               (i == last || empty(i + 1)) && isHeading(chars_.over(lines_.line(i)));
     }
 
   private:
@@ -249,9 +294,14 @@ class Scanner {
         return lines_.lineStart(i + 1) - lines_.lineStart(i);
     }
     bool empty(std::int64_t i) const {
-        if (span(i) > kMaxEmptySpan) return false;
+        // A line's content holds no CR or LF, so its first byte tells most lines apart.
+        const std::uint64_t n = span(i);
+        if (n == 0) return true;
+        const auto first = static_cast<unsigned char>(lines_.data()[lines_.lineStart(i)]);
+        if (first == '\r' || first == '\n') return true;
+        if (n > kMaxEmptySpan || (first > ' ' && first < 0x80)) return false;
         const std::string_view raw = lines_.line(i);
-        const DisplayChars chars(raw, coding_);
+        const DisplayChars chars = chars_.over(raw);
         for (std::size_t pos = 0; pos < raw.size();) {
             const DisplayChar d = chars.at(pos);
             if (!isBlank(d.ch)) return false;
@@ -261,21 +311,17 @@ class Scanner {
     }
 
     const LineStore& lines_;
-    int coding_;
+    DisplayChars chars_;
 };
 
 }  // namespace
 
 bool IsChapterHeading(std::string_view raw, int coding) {
-    Trimmed text;
-    if (!trim(raw, coding, text)) return false;
-    Trimmed folded = text;
-    for (std::size_t i = 0; i < folded.size; ++i) folded.chars[i] = fold(folded.chars[i]);
-    return Reader(folded.view(), text.view()).heading();
+    return isHeading(DisplayChars(raw, coding));
 }
 
 std::int64_t NextChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
-    Scanner scan(lines, coding);
+    const Scanner scan(lines, coding);
     for (std::int64_t i = std::max<std::int64_t>(from + 1, 0); i <= lines.upperBound(); ++i) {
         if (scan.headingAt(i)) return i;
     }
@@ -283,7 +329,7 @@ std::int64_t NextChapterHeading(const LineStore& lines, std::int64_t from, int c
 }
 
 std::int64_t PrevChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
-    Scanner scan(lines, coding);
+    const Scanner scan(lines, coding);
     for (std::int64_t i = std::min(from - 1, lines.upperBound()); i >= 0; --i) {
         if (scan.headingAt(i)) return i;
     }

@@ -20,7 +20,14 @@ struct DisplayChar {
 class DisplayChars {
   public:
     DisplayChars(std::string_view raw, int coding)
-        : raw_(raw), utf8_(coding == kUtf8), toUnicode_(TablesFor(coding).toUnicode) {}
+        : raw_(raw), utf8_(coding == kUtf8), toUnicode_(&TablesFor(coding).toUnicode) {}
+
+    // The same coding over other bytes, without looking its table up again.
+    DisplayChars over(std::string_view raw) const {
+        DisplayChars other = *this;
+        other.raw_ = raw;
+        return other;
+    }
 
     std::string_view raw() const { return raw_; }
     bool utf8() const { return utf8_; }
@@ -29,7 +36,7 @@ class DisplayChars {
     DisplayChar at(std::size_t pos) const {
         const auto b = static_cast<unsigned char>(raw_[pos]);
         if (b < 0x80) return {b, pos + 1};
-        if (!utf8_) return {toUnicode_[b], pos + 1};
+        if (!utf8_) return {(*toUnicode_)[b], pos + 1};
         return utf8At(pos);
     }
     // The start of the character that holds byte pos: pos itself unless it is inside a UTF-8
@@ -43,7 +50,7 @@ class DisplayChars {
 
     std::string_view raw_;
     bool utf8_;
-    const std::array<char16_t, 256>& toUnicode_;
+    const std::array<char16_t, 256>* toUnicode_;
 };
 
 // Blanks a break may follow: space and tab, the same bytes in every coding.
