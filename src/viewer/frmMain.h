@@ -101,6 +101,8 @@ class frmMain : public QWidget, public DialogHost {
     void HandleBookKey(int key, int shift);
     void HandleBookCtrlKey(int key);
     void HandleMoveKey(int key);
+    // The next chapter heading, or the previous one (the book's start before the first).
+    void stepChapter(bool forward);
     void ShowCommandsList();
 
     // Commands.

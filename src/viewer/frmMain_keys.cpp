@@ -2,10 +2,12 @@
 #include <QApplication>
 #include <QKeyEvent>
 
+#include "book/Chapters.h"
 #include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
+#include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -160,10 +162,31 @@ void frmMain::HandleMoveKey(int key) {
         case Qt::Key_F3:
             FindCommand(true);
             break;
+        case Qt::Key_PageDown:
+        case Qt::Key_PageUp:
+            stepChapter(key == Qt::Key_PageDown);
+            break;
         default:
             break;
     }
     ShowLine(CurLine);
+}
+
+void frmMain::stepChapter(bool forward) {
+    const int coding = settings::readNumber(settings::TextCoding);
+    if (forward) {
+        const std::int64_t next = NextChapterHeading(BookLines, CurLine, coding);
+        if (next >= 0) CurLine = std::int32_t(next);
+        return;
+    }
+    const std::int64_t previous = PrevChapterHeading(BookLines, CurLine, coding);
+    if (previous >= 0) {
+        CurLine = std::int32_t(previous);
+    } else if (NextChapterHeading(BookLines, std::int64_t(CurLine) - 1, coding) >= 0) {
+        // Before the first chapter (a foreword, the title page) the way back is the book's start;
+        // a book without chapters keeps its line.
+        CurLine = 0;
+    }
 }
 
 QString frmMain::commandsListText() {

@@ -125,3 +125,36 @@ TEST_F(Keys, SettingsAndTimerDialogs) {
     key(Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(prompts.timerShown, 1);
 }
+
+TEST_F(Keys, PageDownAndUpStepByChapter) {
+    // Line numbers from 1; "text" lines are no headings, the lone time neither.
+    const std::string chapters = CrLfBook(
+        {"Пролог", "", "text", "", "Глава 1", "", "12:30", "", "* * *", "", "text", "text"});
+    const std::string foreword = CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "text"});
+    const std::string none = CrLfBook({"text", "", "12.30", "", "text"});
+    const struct {
+        const std::string& book;
+        int from;
+        int key;
+        int want;
+    } cases[] = {
+        {chapters, 3, Qt::Key_PageDown, 5},   {chapters, 5, Qt::Key_PageDown, 9},
+        {chapters, 10, Qt::Key_PageDown, 10}, {chapters, 12, Qt::Key_PageUp, 9},
+        {chapters, 9, Qt::Key_PageUp, 5},     {chapters, 3, Qt::Key_PageUp, 1},
+        {chapters, 1, Qt::Key_PageUp, 1},     {foreword, 3, Qt::Key_PageUp, 1},
+        {foreword, 1, Qt::Key_PageDown, 5},   {none, 3, Qt::Key_PageDown, 3},
+        {none, 3, Qt::Key_PageUp, 3},
+    };
+    for (const int coding : {0, 2}) {
+        for (const auto& c : cases) {
+            makeWindow();
+            open(RecodeText(Cp1251(c.book), 0, coding));
+            setCoding(coding);
+            for (int i = 1; i < c.from; ++i) key(Qt::Key_Down);
+            window->startAutoShow(100000);
+            key(c.key);
+            EXPECT_EQ(window->curLine() + 1, c.want) << coding << " " << c.from << " " << c.key;
+            EXPECT_FALSE(window->autoShowTimer().isActive());
+        }
+    }
+}
