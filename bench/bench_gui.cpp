@@ -1,5 +1,6 @@
 // The main window's own work, measured on the offscreen platform: opening a book until its first
-// line is painted, F3 over a whole book, showing a line, and a burst of position writes.
+// line is painted, F3 and Page Down over a whole book, showing a line, and a burst of position
+// writes.
 //
 //   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [benchmark flags]
 //     B: a book of many lines (open, find, show), G: another to open, L: a single-line book
@@ -96,6 +97,15 @@ void BM_FindNext(benchmark::State& state, const QString* word) {
     if (win.w.curLine() != 0 ||
         win.prompts.messages.size() - before != std::size_t(state.iterations()))
         state.SkipWithError("the word was found; it must be absent for a whole-book scan");
+    state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
+}
+
+// The bench book has no empty lines, so it holds no chapter heading: every Page Down scans it all.
+void BM_PageDown(benchmark::State& state) {
+    Window win;
+    if (!win.open(gOpt.book)) return state.SkipWithError("open failed");
+    for (auto _ : state) win.w.Form_KeyDown(Qt::Key_PageDown, 0);
+    if (win.w.curLine() != 0) state.SkipWithError("a heading was found; the book must hold none");
     state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
 }
 
@@ -256,6 +266,8 @@ int main(int argc, char** argv) {
         if (!gOpt.common.isEmpty())
             benchmark::RegisterBenchmark("FindNext/commonest_letter", BM_FindNext, &gOpt.common)
                 ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("PageDown/no_heading", BM_PageDown)
+            ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("ShowLine/ordinary", BM_ShowNextLine, &gOpt.book, 500000L)
             ->Unit(benchmark::kMicrosecond);
     }

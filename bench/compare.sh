@@ -98,7 +98,7 @@ time_refs(samples)
 
 reps = [f"--benchmark_repetitions={runs}", "--benchmark_report_aggregates_only=true"]
 gui = bench("bench_gui", [f"--book=book100.txt", f"--absent={absent}", f"--common={common}",
-                          "--long=line200.txt", "--benchmark_filter=^(Open|FindNext|ShowLine|PositionWrites|Bound)",
+                          "--long=line200.txt", "--benchmark_filter=^(Open|FindNext|PageDown|ShowLine|PositionWrites|Bound)",
                           *reps], "gui.json")
 big = bench("bench_gui", ["--big=book1g.txt", "--benchmark_filter=^Open/big",
                           "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
@@ -178,6 +178,9 @@ f = median_of(gui, "FindNext/commonest_letter")
 row("F3, word starting with the commonest letter", f"{f:.1f} ms",
     f"LC_ALL=C grep -c -F {ref['grep_common']:.1f} ms", f"{f / ref['grep_common']:.2f}x", "<= 2x",
     f <= 2 * ref["grep_common"])
+pd, f = median_of(gui, "PageDown/no_heading"), median_of(gui, "FindNext/absent")
+row("Page Down over the whole 100 MB book (no heading)", f"{pd:.1f} ms",
+    f"F3, absent word {f:.1f} ms", f"{pd / f:.2f}x", "<= 2x", pd <= 2 * f)
 s = median_of(gui, "ShowLine/ordinary", "median_us")
 row("ShowLine, ordinary line (median of calls)", f"{s:.1f} us", "", "", "< 20 us", s < 20)
 s = median_of(gui, "ShowLine/single_line_book", "median_us") / 1000
