@@ -4,8 +4,11 @@
 #include <csignal>
 #include <cstdio>
 
+#include "Activation.h"
+#include "HotKey.h"
 #include "QtPrompts.h"
 #include "Settings.h"
+#include "ShortcutPortal.h"
 #include "frmMain.h"
 #include "mdlDeclarations.h"
 
@@ -60,6 +63,20 @@ int RunApplication(QApplication& app) {
     // Ended during start-up (a signal while a message box was open): everything is saved.
     if (window.isUnloaded()) return 0;
     window.show();
+    const auto bringBack = [&window](const QString& token) {
+        UseActivationToken(&window, token);
+        ActivateWindow(&window);
+    };
+    // The bus costs start-up time, so after the first paint.
+    AfterFirstPaint(&window, [&window, bringBack] {
+        auto* service = new ActivationService(&window);
+        QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
+        service->registerOnSessionBus();
+        if (window.hasHotKey()) return;
+        auto* portal = new ShortcutPortal(QDBusConnection::sessionBus(), &window);
+        QObject::connect(portal, &ShortcutPortal::activationRequested, &window, bringBack);
+        portal->bind();
+    });
     const int rc = app.exec();
     FlushSettings();
     return rc;

@@ -45,6 +45,10 @@ void frmMain::Form_Load(const QStringList& arguments) {
     hotKey_ = ActivationHotKey::create(this);
 }
 
+bool frmMain::hasHotKey() const {
+    return hotKey_ != nullptr && hotKey_->isActive();
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
     // Closing is never refused.
     event->accept();
