@@ -24,6 +24,7 @@ using ShortcutList = QList<std::pair<QString, QVariantMap>>;
 
 ShortcutPortal::ShortcutPortal(QDBusConnection bus, QObject* parent)
     : QObject(parent), bus_(std::move(bus)) {
+    qDBusRegisterMetaType<ShortcutList::value_type>();
     qDBusRegisterMetaType<ShortcutList>();
 }
 
@@ -41,13 +42,14 @@ void ShortcutPortal::request(const QString& method, QVariantList args, QVariantM
     const QString token = QStringLiteral("tresslin%1").arg(++requests_);
     QString sender = bus_.baseService().mid(1);
     sender.replace(u'.', u'_');
-    watchResponse(QStringLiteral("%1/request/%2/%3").arg(kPortalPath, sender, token), slot);
+    const QString expected = QStringLiteral("%1/request/%2/%3").arg(kPortalPath, sender, token);
+    watchResponse(expected, slot);
     options[QStringLiteral("handle_token")] = token;
     args << options;
     QDBusMessage call = QDBusMessage::createMethodCall(kPortal, kPortalPath, kShortcuts, method);
     call.setArguments(args);
     auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, slot](auto* w) {
+    connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, slot, expected](auto* w) {
         w->deleteLater();
         const QDBusPendingReply<QDBusObjectPath> reply = *w;
         if (reply.isError()) {
@@ -55,8 +57,10 @@ void ShortcutPortal::request(const QString& method, QVariantList args, QVariantM
             return fail(none ? QStringLiteral("no desktop portal on the session bus")
                              : reply.error().message());
         }
-        // Portals older than the token rule answer elsewhere.
-        if (reply.value().path() != responsePath_) watchResponse(reply.value().path(), slot);
+        // Portals older than the token rule answer elsewhere. The Response may also have come
+        // first and the next request be under way: then there is nothing to move.
+        if (reply.value().path() != expected && responsePath_ == expected)
+            watchResponse(reply.value().path(), slot);
     });
 }
 
