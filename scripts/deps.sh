@@ -5,8 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev fonts-liberation2)
 if [ "${1:-}" = "test" ]; then
-    packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev strace clang libclang-rt-14-dev
-               libbenchmark-dev desktop-file-utils appstream file dpkg-dev)
+    packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev dbus-daemon strace clang
+               libclang-rt-14-dev libbenchmark-dev desktop-file-utils appstream file dpkg-dev)
 fi
 
 missing=()

@@ -25,12 +25,19 @@ std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out)
     if (arguments[0] == QStringLiteral("--help")) {
         out = QStringLiteral(
             "Usage: tresslin [BOOK]\n"
+            "       tresslin --activate\n"
             "Shows a Russian plain-text book one line at a time in a one-line window.\n"
             "\n"
             "  BOOK        the text file to open; all arguments together form one path\n"
             "              (to open a file named --help, write ./--help)\n"
             "  --help      show this help and exit\n"
             "  --version   show the version and exit\n"
+            "  --activate  bring the running Tresslin's window back (restored and active) and\n"
+            "              exit; with none running, start one. Bind it to a key in the\n"
+            "              desktop's keyboard settings where keypad plus cannot reach Tresslin\n"
+            "              (Wayland): GNOME Settings > Keyboard > Custom Shortcuts; KDE System\n"
+            "              Settings > Shortcuts > Custom Shortcuts (or Add Command); Sway:\n"
+            "              bindsym KP_Add exec tresslin --activate\n"
             "\n"
             "Without BOOK the last book is offered: press Ctrl+G to reopen it, F1 for the keys.\n"
             "Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.ini)\n");
