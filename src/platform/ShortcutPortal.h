@@ -14,8 +14,7 @@ namespace tresslin {
 class ShortcutPortal : public QObject {
     Q_OBJECT
   public:
-    explicit ShortcutPortal(QDBusConnection bus = QDBusConnection::sessionBus(),
-                            QObject* parent = nullptr);
+    explicit ShortcutPortal(QDBusConnection bus, QObject* parent = nullptr);
 
     // Opens a session and binds the shortcut "restore" (at every start: some desktops forget
     // it). The answers come later; a missing or refusing portal is reported once on stderr.
@@ -24,6 +23,7 @@ class ShortcutPortal : public QObject {
   signals:
     // The user pressed the shortcut; token is the portal's activation token, or empty.
     void activationRequested(const QString& token);
+    // How bind() ended: the desktop took the shortcut, or there is none.
     void bound();
     void failed(const QString& why);
 
