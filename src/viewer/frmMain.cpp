@@ -19,6 +19,7 @@
 #include "Settings.h"
 #include "Twips.h"
 #include "ViewRules.h"
+#include "formats/BookFormats.h"
 #include "mdlFiles.h"
 #include "mdlService.h"
 #include "mdlText.h"
@@ -126,7 +127,11 @@ bool frmMain::OpenBook(const QString& sBookName) {
     const QString absolute = sBookName.isEmpty() || sBookName.startsWith(u'/')
                                  ? sBookName
                                  : QDir::current().absoluteFilePath(sBookName);
-    if (!ReadBookLines(QFile::encodeName(absolute).toStdString(), loaded)) {
+    const std::string path = QFile::encodeName(absolute).toStdString();
+    const FormattedBook formatted = readFormattedBook(path);
+    if (!formatted.ok() ||
+        !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
+                                                    : SplitBookLines(formatted.text, loaded))) {
         const QString text = QStringLiteral("Error Open ") + sBookName;
         prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         txtView->setText(text);
@@ -134,7 +139,11 @@ bool frmMain::OpenBook(const QString& sBookName) {
         return false;
     }
     BookLines = std::move(loaded);
-    if (ReadDetectCoding()) {
+    if (formatted.format == BookFormat::FictionBook) {
+        // The book's own declaration gave its coding; the text is held as UTF-8.
+        WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kTextCoding),
+                     QString::number(kUtf8));
+    } else if (ReadDetectCoding()) {
         const std::string_view head(BookLines.data(),
                                     std::min(BookLines.byteSize(), kDetectSampleBytes));
         if (const auto coding = DetectCoding(head))
