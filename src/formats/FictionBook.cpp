@@ -3,10 +3,36 @@
 #include <QIODevice>
 #include <QStringEncoder>
 #include <QXmlStreamReader>
+#include <cstring>
 
 namespace tresslin {
 
 namespace {
+
+// 0x80 in each byte of x that is zero, 0 in the others.
+std::uint64_t zeroBytes(std::uint64_t x) {
+    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
+    return ~(((x & low7) + low7) | x | low7);
+}
+
+// No control character and no two blanks together. Eight bytes a step: this runs over all the
+// text of most books.
+bool isSingleSpaced(const char* p, const char* end) {
+    constexpr std::uint64_t blanks = 0x2020202020202020ull, high3 = 0xE0E0E0E0E0E0E0E0ull;
+    const std::size_t n = std::size_t(end - p);
+    std::uint64_t irregular = 0;
+    std::size_t i = 0;
+    for (; i + 9 <= n; i += 8) {
+        std::uint64_t a, b;
+        std::memcpy(&a, p + i, 8);
+        std::memcpy(&b, p + i + 1, 8);
+        irregular |= zeroBytes(a & high3) | (zeroBytes(a ^ blanks) & zeroBytes(b ^ blanks));
+    }
+    for (; i < n; ++i)
+        irregular |=
+            static_cast<unsigned char>(p[i]) < ' ' || (p[i] == ' ' && i + 1 < n && p[i + 1] == ' ');
+    return !irregular;
+}
 
 // Collects flattened text into lines: XML whitespace runs become one blank, and none is kept at
 // either end of a line, so a paragraph broken over several source lines stays one line.
@@ -19,18 +45,39 @@ class LineWriter {
         // over from the text before, so the write position never overtakes the read position.
         const std::size_t start = out_.size();
         out_.resize(start + 1 + std::size_t(encoder_.requiredSpace(text.size())));
-        const char* const end = encoder_.appendToBuffer(out_.data() + start + 1, text);
+        const char* r = out_.data() + start + 1;
+        const char* end = encoder_.appendToBuffer(out_.data() + start + 1, text);
         char* w = out_.data() + start;
-        for (const char* r = w + 1; r < end; ++r) {
-            const char c = *r;
-            if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-                pendingBlank_ = true;
-                continue;
+        // Locals: the flags held in members would be reloaded after every byte written.
+        bool pending = pendingBlank_, empty = lineEmpty_;
+        if (r < end && *r == ' ') pending = true, ++r;
+        const bool trailing = end > r && end[-1] == ' ';
+        end -= trailing;
+        if (r == end) {
+            pending |= trailing;
+        } else if (isSingleSpaced(r, end)) {
+            // Most text has one blank between words and nothing else to collapse.
+            if (pending && !empty) *w++ = ' ';
+            std::memmove(w, r, std::size_t(end - r));
+            w += end - r;
+            pending = trailing;
+            empty = false;
+        } else {
+            for (; r < end; ++r) {
+                const char c = *r;
+                // Below the blank, XML allows only tab, LF and CR.
+                if (static_cast<unsigned char>(c) <= ' ') {
+                    pending = true;
+                    continue;
+                }
+                if (pending && !empty) *w++ = ' ';
+                pending = empty = false;
+                *w++ = c;
             }
-            if (pendingBlank_ && !lineEmpty_) *w++ = ' ';
-            pendingBlank_ = lineEmpty_ = false;
-            *w++ = c;
+            pending |= trailing;
         }
+        pendingBlank_ = pending;
+        lineEmpty_ = empty;
         out_.resize(std::size_t(w - out_.data()));
     }
     void endLine() {
@@ -61,7 +108,10 @@ bool isNamePart(QStringView name) {
 
 class Extractor {
   public:
-    explicit Extractor(QIODevice& device) : xml_(&device) {}
+    explicit Extractor(QIODevice& device) : xml_(&device) {
+        // The text is a little smaller than its markup when both are UTF-8.
+        if (!device.isSequential()) mainText_.reserve(std::size_t(device.size()));
+    }
 
     // False when the document's first element is not FictionBook (or there is none).
     bool atFictionBookRoot() {
@@ -186,17 +236,18 @@ class Extractor {
     }
 
     void assemble(FormattedBook& book) {
-        std::string& text = book.text;
-        text.clear();
-        LineWriter head(text);
-        head.append(title_);
-        head.endLine();
-        head.append(authors_);
-        head.endLine();
-        head.endLine();
-        const std::int64_t first = head.lines();
-        text.reserve(text.size() + mainText_.size() + notesText_.size() + 64);
-        text += mainText_;
+        std::string head;
+        LineWriter out(head);
+        out.append(title_);
+        out.endLine();
+        out.append(authors_);
+        out.endLine();
+        out.endLine();
+        const std::int64_t first = out.lines();
+        // Moving the text up in its own buffer is cheaper than copying it into a new one.
+        std::string& text = mainText_;
+        text.reserve(head.size() + text.size() + kNotesHeading.size() + notesText_.size() + 2);
+        text.insert(0, head);
         book.headings.clear();
         for (const std::int64_t h : mainHeadings_) book.headings.push_back(first + h);
         if (notes_.lines()) {
@@ -206,6 +257,7 @@ class Extractor {
             text += '\n';
             text += notesText_;
         }
+        book.text = std::move(text);
     }
 
     QXmlStreamReader xml_;
