@@ -18,7 +18,7 @@ runs=${RUNS:-7}
 
 echo "== building in $build" >&2
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_BUILD_BENCH=ON \
-    -DTRESSLIN_BUILD_TESTS=OFF >/dev/null
+    -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target genbook bench_book bench_gui bench_startup tresslin >/dev/null
 
 mkdir -p "$data"

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
+#include "book/mdlText.h"
 #include "formats/BookFormats.h"
-#include "mdlText.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -31,6 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (!book.headings.empty() && (book.headings.front() < 3 || book.headings.back() >= lines)))
         Fail("a heading on no line of the body");
     LineStore store;
-    if (!SplitBookLines(t, store)) Fail("SplitBookLines failed");
+    if (!splitBookLines(t, store)) Fail("splitBookLines failed");
     return 0;
 }

@@ -1,9 +1,9 @@
 #include <QApplication>
 
-#include "App.h"
+#include "viewer/App.h"
 
 int main(int argc, char** argv) {
-    if (const auto early = tresslin::HandleInfoOptions(argc, argv)) return *early;
+    if (const auto early = tresslin::handleInfoOptions(argc, argv)) return *early;
     QApplication app(argc, argv);
-    return tresslin::RunApplication(app);
+    return tresslin::runApplication(app);
 }

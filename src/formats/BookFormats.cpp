@@ -1,4 +1,4 @@
-#include "BookFormats.h"
+#include "formats/BookFormats.h"
 
 #include <zip.h>
 
@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "FictionBook.h"
+#include "formats/FictionBook.h"
 
 namespace tresslin {
 

@@ -1,4 +1,4 @@
-#include "FictionBook.h"
+#include "formats/FictionBook.h"
 
 #include <QIODevice>
 #include <QStringEncoder>

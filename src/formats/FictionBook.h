@@ -3,7 +3,7 @@
 
 #include <QByteArrayView>
 
-#include "BookFormats.h"
+#include "formats/BookFormats.h"
 
 class QIODevice;
 

@@ -3,8 +3,8 @@
 
 #include <QFile>
 
-#include "TestSupport.h"
 #include "formats/BookFormats.h"
+#include "support/TestSupport.h"
 
 namespace tresslin::test {
 namespace {

@@ -1,5 +1,5 @@
 #include "ViewerFixture.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -109,7 +109,7 @@ TEST_F(Commands, OpenCommand) {
 }
 
 TEST_F(Commands, FindInAUtf8Book) {
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     setCoding(3);
     open("начало\r\nсередина\r\nЁЛКА И ЁЖ \xFF\r\nконец");
     prompts.findAnswers.push_back(QString("ёлка и ёж"));
@@ -122,13 +122,13 @@ TEST_F(Commands, FindInAUtf8Book) {
 }
 
 TEST_F(Commands, FictionBookOpensAsUtf8AndABadArchiveKeepsTheBook) {
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     setCoding(0);
     open(
         "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><description><title-info>"
         "<book-title>\xCA\xED\xE8\xE3\xE0</book-title></title-info></description></FictionBook>",
         "book.fb2");
-    EXPECT_EQ(ReadTextCoding(), 3);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 3);
     EXPECT_TRUE(view().startsWith(" Книга")) << view().toStdString();
 
     const QString broken = books.write("broken.zip", "PK\x03\x04 cut short");
