@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "BookFind.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
 
 using namespace tresslin;
 
@@ -39,7 +39,7 @@ std::string cp1251(const std::string& utf8) {
             n = 2;
         }
         i += std::size_t(n);
-        const auto b = UnicodeToCp1251(cp);
+        const auto b = unicodeToCp1251(cp);
         out += b ? char(*b) : '?';
     }
     return out;
@@ -135,9 +135,9 @@ void BM_FindInLines(benchmark::State& state, const std::string* word) {
     LineStore s;
     if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
     const std::string needle = cp1251(*word);
-    const auto& fold = TablesFor(kWindowsCyrillic).fold;
+    const auto& fold = tablesFor(kWindowsCyrillic).fold;
     for (auto _ : state) {
-        const auto hit = FindInLines(s, 1, s.upperBound(), needle, fold);
+        const auto hit = findInLines(s, 1, s.upperBound(), needle, fold);
         if (hit != -1) return state.SkipWithError("the word must be absent");
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));

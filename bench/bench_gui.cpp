@@ -1,8 +1,10 @@
 // The main window's own work, measured on the offscreen platform: opening a book until its first
 // line is painted, F3 over a whole book, showing a line, and a burst of position writes.
 //
-//   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [benchmark flags]
-//     B: a book of many lines (open, find, show), G: another to open, L: a single-line book
+//   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [--fb2=F] [--fb2zip=Z]
+//             [benchmark flags]
+//     B: a book of many lines (open, find, show), G: another to open, L: a single-line book,
+//     F: a FictionBook and Z: the same zipped, to open
 //   bench_gui --open-once=B      opens once, prints time and peak memory (for a fresh process)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -20,16 +22,16 @@
 #include <string>
 #include <vector>
 
-#include "BenchPrompts.h"
-#include "Settings.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 
 namespace {
 
 struct Options {
-    QString book, bigBook, longBook, absent, common;
+    QString book, bigBook, longBook, absent, common, fb2, fb2Zip;
 } gOpt;
 
 QTemporaryDir* gTiny;  // a folder with a one-line book, opened to drop the previous one
@@ -51,7 +53,7 @@ long maxRssKb() {
 
 // A window shown on the offscreen platform, with prompts that answer at once.
 struct Window {
-    bench::BenchPrompts prompts;
+    test::FakePrompts prompts;
     frmMain w{prompts};
     Window() {
         w.show();
@@ -64,11 +66,11 @@ struct Window {
         return ok;
     }
     void find(const QString& text) {
-        prompts.findAnswer = text;
+        prompts.findAnswers = {text};
         w.Form_KeyDown(Qt::Key_F, 2);
     }
     void goTo(long line) {
-        prompts.inputAnswer = QString::number(line);
+        prompts.inputAnswers = {QString::number(line)};
         w.Form_KeyDown(Qt::Key_L, 2);
     }
 };
@@ -90,10 +92,11 @@ void BM_FindNext(benchmark::State& state, const QString* word) {
     Window win;
     if (!win.open(gOpt.book)) return state.SkipWithError("open failed");
     win.find(*word);  // the first search, confirmed in the find dialog
-    const long before = win.prompts.messages;
+    const auto before = win.prompts.messages.size();
     for (auto _ : state) win.w.Form_KeyDown(Qt::Key_F3, 0);
     // A word absent from the book: every F3 scans it all and reports "not found".
-    if (win.w.curLine() != 0 || win.prompts.messages - before != long(state.iterations()) + 0)
+    if (win.w.curLine() != 0 ||
+        win.prompts.messages.size() - before != std::size_t(state.iterations()))
         state.SkipWithError("the word was found; it must be absent for a whole-book scan");
     state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
 }
@@ -137,12 +140,11 @@ void BM_ShowNextLine(benchmark::State& state, const QString* path, long line) {
 void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
     Window win;
     if (!win.open(*path)) return state.SkipWithError("open failed");
-    const QString settings = QStringLiteral("Settings"), coding = QStringLiteral("Text Coding");
     int c = 0;
     CallTimes times;
     for (auto _ : state) {
         c = c == 0 ? 2 : 0;
-        WriteSetting(settings, coding, QString::number(c));
+        settings::writeNumber(settings::TextCoding, c);
         times.time([&] { win.w.RefreshShow(); });
     }
     times.report(state);
@@ -150,19 +152,18 @@ void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
 }
 
 void BM_PositionWrites(benchmark::State& state) {
-    const QString section = QStringLiteral("Position");
     int last = 0;
     for (auto _ : state) {
         for (int i = 0; i < 10000; ++i) {
             last = 1000 + (i % 5000) * 15;
-            WriteSetting(section, QStringLiteral("Top"), QString::number(last));
-            WriteSetting(section, QStringLiteral("Left"), QString::number(last + 1));
-            WriteSetting(section, QStringLiteral("Width"), QString::number(last + 2));
+            settings::writeNumber(settings::Top, last);
+            settings::writeNumber(settings::Left, last + 1);
+            settings::writeNumber(settings::Width, last + 2);
         }
-        if (!FlushSettings()) state.SkipWithError("flush failed");
+        if (!settings::flush()) state.SkipWithError("flush failed");
     }
     // The file on disk holds the last burst completely, next to the other keys.
-    QFile f(SettingsFilePath());
+    QFile f(settings::filePath());
     const QString text = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     const QString want = QStringLiteral("[Position]\nLeft=%1\nTop=%2\nWidth=%3\n")
                              .arg(last + 1)
@@ -170,7 +171,7 @@ void BM_PositionWrites(benchmark::State& state) {
                              .arg(last + 2);
     if (!text.contains(want) || !text.contains(QStringLiteral("[Settings]")))
         state.SkipWithError("settings file incomplete after the flush");
-    if (ReadSetting(section, QStringLiteral("Width"), QString()) != QString::number(last + 2))
+    if (ReadSetting(settings::Width) != QString::number(last + 2))
         state.SkipWithError("the last write is not visible to a read");
 }
 
@@ -241,10 +242,12 @@ int main(int argc, char** argv) {
     gOpt.longBook = flag(argc, argv, "--long");
     gOpt.absent = flag(argc, argv, "--absent");
     gOpt.common = flag(argc, argv, "--common");
+    gOpt.fb2 = flag(argc, argv, "--fb2");
+    gOpt.fb2Zip = flag(argc, argv, "--fb2zip");
     QApplication app(argc, argv);
     // The settings file exists with its usual sections, as after any earlier run.
-    WriteSetting(QStringLiteral("Settings"), QStringLiteral("Last File"), QStringLiteral("/x.txt"));
-    FlushSettings();
+    WriteSetting(settings::LastFile, QStringLiteral("/x.txt"));
+    settings::flush();
     if (!once.isEmpty()) return openOnce(once);
 
     benchmark::Initialize(&argc, argv);
@@ -270,6 +273,11 @@ int main(int argc, char** argv) {
                                      &gOpt.longBook)
             ->Unit(benchmark::kMicrosecond);
     }
+    if (!gOpt.fb2.isEmpty())
+        benchmark::RegisterBenchmark("Open/fb2", BM_Open, &gOpt.fb2)->Unit(benchmark::kMillisecond);
+    if (!gOpt.fb2Zip.isEmpty())
+        benchmark::RegisterBenchmark("Open/fb2_zip", BM_Open, &gOpt.fb2Zip)
+            ->Unit(benchmark::kMillisecond);
     for (bool noShaping : {false, true}) {
         benchmark::RegisterBenchmark(
             noShaping ? "Bound/QLineEdit_setText_no_shaping" : "Bound/QLineEdit_setText",

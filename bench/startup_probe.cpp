@@ -2,13 +2,13 @@
 // view (which shows the last-file offer when the settings name a last file).
 #include <QApplication>
 
-#include "App.h"
 #include "FirstPaint.h"
+#include "viewer/App.h"
 
 int main(int argc, char** argv) {
-    if (const auto early = tresslin::HandleInfoOptions(argc, argv)) return *early;
+    if (const auto early = tresslin::handleInfoOptions(argc, argv)) return *early;
     QApplication app(argc, argv);
     tresslin::bench::FirstPaint firstPaint(QStringLiteral("txtView"));
     app.installEventFilter(&firstPaint);
-    return tresslin::RunApplication(app);
+    return tresslin::runApplication(app);
 }

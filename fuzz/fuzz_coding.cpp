@@ -5,7 +5,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -27,17 +27,17 @@ bool checkTables() {
             if (v < 128 || seen[v]) Fail("code table is not a permutation of 128..255");
             seen[v] = true;
         }
-        const CodingTables& t = TablesFor(k);
+        const CodingTables& t = tablesFor(k);
         for (int c = 0; c < 256; ++c) {
             const auto b = static_cast<unsigned char>(c);
             const unsigned char w = viaWindows(b, k);
             if (t.toWindows[c] != w) Fail("toWindows differs from RecodeText");
             if (t.fromWindows[w] != b) Fail("fromWindows is not the inverse");
-            if (t.toUnicode[c] != Cp1251ToUnicode(w)) Fail("toUnicode differs");
+            if (t.toUnicode[c] != cp1251ToUnicode(w)) Fail("toUnicode differs");
             if (c < 128 && (w != c || t.toUnicode[c] != c)) Fail("ASCII changed");
             const char16_t u = t.toUnicode[c];
             if (QChar::isSurrogate(u)) Fail("a byte shows as half a character");
-            if (u != 0xFFFD && UnicodeToCp1251(u) != w) Fail("UnicodeToCp1251 not the inverse");
+            if (u != 0xFFFD && unicodeToCp1251(u) != w) Fail("unicodeToCp1251 not the inverse");
             if (t.fold[t.fold[c]] != t.fold[c]) Fail("fold is not idempotent");
             for (int d = 0; d < 256; ++d) {
                 const bool same =
@@ -48,7 +48,7 @@ bool checkTables() {
     }
     // Out-of-range codings read as Windows Cyrillic.
     for (int k : {-1, kCodingCount, int(kUtf8), 1000}) {
-        if (&TablesFor(k) != &TablesFor(kWindowsCyrillic)) Fail("unknown coding tables");
+        if (&tablesFor(k) != &tablesFor(kWindowsCyrillic)) Fail("unknown coding tables");
     }
     return true;
 }
@@ -71,8 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Through Windows Cyrillic gives the same as directly.
     if (RecodeText(RecodeText(text, from, 0), 0, to) != there) Fail("pivot differs");
 
-    const CodingTables& tf = TablesFor(from);
-    const CodingTables& tt = TablesFor(to);
+    const CodingTables& tf = tablesFor(from);
+    const CodingTables& tt = tablesFor(to);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto a = static_cast<unsigned char>(text[i]);
         const auto b = static_cast<unsigned char>(there[i]);

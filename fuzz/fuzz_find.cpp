@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
 #include "FuzzInput.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -37,14 +37,14 @@ void appendUtf8(std::string& out, char32_t c) {
 
 std::string cp1251ToUtf8(std::string_view s) {
     std::string out;
-    for (char c : s) appendUtf8(out, Cp1251ToUnicode(static_cast<unsigned char>(c)));
+    for (char c : s) appendUtf8(out, cp1251ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
 // UTF-8 folded the way Windows Cyrillic folds: a two-byte character that code page 1251 holds
 // becomes its folded form; every other byte stays as it is.
 std::string foldUtf8(std::string_view s) {
-    const FoldTable& fold = TablesFor(kWindowsCyrillic).fold;
+    const FoldTable& fold = tablesFor(kWindowsCyrillic).fold;
     std::string out(s);
     for (std::size_t i = 0; i < s.size();) {
         const auto b = static_cast<unsigned char>(s[i]);
@@ -57,9 +57,9 @@ std::string foldUtf8(std::string_view s) {
             (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
             const char32_t c =
                 (char32_t(b & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
-            if (const auto w = UnicodeToCp1251(c)) {
+            if (const auto w = unicodeToCp1251(c)) {
                 std::string f;
-                appendUtf8(f, Cp1251ToUnicode(fold[*w]));
+                appendUtf8(f, cp1251ToUnicode(fold[*w]));
                 if (f.size() != 2) Fail("a letter's case changes its length");
                 out[i] = f[0];
                 out[i + 1] = f[1];
@@ -87,7 +87,7 @@ std::int64_t referenceFind(const LineStore& lines, std::int64_t first, std::int6
 
 LineStore split(std::string_view bytes) {
     LineStore s;
-    if (!SplitBookLines(bytes, s)) Fail("split failed");
+    if (!splitBookLines(bytes, s)) Fail("split failed");
     return s;
 }
 
@@ -102,15 +102,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text = in.rest();
 
     // The fast search against the plain one, in the coding chosen.
-    const FoldTable& fold = TablesFor(coding).fold;
+    const FoldTable& fold = tablesFor(coding).fold;
     const LineStore lines = split(text);
-    const std::int64_t hit = FindInLines(lines, first, last, needle, fold);
+    const std::int64_t hit = findInLines(lines, first, last, needle, fold);
     const auto byFold = [&](std::string_view s) { return foldBytes(s, fold); };
     if (hit != referenceFind(lines, first, last, needle, byFold)) Fail("8-bit find differs");
 
     // UTF-8 against the plain search, the needle being text a user can type.
     const std::string utf8Needle = cp1251ToUtf8(needle);
-    if (FindInLinesUtf8(lines, first, last, utf8Needle) !=
+    if (findInLinesUtf8(lines, first, last, utf8Needle) !=
         referenceFind(lines, first, last, utf8Needle, foldUtf8))
         Fail("UTF-8 find differs");
 
@@ -124,14 +124,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (RecodeText(text0.substr(0, 3), kWindowsCyrillic, k) == "\xEF\xBB\xBF") return 0;
     }
     const std::int64_t base =
-        FindInLines(split(text0), first, last, needle0, TablesFor(kWindowsCyrillic).fold);
+        findInLines(split(text0), first, last, needle0, tablesFor(kWindowsCyrillic).fold);
     for (int k = 1; k < kCodingCount; ++k) {
         const LineStore other = split(RecodeText(text0, kWindowsCyrillic, k));
-        if (FindInLines(other, first, last, RecodeText(needle0, kWindowsCyrillic, k),
-                        TablesFor(k).fold) != base)
+        if (findInLines(other, first, last, RecodeText(needle0, kWindowsCyrillic, k),
+                        tablesFor(k).fold) != base)
             Fail("find differs between codings");
     }
-    if (FindInLinesUtf8(split(cp1251ToUtf8(text0)), first, last, cp1251ToUtf8(needle0)) != base)
+    if (findInLinesUtf8(split(cp1251ToUtf8(text0)), first, last, cp1251ToUtf8(needle0)) != base)
         Fail("find in UTF-8 differs from Windows Cyrillic");
     return 0;
 }

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
-#include "SettingsFormat.h"
+#include "settings/IniFormat.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -20,7 +20,7 @@ QSettings::SettingsMap readBytes(const QByteArray& bytes) {
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     QSettings::SettingsMap map;
-    if (!ReadIniFormat(buffer, map)) Fail("reading failed");
+    if (!readIniFormat(buffer, map)) Fail("reading failed");
     return map;
 }
 
@@ -28,7 +28,7 @@ QByteArray writeMap(const QSettings::SettingsMap& map) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!WriteIniFormat(buffer, map)) Fail("writing failed");
+    if (!writeIniFormat(buffer, map)) Fail("writing failed");
     return bytes;
 }
 

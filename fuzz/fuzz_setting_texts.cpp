@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "ViewRules.h"
+#include "book/ViewRules.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view trimmed = trimBlanks(text);
 
     // The line jump: a line that exists, and exactly the one the number names.
-    const auto jump = ParseLineJump(text, maxLine);
+    const auto jump = parseLineJump(text, maxLine);
     if (jump && (*jump < 0 || *jump > maxLine)) Fail("line jump outside the book");
     std::optional<std::int32_t> expectJump;
     if (isDecimal(trimmed)) {
@@ -100,12 +100,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (jump != expectJump) Fail("line jump differs from strtod");
 
-    const std::int32_t interval = ReadTimerInterval(text);
+    const std::int32_t interval = readTimerInterval(text);
     if (interval < kIntervalMin || interval > kIntervalMax) Fail("interval outside its range");
 
-    if (ParseWholeNumber(text) != referenceWhole(text)) Fail("whole number differs");
+    if (parseWholeNumber(text) != referenceWhole(text)) Fail("whole number differs");
 
-    const auto twips = ParseTwips(text);
+    const auto twips = parseTwips(text);
     if (twips && !std::isfinite(*twips)) Fail("twips not finite");
     std::optional<double> expectTwips;
     if (isDecimal(trimmed)) expectTwips = referenceValue(trimmed);

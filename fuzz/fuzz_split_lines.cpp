@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "CodingDetect.h"
 #include "FuzzInput.h"
-#include "mdlText.h"
+#include "book/CodingDetect.h"
+#include "book/mdlText.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -18,7 +18,7 @@ using tresslin::fuzz::FuzzInput;
 
 namespace {
 
-// Lines end at CR or CR LF; a terminator at the very end starts no further line; a leading
+// Lines end at CR LF, CR or LF; a terminator at the very end starts no further line; a leading
 // UTF-8 byte-order mark belongs to no line.
 std::vector<std::string_view> referenceSplit(std::string_view s) {
     if (s.substr(0, 3) == "\xEF\xBB\xBF") s.remove_prefix(3);
@@ -26,9 +26,9 @@ std::vector<std::string_view> referenceSplit(std::string_view s) {
     std::size_t start = 0;
     std::size_t i = 0;
     while (i < s.size()) {
-        if (s[i] == '\r') {
+        if (s[i] == '\r' || s[i] == '\n') {
             lines.push_back(s.substr(start, i - start));
-            i += (i + 1 < s.size() && s[i + 1] == '\n') ? 2 : 1;
+            i += (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ? 2 : 1;
             start = i;
         } else {
             ++i;
@@ -83,7 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto expected = referenceSplit(bytes);
 
     LineStore whole;
-    if (!SplitBookLines(bytes, whole)) Fail("SplitBookLines failed");
+    if (!splitBookLines(bytes, whole)) Fail("splitBookLines failed");
     checkStore(whole, bytes, expected);
 
     LineStore chunked;
@@ -100,8 +100,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkStore(loaded, bytes, expected);
     }
 
-    const auto coding = DetectCoding(bytes);
-    if (coding && (*coding < 0 || *coding > 3)) Fail("DetectCoding outside 0..3");
+    const auto coding = detectCoding(bytes);
+    if (coding && (*coding < 0 || *coding > 3)) Fail("detectCoding outside 0..3");
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF" && coding != 3) Fail("a BOM is not UTF-8");
     return 0;
 }

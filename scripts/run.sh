@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B build-run -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build-run --target tresslin
 if [ $# -eq 0 ]; then set -- samples/kniga-cp1251.txt; fi
 exec ./build-run/src/tresslin "$@"

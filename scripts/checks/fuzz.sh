@@ -1,17 +1,18 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang in build-fuzz and runs each for about a minute
-# (FUZZ_SECONDS), from the seeds in fuzz/corpus/, as many at once as there are processors.
+# Builds everything (program, tests, benchmarks, fuzzers) with clang in Release with warnings as
+# errors in build-fuzz, so clang's optimiser warnings are seen too; then runs each fuzzer for about
+# a minute (FUZZ_SECONDS), from the seeds in fuzz/corpus/, as many at once as there are processors.
 # Fails on any finding; the input that found it is kept in build-fuzz/findings/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=(fuzz_split_lines fuzz_coding fuzz_find fuzz_setting_texts fuzz_ini)
+targets=(fuzz_split_lines fuzz_coding fuzz_find fuzz_setting_texts fuzz_ini fuzz_formats)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTRESSLIN_BUILD_FUZZ=ON -DTRESSLIN_BUILD_TESTS=OFF \
-    -DTRESSLIN_BUILD_BENCH=OFF -DTRESSLIN_SANITIZE=OFF >/dev/null
-cmake --build "$build" --target tresslin_fuzzers -j "$(nproc)"
+    -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_WERROR=ON -DTRESSLIN_BUILD_FUZZ=ON -DBUILD_TESTING=ON \
+    -DTRESSLIN_BUILD_BENCH=ON -DTRESSLIN_SANITIZE=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
 
 mkdir -p "$build/findings" "$build/logs"
 run() {

@@ -7,7 +7,6 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-pkg"
 book="$root/samples/kniga-cp1251.txt"
-expected_version="Tresslin 1.03"
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
@@ -31,9 +30,12 @@ cleanup() {
 trap cleanup EXIT
 
 echo "-- Build (Release) in build-pkg"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_BUILD_TESTS=OFF \
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
     -DTRESSLIN_BUILD_BENCH=OFF -DTRESSLIN_BUILD_FUZZ=OFF -DTRESSLIN_SANITIZE=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
+# The version the build took from the project() line.
+version=$(sed -n 's/.*kVersionText = "\(.*\)";/\1/p' "$build/src/book/Version.h")
+expected_version="Tresslin $version"
 
 echo "-- Package"
 rm -f "$build"/tresslin_*.deb
@@ -45,10 +47,14 @@ pass "built $(basename "$deb")"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 if [ "$(field Package)" = tresslin ]; then pass "Package: tresslin"; else fail "Package is '$(field Package)'"; fi
-if [ "$(field Version)" = 1.03 ]; then pass "Version: 1.03"; else fail "Version is '$(field Version)'"; fi
+if [ "$(field Version)" = "$version" ]; then pass "Version: $version"; else fail "Version is '$(field Version)'"; fi
 case "$(field Depends)" in
     *libqt6widgets6*) pass "Depends (from dpkg-shlibdeps): $(field Depends)" ;;
     *) fail "Depends lacks libqt6widgets6: '$(field Depends)'" ;;
+esac
+case "$(field Depends)" in
+    *libzip4*) pass "Depends names libzip4 (zipped books)" ;;
+    *) fail "Depends lacks libzip4: '$(field Depends)'" ;;
 esac
 case "$(field Recommends)" in
     *fonts-liberation2*) pass "Recommends: $(field Recommends)" ;;
@@ -91,11 +97,11 @@ if ! $sudo dpkg -i "$deb" >"$tmp/dpkg.log" 2>&1; then
     # A missing dependency leaves the package unpacked; apt brings it in and finishes.
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -f -y -qq >>"$tmp/dpkg.log" 2>&1 || true
 fi
-if dpkg-query -W -f='${Status} ${Version}' tresslin 2>/dev/null | grep -qx "install ok installed 1.03"; then
+if dpkg-query -W -f='${Status} ${Version}' tresslin 2>/dev/null | grep -qx "install ok installed $version"; then
     pass "dpkg -i"
 else
     cat "$tmp/dpkg.log"
-    die "tresslin 1.03 is not installed after dpkg -i"
+    die "tresslin $version is not installed after dpkg -i"
 fi
 [ -x /usr/bin/tresslin ] || die "/usr/bin/tresslin missing after install"
 

@@ -1,14 +1,11 @@
-#include "BookFind.h"
+#include "book/BookFind.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define TRESSLIN_X86 1
-#endif
+#include "book/CpuFeatures.h"
 
 namespace tresslin {
 
@@ -131,43 +128,45 @@ __attribute__((target("avx2"))) std::uint64_t scanAvx2(const unsigned char* base
     }
     return pos;
 }
-
-bool haveAvx2() {
-    static const bool yes = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return yes;
-}
 #endif
 
 }  // namespace
 
-std::int64_t FindInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
-                         std::string_view needle, const FoldTable& fold) {
+std::optional<SearchRange> searchRange(const LineStore& lines, std::int64_t firstLine,
+                                       std::int64_t lastLine, std::size_t needleBytes) {
     if (lastLine > lines.upperBound()) lastLine = lines.upperBound();
     if (firstLine < 0) firstLine = 0;
-    if (firstLine > lastLine) return -1;
-    if (needle.empty()) return firstLine;
-
-    const std::size_t m = needle.size();
-    const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
+    if (firstLine > lastLine) return std::nullopt;
     const std::uint64_t begin = lines.lineStart(firstLine);
     const std::uint64_t end = lines.contentEnd(lastLine);
-    if (end < begin || end - begin < m) return -1;
-    const std::uint64_t lastStart = end - m;  // the last position a match may start at
+    if (end < begin || end - begin < needleBytes) return std::nullopt;
+    return SearchRange{firstLine, begin, end - needleBytes};
+}
 
-    const Needle n = prepare(needle, fold, base + begin,
-                             std::size_t(std::min<std::uint64_t>(end - begin, kSampleBytes)));
+std::int64_t lineOfMatch(const LineStore& lines, std::uint64_t pos, std::size_t needleBytes) {
+    const std::int64_t line = lines.lineAt(pos);
+    return pos + needleBytes <= lines.contentEnd(line) ? line : -1;
+}
+
+std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
+                         std::string_view needle, const FoldTable& fold) {
+    const std::size_t m = needle.size();
+    const auto range = searchRange(lines, firstLine, lastLine, m);
+    if (!range) return -1;
+    if (needle.empty()) return range->firstLine;
+    const auto [first, begin, lastStart] = *range;
+
+    const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
+    const Needle n =
+        prepare(needle, fold, base + begin,
+                std::size_t(std::min<std::uint64_t>(lastStart + m - begin, kSampleBytes)));
 
     // A match found in the buffer counts only when it lies inside one line's content.
     std::int64_t result = -1;
     auto found = [&](std::uint64_t pos) {
         if (!matchesAt(base + pos, n, fold)) return false;
-        const std::int64_t line = lines.lineAt(pos);
-        if (pos + m > lines.contentEnd(line)) return false;
-        result = line;
-        return true;
+        result = lineOfMatch(lines, pos, m);
+        return result >= 0;
     };
 
     std::uint64_t pos = begin;

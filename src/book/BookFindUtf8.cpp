@@ -1,7 +1,10 @@
-#include "BookFindUtf8.h"
+#include "book/BookFindUtf8.h"
 
 #include <array>
 #include <vector>
+
+#include "book/BookFind.h"
+#include "book/mdlFiles.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -32,15 +35,8 @@ void encode(char32_t c, std::array<unsigned char, 4>& out, unsigned char& len) {
 }
 
 char32_t otherCase(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
-    if (c >= U'a' && c <= U'z') return c - 32;
-    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
-    if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
-    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
-    if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
-    // Ґ and ґ, which Windows Cyrillic also folds.
-    if (c == 0x0490 || c == 0x0491) return c ^ 1;
-    return c;
+    const char32_t lower = toLowerLetter(c);
+    return lower != c ? lower : toUpperLetter(c);
 }
 
 // Splits the needle into characters; a byte that does not start a Cyrillic or Latin letter is
@@ -89,26 +85,17 @@ bool matchesAt(const unsigned char* p, const std::vector<Char>& chars) {
 
 }  // namespace
 
-std::int64_t FindInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
+std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
                              std::string_view needle) {
-    if (lastLine > lines.upperBound()) lastLine = lines.upperBound();
-    if (firstLine < 0) firstLine = 0;
-    if (firstLine > lastLine) return -1;
-    if (needle.empty()) return firstLine;
-
     const std::vector<Char> chars = parse(needle);
     std::size_t m = 0;
     for (const Char& c : chars) m += c.len;
+    const auto range = searchRange(lines, firstLine, lastLine, m);
+    if (!range) return -1;
+    if (needle.empty()) return range->firstLine;
+    const auto [first, begin, lastStart] = *range;
     const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
-    const std::uint64_t begin = lines.lineStart(firstLine);
-    const std::uint64_t end = lines.contentEnd(lastLine);
-    if (end < begin || end - begin < m) return -1;
-    const std::uint64_t lastStart = end - m;
-
-    auto accept = [&](std::uint64_t pos) -> std::int64_t {
-        const std::int64_t line = lines.lineAt(pos);
-        return pos + m <= lines.contentEnd(line) ? line : -1;
-    };
+    auto accept = [&](std::uint64_t pos) { return lineOfMatch(lines, pos, m); };
 
     std::uint64_t pos = begin;
 #if defined(__SSE2__)

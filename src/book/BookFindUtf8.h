@@ -4,14 +4,14 @@
 #include <cstdint>
 #include <string_view>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 
 // Index of the first line in firstLine..lastLine whose content holds needle (UTF-8), with
 // Latin and Cyrillic letters compared without regard to case (Ё and ё included); -1 when none
 // does. Other characters and malformed bytes compare exactly.
-std::int64_t FindInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
+std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
                              std::string_view needle);
 
 }  // namespace tresslin

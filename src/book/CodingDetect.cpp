@@ -1,9 +1,9 @@
-#include "CodingDetect.h"
+#include "book/CodingDetect.h"
 
 #include <array>
 #include <cmath>
 
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 namespace tresslin {
 
@@ -85,7 +85,7 @@ int utf8Verdict(std::string_view s, int& letters) {
 
 }  // namespace
 
-std::optional<int> DetectCoding(std::string_view sample) {
+std::optional<int> detectCoding(std::string_view sample) {
     if (sample.size() > kDetectSampleBytes) sample = sample.substr(0, kDetectSampleBytes);
     if (sample.substr(0, 3) == "\xEF\xBB\xBF") return 3;
     int utf8Letters = 0;
@@ -103,7 +103,7 @@ std::optional<int> DetectCoding(std::string_view sample) {
         if (!counts[c]) continue;
         high += int(counts[c]);
         for (int k = 0; k < kCodingCount; ++k)
-            total[k] += double(counts[c]) * scores[TablesFor(k).toWindows[c]];
+            total[k] += double(counts[c]) * scores[tablesFor(k).toWindows[c]];
     }
     if (high < kMinLetters) return std::nullopt;
     int best = 0;

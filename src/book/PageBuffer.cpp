@@ -1,4 +1,4 @@
-#include "PageBuffer.h"
+#include "book/PageBuffer.h"
 
 #include <sys/mman.h>
 

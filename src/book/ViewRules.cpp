@@ -1,11 +1,11 @@
-#include "ViewRules.h"
+#include "book/ViewRules.h"
 
 #include <cfenv>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 
@@ -95,12 +95,12 @@ double roundHalfEven(double v) {
 
 }  // namespace
 
-double Percentage(std::int32_t curLine, std::int32_t maxLine) {
+double percentage(std::int32_t curLine, std::int32_t maxLine) {
     if (maxLine < 1) return 100.0;
     return double(curLine) * 100.0 / double(maxLine);
 }
 
-std::string FormatPercent(double percent, std::string_view decimalPoint) {
+std::string formatPercent(double percent, std::string_view decimalPoint) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", percent);
     std::string s(buf);
@@ -109,7 +109,7 @@ std::string FormatPercent(double percent, std::string_view decimalPoint) {
     return s;
 }
 
-std::optional<std::int32_t> ParseLineJump(std::string_view text, std::int32_t maxLine) {
+std::optional<std::int32_t> parseLineJump(std::string_view text, std::int32_t maxLine) {
     const std::string_view t = trimBlanks(text);
     const std::size_t n = numberPrefix(t);
     if (n == 0 || n != t.size()) return std::nullopt;
@@ -121,7 +121,7 @@ std::optional<std::int32_t> ParseLineJump(std::string_view text, std::int32_t ma
     return std::int32_t(std::int64_t(r) - 1);
 }
 
-std::int32_t ReadTimerInterval(std::string_view stored) {
+std::int32_t readTimerInterval(std::string_view stored) {
     std::string_view t = stored;
     while (!t.empty() && (t.front() == ' ' || t.front() == '\t')) t.remove_prefix(1);
     const std::size_t n = numberPrefix(t);
@@ -137,7 +137,7 @@ std::int32_t ReadTimerInterval(std::string_view stored) {
     return std::int32_t(r);
 }
 
-std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
+std::optional<std::int32_t> parseWholeNumber(std::string_view text) {
     std::string_view t = trimBlanks(text);
     if (!t.empty() && t.front() == '+') {
         t.remove_prefix(1);
@@ -151,7 +151,7 @@ std::optional<std::int32_t> ParseWholeNumber(std::string_view text) {
     return v;
 }
 
-std::optional<double> ParseTwips(std::string_view text) {
+std::optional<double> parseTwips(std::string_view text) {
     const std::string_view t = trimBlanks(text);
     const std::size_t n = numberPrefix(t);
     if (n == 0 || n != t.size()) return std::nullopt;
@@ -160,11 +160,8 @@ std::optional<double> ParseTwips(std::string_view text) {
     return *v;
 }
 
-std::string VersionCaption() {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*s v.%d.%02d", int(kAppTitle.size()), kAppTitle.data(),
-                  kVersionMajor, kVersionMinor);
-    return buf;
+std::string versionCaption() {
+    return std::string(kAppTitle) + " v." + kVersionText;
 }
 
 }  // namespace tresslin

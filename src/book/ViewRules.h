@@ -9,14 +9,14 @@
 namespace tresslin {
 
 // Position in the book in percent: 100 when the book has at most one line.
-double Percentage(std::int32_t curLine, std::int32_t maxLine);
+double percentage(std::int32_t curLine, std::int32_t maxLine);
 // "##0.00": at least one integer digit, no grouping, two decimals, the given decimal point.
-std::string FormatPercent(double percent, std::string_view decimalPoint);
+std::string formatPercent(double percent, std::string_view decimalPoint);
 
 // The number typed into the line jump, as a line index, or nothing when the text is not a
 // number or the line does not exist. A period is the decimal point; halves go to the even
 // neighbour.
-std::optional<std::int32_t> ParseLineJump(std::string_view text, std::int32_t maxLine);
+std::optional<std::int32_t> parseLineJump(std::string_view text, std::int32_t maxLine);
 
 // The stored auto-show interval: the leading number of the text, rounded; anything outside
 // the allowed range (or no number) gives the default.
@@ -24,15 +24,15 @@ inline constexpr std::int32_t kIntervalMin = 350;
 inline constexpr std::int32_t kIntervalMax = 10000;
 inline constexpr std::int32_t kIntervalStep = 50;
 inline constexpr std::int32_t kIntervalDefault = 2550;
-std::int32_t ReadTimerInterval(std::string_view stored);
+std::int32_t readTimerInterval(std::string_view stored);
 
 // A whole signed 32-bit decimal number, blanks around it allowed; nothing otherwise.
-std::optional<std::int32_t> ParseWholeNumber(std::string_view text);
+std::optional<std::int32_t> parseWholeNumber(std::string_view text);
 
 // A number of twips as stored for the window position; nothing when the text is not numeric.
-std::optional<double> ParseTwips(std::string_view text);
+std::optional<double> parseTwips(std::string_view text);
 
 // The window caption's version text, e.g. "Tresslin v.1.03".
-std::string VersionCaption();
+std::string versionCaption();
 
 }  // namespace tresslin

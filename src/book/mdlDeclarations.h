@@ -5,16 +5,15 @@
 #include <cstdint>
 #include <string_view>
 
-#include "PageBuffer.h"
+#include "book/PageBuffer.h"
+#include "book/Version.h"
 
 namespace tresslin {
 
 inline constexpr std::string_view kAppTitle = "Tresslin";
-inline constexpr int kVersionMajor = 1;
-inline constexpr int kVersionMinor = 3;
 
 // The book as read: one buffer holding the file's bytes and the start offset of every line,
-// plus one sentinel offset at the end. A line's bytes exclude its CR or CR LF terminator.
+// plus one sentinel offset at the end. A line's bytes exclude its CR, LF or CR LF terminator.
 class LineStore {
   public:
     LineStore() = default;

@@ -1,4 +1,4 @@
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 #include <charconv>
 
@@ -45,21 +45,13 @@ CodeTableArray parseList(std::string_view list) {
     return t;
 }
 
-// Simple lower-case mapping for the characters code page 1251 can hold.
-char32_t lowerOf(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
-    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
-    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
-    if (c == 0x0490) return 0x0491;
-    return c;
-}
-
 struct AllTables {
     CodingTables t[kCodingCount];
     AllTables() {
         std::array<unsigned char, 256> lower0{};
         for (int c = 0; c < 256; ++c) {
-            auto lc = UnicodeToCp1251(lowerOf(Cp1251ToUnicode(static_cast<unsigned char>(c))));
+            auto lc =
+                unicodeToCp1251(toLowerLetter(cp1251ToUnicode(static_cast<unsigned char>(c))));
             lower0[c] = lc ? *lc : static_cast<unsigned char>(c);
         }
         for (int k = 0; k < kCodingCount; ++k) {
@@ -73,7 +65,7 @@ struct AllTables {
                 ct.toWindows[table[i]] = static_cast<unsigned char>(128 + i);
             }
             for (int c = 0; c < 256; ++c) {
-                ct.toUnicode[c] = Cp1251ToUnicode(ct.toWindows[c]);
+                ct.toUnicode[c] = cp1251ToUnicode(ct.toWindows[c]);
                 ct.fold[c] = ct.fromWindows[lower0[ct.toWindows[c]]];
             }
         }
@@ -105,8 +97,8 @@ std::string RecodeText(std::string_view text, int fromCoding, int toCoding) {
     if (fromCoding == toCoding) return std::string(text);
     // The derived tables give the same results as searching the code tables character by
     // character, without the cost on long lines.
-    const auto& in = TablesFor(fromCoding).toWindows;
-    const auto& out = TablesFor(toCoding).fromWindows;
+    const auto& in = tablesFor(fromCoding).toWindows;
+    const auto& out = tablesFor(toCoding).fromWindows;
     std::string result(text);
     for (char& ch : result) {
         ch = static_cast<char>(out[in[static_cast<unsigned char>(ch)]]);
@@ -114,18 +106,34 @@ std::string RecodeText(std::string_view text, int fromCoding, int toCoding) {
     return result;
 }
 
-const CodingTables& TablesFor(int coding) {
+const CodingTables& tablesFor(int coding) {
     if (coding < 0 || coding >= kCodingCount) coding = kWindowsCyrillic;
     return allTables().t[coding];
 }
 
-char16_t Cp1251ToUnicode(unsigned char code) {
+char32_t toLowerLetter(char32_t c) {
+    if (c >= U'A' && c <= U'Z') return c + 32;
+    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
+    if (c >= 0x0400 && c <= 0x040F) return c + 0x50;
+    if (c == 0x0490) return 0x0491;  // Ґ
+    return c;
+}
+
+char32_t toUpperLetter(char32_t c) {
+    if (c >= U'a' && c <= U'z') return c - 32;
+    if (c >= 0x0430 && c <= 0x044F) return c - 0x20;
+    if (c >= 0x0450 && c <= 0x045F) return c - 0x50;
+    if (c == 0x0491) return 0x0490;  // ґ
+    return c;
+}
+
+char16_t cp1251ToUnicode(unsigned char code) {
     if (code < 128) return code;
     if (code >= 192) return char16_t(0x0410 + (code - 192));
     return kCp1251High[code - 128];
 }
 
-std::optional<unsigned char> UnicodeToCp1251(char32_t ch) {
+std::optional<unsigned char> unicodeToCp1251(char32_t ch) {
     if (ch < 128) return static_cast<unsigned char>(ch);
     if (ch >= 0x0410 && ch <= 0x044F) return static_cast<unsigned char>(192 + (ch - 0x0410));
     if (ch == 0xFFFD) return std::nullopt;

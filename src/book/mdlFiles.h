@@ -36,11 +36,16 @@ struct CodingTables {
     std::array<unsigned char, 256> fold;         // case folding within the book coding
 };
 // Tables for a coding index; other indices (UTF-8 among them) get those of Windows Cyrillic.
-const CodingTables& TablesFor(int coding);
+const CodingTables& tablesFor(int coding);
+
+// Simple case mapping of the letters Windows Cyrillic holds (Latin and Cyrillic, Ё and Ґ
+// included); other characters stay as they are.
+char32_t toLowerLetter(char32_t c);
+char32_t toUpperLetter(char32_t c);
 
 // The Unicode character Windows Cyrillic shows for a byte.
-char16_t Cp1251ToUnicode(unsigned char code);
+char16_t cp1251ToUnicode(unsigned char code);
 // The Windows Cyrillic byte for a character, or nothing when the coding has none.
-std::optional<unsigned char> UnicodeToCp1251(char32_t ch);
+std::optional<unsigned char> unicodeToCp1251(char32_t ch);
 
 }  // namespace tresslin

@@ -1,4 +1,4 @@
-#include "mdlService.h"
+#include "book/mdlService.h"
 
 #include <sys/stat.h>
 

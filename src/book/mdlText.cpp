@@ -1,4 +1,4 @@
-#include "mdlText.h"
+#include "book/mdlText.h"
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -14,90 +14,101 @@
 #include <system_error>
 #include <thread>
 
-#include "mdlService.h"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define TRESSLIN_X86 1
-#endif
+#include "book/CpuFeatures.h"
+#include "book/mdlService.h"
 
 namespace tresslin {
 
 namespace {
 
-// Line splitting looks at a block of bytes at a time: first a bitmap of its CRs, built with the
-// widest vector instructions the processor has, then one step per line instead of a memchr call.
+// Line splitting looks at a block of bytes at a time: first a bitmap of where its lines end,
+// built with the widest vector instructions the processor has, then one step per line instead of
+// a memchr call. Every LF ends a line, and so does every CR that no LF follows: a CR LF pair then
+// ends at its LF, one bit per terminator, told from the byte itself and the one after it.
 constexpr std::size_t kBlockWords = 64;
 constexpr std::size_t kBlockBytes = kBlockWords * 64;
 
-std::uint64_t crBitsTail(const char* p, std::size_t n) {
+// The byte just past the n given (p[n]) must be readable, here and in the vector versions.
+std::uint64_t endBitsTail(const char* p, std::size_t n) {
     std::uint64_t m = 0;
-    for (std::size_t i = 0; i < n; ++i) m |= std::uint64_t(p[i] == '\r') << i;
+    for (std::size_t i = 0; i < n; ++i)
+        m |= std::uint64_t(p[i] == '\n' || (p[i] == '\r' && p[i + 1] != '\n')) << i;
     return m;
 }
 
 #ifdef TRESSLIN_X86
-// Each marks the CRs of up to kBlockBytes bytes in bits (one word per 64 bytes) and returns
-// which words hold any, so that the words without one cost no branch.
-__attribute__((target("avx2"))) std::uint64_t markCrsAvx2(const char* p, std::size_t n,
-                                                          std::uint64_t* bits) {
+// The line ends among 32 bytes, one bit each (q[32] must be readable).
+__attribute__((target("avx2"), always_inline)) inline std::uint32_t endsAvx2(const char* q) {
     const __m256i cr = _mm256_set1_epi8('\r');
+    const __m256i lf = _mm256_set1_epi8('\n');
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q));
+    const __m256i after = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(q + 1));
+    const __m256i e = _mm256_or_si256(
+        _mm256_cmpeq_epi8(v, lf),
+        _mm256_andnot_si256(_mm256_cmpeq_epi8(after, lf), _mm256_cmpeq_epi8(v, cr)));
+    return std::uint32_t(_mm256_movemask_epi8(e));
+}
+
+// Each marks the line ends of up to kBlockBytes bytes in bits (one word per 64 bytes) and
+// returns which words hold any, so that the words without one cost no branch.
+__attribute__((target("avx2"))) std::uint64_t markEndsAvx2(const char* p, std::size_t n,
+                                                           std::uint64_t* bits) {
     std::uint64_t any = 0;
     std::size_t i = 0, w = 0;
     for (; i + 64 <= n; i += 64, ++w) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i + 32));
-        const auto lo = std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, cr)));
-        const auto hi = std::uint32_t(_mm256_movemask_epi8(_mm256_cmpeq_epi8(b, cr)));
-        bits[w] = (std::uint64_t(hi) << 32) | lo;
+        bits[w] = (std::uint64_t(endsAvx2(p + i + 32)) << 32) | endsAvx2(p + i);
         any |= std::uint64_t(bits[w] != 0) << w;
     }
     if (i < n) {
-        bits[w] = crBitsTail(p + i, n - i);
+        bits[w] = endBitsTail(p + i, n - i);
         any |= std::uint64_t(bits[w] != 0) << w;
     }
     return any;
 }
 
-std::uint64_t markCrsSse2(const char* p, std::size_t n, std::uint64_t* bits) {
+std::uint64_t markEndsSse2(const char* p, std::size_t n, std::uint64_t* bits) {
     const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
     std::uint64_t any = 0;
     std::size_t i = 0, w = 0;
     for (; i + 64 <= n; i += 64, ++w) {
         std::uint64_t m = 0;
         for (int k = 0; k < 4; ++k) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 16 * k));
-            m |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)))) << (16 * k);
+            const char* q = p + i + 16 * k;
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q));
+            const __m128i after = _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 1));
+            const __m128i e =
+                _mm_or_si128(_mm_cmpeq_epi8(v, lf),
+                             _mm_andnot_si128(_mm_cmpeq_epi8(after, lf), _mm_cmpeq_epi8(v, cr)));
+            m |= std::uint64_t(std::uint32_t(_mm_movemask_epi8(e))) << (16 * k);
         }
         bits[w] = m;
         any |= std::uint64_t(m != 0) << w;
     }
     if (i < n) {
-        bits[w] = crBitsTail(p + i, n - i);
+        bits[w] = endBitsTail(p + i, n - i);
         any |= std::uint64_t(bits[w] != 0) << w;
     }
     return any;
 }
 #else
-std::uint64_t markCrsPlain(const char* p, std::size_t n, std::uint64_t* bits) {
+std::uint64_t markEndsPlain(const char* p, std::size_t n, std::uint64_t* bits) {
     std::uint64_t any = 0;
     for (std::size_t i = 0, w = 0; i < n; i += 64, ++w) {
-        bits[w] = crBitsTail(p + i, std::min<std::size_t>(64, n - i));
+        bits[w] = endBitsTail(p + i, std::min<std::size_t>(64, n - i));
         any |= std::uint64_t(bits[w] != 0) << w;
     }
     return any;
 }
 #endif
 
-using MarkCrs = std::uint64_t (*)(const char*, std::size_t, std::uint64_t*);
+using MarkEnds = std::uint64_t (*)(const char*, std::size_t, std::uint64_t*);
 
-MarkCrs chooseMarkCrs() {
+MarkEnds chooseMarkEnds() {
 #ifdef TRESSLIN_X86
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx2")) return markCrsAvx2;
-    return markCrsSse2;
+    return haveAvx2() ? markEndsAvx2 : markEndsSse2;
 #else
-    return markCrsPlain;
+    return markEndsPlain;
 #endif
 }
 
@@ -107,12 +118,10 @@ std::uint64_t LineStore::contentEnd(std::int64_t i) const {
     const std::uint64_t b = starts_[std::size_t(i)];
     std::uint64_t e = starts_[std::size_t(i) + 1];
     const char* t = text_.data();
-    // The span ends with CR, CR LF, or (last line only) nothing. A LF at the end of the span is
-    // a terminator only when a CR stands before it.
-    if (e > b && t[e - 1] == '\n' && e - 1 > b && t[e - 2] == '\r')
-        e -= 2;
-    else if (e > b && t[e - 1] == '\r')
-        e -= 1;
+    // Every CR and LF ends a line, so they stand only at the end of a span: CR, LF, CR LF, or
+    // (last line only) nothing.
+    if (e > b && t[e - 1] == '\n') --e;
+    if (e > b && t[e - 1] == '\r') --e;
     return e;
 }
 
@@ -136,9 +145,10 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
     auto& starts = store_.starts_;
     const char* t = text.data();
     filled_ = filled;
-    // A CR as the very last byte read so far needs the next byte to know its terminator's
-    // length, so it is left for the next call unless no bytes follow.
-    const std::size_t limit = final ? filled : (filled ? filled - 1 : 0);
+    // Whether a byte ends a line depends on the byte after it, so the last byte read so far waits
+    // for the next call. The file's last byte ends no line either way: a final terminator starts
+    // no further line.
+    const std::size_t limit = filled ? filled - 1 : 0;
     // A byte-order mark cannot be told before three bytes have come (a read may return fewer):
     // scan nothing until then.
     if (scanned_ == 0 && starts[0] == 0 && filled < 3 && !final) return true;
@@ -149,11 +159,8 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
             scanned_ = 3;
         }
     }
-    static const MarkCrs markCrs = chooseMarkCrs();
-    std::size_t pos = scanned_;
-    // Every CR in [pos, limit), in order. A terminator never hides a CR: the byte it may skip
-    // is a LF.
-    for (std::size_t block = pos; block < limit; block += kBlockBytes) {
+    static const MarkEnds markEnds = chooseMarkEnds();
+    for (std::size_t block = scanned_; block < limit; block += kBlockBytes) {
         const std::size_t n = std::min(limit - block, kBlockBytes);
         // Room for a line at every byte of the block, so the offsets go straight in.
         const std::size_t need = starts.size() + n;
@@ -162,30 +169,16 @@ bool LineStoreBuilder::addBytes(std::size_t filled, bool final) {
         std::uint64_t* const first = starts.data() + starts.size();
         std::uint64_t* out = first;
         std::uint64_t bits[kBlockWords];
-        for (std::uint64_t any = markCrs(t + block, n, bits); any; any &= any - 1) {
+        for (std::uint64_t any = markEnds(t + block, n, bits); any; any &= any - 1) {
             const std::size_t w = std::size_t(__builtin_ctzll(any));
             std::uint64_t m = bits[w];
             do {
-                const std::size_t cr = block + w * 64 + std::size_t(__builtin_ctzll(m));
-                std::size_t next = cr + 1;
-                if (next < filled && t[next] == '\n') ++next;
-                if (next >= filled) {
-                    if (!final) {
-                        // The terminator may go on in bytes not read yet: retry it later.
-                        (void)starts.resize(starts.size() + std::size_t(out - first));
-                        scanned_ = cr;
-                        return true;
-                    }
-                } else {
-                    *out++ = next;
-                }
-                pos = next;
+                *out++ = block + w * 64 + std::size_t(__builtin_ctzll(m)) + 1;
             } while (m &= m - 1);
         }
         (void)starts.resize(starts.size() + std::size_t(out - first));
     }
-    pos = std::max(pos, limit);
-    scanned_ = std::min(pos, filled);
+    scanned_ = std::max(scanned_, limit);
     if (final) {
         if (starts.size() > std::size_t(INT32_MAX)) return false;
         if (!starts.push_back(filled)) return false;
@@ -199,7 +192,7 @@ LineStore LineStoreBuilder::take() {
     return std::move(store_);
 }
 
-bool SplitBookLines(std::string_view bytes, LineStore& bookLines) {
+bool splitBookLines(std::string_view bytes, LineStore& bookLines) {
     LineStoreBuilder b;
     if (!b.reserveText(bytes.size())) return false;
     if (!bytes.empty()) std::memcpy(b.textData(), bytes.data(), bytes.size());
@@ -219,9 +212,9 @@ struct Fd {
 // Faults a large buffer in on another core while this one copies and splits: the kernel clears
 // every fresh page before handing it over, a fifth of the time of a load. Pages the reader
 // reaches first it faults in itself, so the result never depends on which side wins.
-class Prefault {
+class prefault {
   public:
-    Prefault(char* p, std::size_t bytes) {
+    prefault(char* p, std::size_t bytes) {
 #ifdef MADV_POPULATE_WRITE
         if (bytes < (32u << 20)) return;
         try {
@@ -241,7 +234,7 @@ class Prefault {
         (void)bytes;
 #endif
     }
-    ~Prefault() {
+    ~prefault() {
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
@@ -265,7 +258,7 @@ bool ReadBookLines(const std::string& path, LineStore& bookLines) {
 #endif
     LineStoreBuilder b;
     if (!b.reserveText(expected)) return false;
-    Prefault prefault(b.textData(), expected);
+    prefault prefault(b.textData(), expected);
     // Read what the file held when opened; a file that grows meanwhile is not followed, one that
     // shrinks ends early. Splitting each chunk while it is still in cache.
     constexpr std::size_t kChunk = 4u << 20;

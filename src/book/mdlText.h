@@ -4,20 +4,21 @@
 #include <string>
 #include <string_view>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
 
 namespace tresslin {
 
 // Reads the whole file at path into a new line store and, only when that succeeds, replaces
-// bookLines with it. Lines end at CR or CR LF; a bare LF is an ordinary character. Returns false
-// (bookLines untouched) when the path names no regular file, cannot be read, or memory runs out.
+// bookLines with it. Lines end at CR LF, at CR alone and at LF alone (LF CR is two ends). Returns
+// false (bookLines untouched) when the path names no regular file, cannot be read, or memory runs
+// out.
 bool ReadBookLines(const std::string& path, LineStore& bookLines);
 
 // Splits bytes already in memory the same way (used for tests and fuzzing). False only when
 // memory runs out.
-bool SplitBookLines(std::string_view bytes, LineStore& bookLines);
+bool splitBookLines(std::string_view bytes, LineStore& bookLines);
 
-// Builds a store from a buffer the caller fills; used by the loader and by SplitBookLines.
+// Builds a store from a buffer the caller fills; used by the loader and by splitBookLines.
 class LineStoreBuilder {
   public:
     // Reserve room for the whole text.

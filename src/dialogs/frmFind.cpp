@@ -1,24 +1,14 @@
-#include "frmFind.h"
+#include "dialogs/frmFind.h"
 
-#include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 
-#include "FixedDialog.h"
+#include "dialogs/FixedDialog.h"
 
 namespace tresslin {
-
-namespace {
-// Only the blank counts as empty: a text of tabs can still be searched for.
-bool HoldsMoreThanBlanks(const QString& text) {
-    for (const QChar c : text) {
-        if (c != u' ') return true;
-    }
-    return false;
-}
-}  // namespace
 
 frmFind::frmFind(QWidget* parent)
     : QDialog(parent),
@@ -27,33 +17,18 @@ frmFind::frmFind(QWidget* parent)
       cmdFind(new QPushButton(QStringLiteral("Find"), this)),
       cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
       Label2(new QLabel(QStringLiteral("F3 - Find Next   (do not show this dialog)"), this)) {
-    setObjectName(QStringLiteral("frmFind"));
-    setWindowTitle(QStringLiteral("Find"));
-    SetFixedDialogFrame(*this, 4995, 885);
-    QFont font(QStringLiteral("Arial"), 9);
-    font.setStyleHint(QFont::SansSerif);
-    setFont(font);
+    setUpFixedDialog(*this, "frmFind", QStringLiteral("Find"), 4995, 885);
 
-    Label1->setObjectName(QStringLiteral("Label1"));
-    txtFind->setObjectName(QStringLiteral("txtFind"));
-    cmdFind->setObjectName(QStringLiteral("cmdFind"));
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-
-    PlaceTwips(Label1, 75, 0, 975, 315);
-    PlaceTwips(txtFind, 75, 240, 3765, 375);
-    PlaceTwips(cmdFind, 3960, 15, 975, 285);
-    PlaceTwips(cmdCancel, 3960, 330, 975, 285);
-    PlaceTwips(Label2, 75, 645, 4815, 285);
+    placeTwips(Label1, "Label1", 75, 0, 975, 315);
+    placeTwips(txtFind, "txtFind", 75, 240, 3765, 375);
+    placeTwips(cmdFind, "cmdFind", 3960, 15, 975, 285);
+    placeTwips(cmdCancel, "cmdCancel", 3960, 330, 975, 285);
+    placeTwips(Label2, "Label2", 75, 645, 4815, 285);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    // Enter and Esc belong to the form's own key handling, never to a default button.
-    for (QPushButton* b : {cmdFind, cmdCancel}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    noDefaultButtons({cmdFind, cmdCancel});
     cmdFind->setEnabled(false);
     setTabOrder(txtFind, cmdFind);
     setTabOrder(cmdFind, cmdCancel);
@@ -87,7 +62,9 @@ void frmFind::cmdCancel_Click() {
 }
 
 void frmFind::txtFind_Change() {
-    cmdFind->setEnabled(HoldsMoreThanBlanks(txtFind->text()));
+    // Only the blank counts as empty: a text of tabs can still be searched for.
+    const QString text = txtFind->text();
+    cmdFind->setEnabled(std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c != u' '; }));
 }
 
 // The line edit and the buttons leave Enter and Esc unhandled, so they arrive here whichever

@@ -1,4 +1,4 @@
-#include "frmSettings.h"
+#include "dialogs/frmSettings.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,12 +11,12 @@
 #include <QPushButton>
 #include <iterator>
 
-#include "Colors.h"
-#include "FixedDialog.h"
-#include "Prompts.h"
-#include "Settings.h"
-#include "frmMain.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
+#include "dialogs/DialogHost.h"
+#include "dialogs/FixedDialog.h"
+#include "platform/Colors.h"
+#include "platform/Prompts.h"
+#include "settings/Settings.h"
 
 namespace tresslin {
 
@@ -28,20 +28,16 @@ constexpr int kDetectRow = 375;
 constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
 static_assert(std::size(kCodingNames) == kStoredCodingCount);
 
-QString ColorsSection() {
-    return QString::fromLatin1(keys::kColors);
-}
-
-QString CssColor(std::int32_t value) {
+QString cssColor(std::int32_t value) {
     // System colours follow the desktop's palette, not the one altered below.
-    return ColorFromValue(value, QApplication::palette()).name(QColor::HexRgb);
+    return colorFromValue(value, QApplication::palette()).name(QColor::HexRgb);
 }
 
 }  // namespace
 
-frmSettings::frmSettings(frmMain& main, Prompts& prompts)
-    : QDialog(&main),
-      main_(main),
+frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
+    : QDialog(parent),
+      host_(host),
       prompts_(prompts),
       Label1(new QLabel(QStringLiteral("Text Coding:"), this)),
       cmbCoding(new QComboBox(this)),
@@ -50,39 +46,26 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
       cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
       cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
       chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)) {
-    setObjectName(QStringLiteral("frmSettings"));
-    setWindowTitle(QStringLiteral("Settings"));
     // An empty icon would fall back to the application's; a transparent one shows nothing.
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
     // One row below the colours for the detection switch.
-    SetFixedDialogFrame(*this, 3705, 1245 + kDetectRow);
+    setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705, 1245 + kDetectRow);
 
-    Label1->setObjectName(QStringLiteral("Label1"));
-    cmbCoding->setObjectName(QStringLiteral("cmbCoding"));
-    fraColors->setObjectName(QStringLiteral("fraColors"));
-    cmdBackColor->setObjectName(QStringLiteral("cmdBackColor"));
-    cmdText->setObjectName(QStringLiteral("cmdText"));
-    cmdDefault->setObjectName(QStringLiteral("cmdDefault"));
-    chkDetect->setObjectName(QStringLiteral("chkDetect"));
-
-    PlaceTwips(Label1, 150, 150, 1095, 255);
-    PlaceTwips(cmbCoding, 1200, 120, 2415, 315);
-    PlaceTwips(fraColors, 120, 480, 3495, 720);
-    PlaceTwips(cmdBackColor, 120, 240, 1050, 375);
-    PlaceTwips(cmdText, 1230, 240, 1050, 375);
-    PlaceTwips(cmdDefault, 2340, 240, 1050, 375);
-    PlaceTwips(chkDetect, 150, 1260, 3465, 315);
+    placeTwips(Label1, "Label1", 150, 150, 1095, 255);
+    placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
+    placeTwips(fraColors, "fraColors", 120, 480, 3495, 720);
+    placeTwips(cmdBackColor, "cmdBackColor", 120, 240, 1050, 375);
+    placeTwips(cmdText, "cmdText", 1230, 240, 1050, 375);
+    placeTwips(cmdDefault, "cmdDefault", 2340, 240, 1050, 375);
+    placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     cmbCoding->setEditable(false);
     for (const char* name : kCodingNames) cmbCoding->addItem(QString::fromLatin1(name));
 
-    for (QPushButton* b : {cmdBackColor, cmdText, cmdDefault}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
+    noDefaultButtons({cmdBackColor, cmdText, cmdDefault});
     setTabOrder(cmdDefault, cmbCoding);
     setTabOrder(cmbCoding, cmdText);
     setTabOrder(cmdText, cmdBackColor);
@@ -100,66 +83,60 @@ frmSettings::frmSettings(frmMain& main, Prompts& prompts)
 }
 
 void frmSettings::Form_Load() {
-    cmbCoding->setCurrentIndex(ReadTextCoding());
+    cmbCoding->setCurrentIndex(settings::readNumber(settings::TextCoding));
     // The load selection counts as the user's: it is stored and shown even when unchanged.
     cmbCoding_Click();
-    CurTextColor =
-        ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor), kSystemTextColor);
-    CurBackColor =
-        ReadIntSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor), kSystemBackColor);
+    CurTextColor = settings::readNumber(settings::TextColor);
+    CurBackColor = settings::readNumber(settings::BackColor);
     StoreColors();
-    chkDetect->setChecked(ReadDetectCoding());
+    chkDetect->setChecked(settings::readFlag(settings::DetectCoding));
 }
 
 void frmSettings::chkDetect_Click() {
-    WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kDetectCoding),
-                 chkDetect->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    settings::writeNumber(settings::DetectCoding, chkDetect->isChecked() ? 1 : 0);
 }
 
 void frmSettings::StoreColors() {
     // A style sheet reaches both the closed list and its popup, whatever the widget style; the
     // border of its own makes the closed list a flat fill rather than a shaded button face.
-    const QString fg = CssColor(CurTextColor);
-    const QString bg = CssColor(CurBackColor);
+    const QString fg = cssColor(CurTextColor);
+    const QString bg = cssColor(CurBackColor);
     cmbCoding->setStyleSheet(
         QStringLiteral(
             "QComboBox { color: %1; background-color: %2; border: 1px solid palette(mid);"
             " border-radius: 2px; padding: 0px 4px; }"
             " QComboBox QAbstractItemView { color: %1; background-color: %2; }")
             .arg(fg, bg));
-    WriteSetting(ColorsSection(), QString::fromLatin1(keys::kTextColor),
-                 QString::number(CurTextColor));
-    WriteSetting(ColorsSection(), QString::fromLatin1(keys::kBackColor),
-                 QString::number(CurBackColor));
+    settings::writeNumber(settings::TextColor, CurTextColor);
+    settings::writeNumber(settings::BackColor, CurBackColor);
 }
 
 void frmSettings::cmbCoding_Click() {
-    WriteSetting(QString::fromLatin1(keys::kSettings), QString::fromLatin1(keys::kTextCoding),
-                 QString::number(cmbCoding->currentIndex()));
-    main_.RefreshShow();
+    settings::writeNumber(settings::TextCoding, cmbCoding->currentIndex());
+    host_.RefreshShow();
 }
 
 void frmSettings::cmdText_Click() {
-    ChooseColor(CurTextColor);
+    chooseColor(CurTextColor);
 }
 
 void frmSettings::cmdBackColor_Click() {
-    ChooseColor(CurBackColor);
+    chooseColor(CurBackColor);
 }
 
-void frmSettings::ChooseColor(std::int32_t& colour) {
+void frmSettings::chooseColor(std::int32_t& colour) {
     const auto chosen = prompts_.chooseColor(this, colour);
     if (!chosen) return;  // cancelled: nothing changes
     colour = *chosen;
     StoreColors();
-    main_.RefreshShow();
+    host_.RefreshShow();
 }
 
 void frmSettings::cmdDefault_Click() {
-    CurTextColor = kSystemTextColor;
-    CurBackColor = kSystemBackColor;
+    CurTextColor = settings::TextColor.defaultNumber;
+    CurBackColor = settings::BackColor.defaultNumber;
     StoreColors();
-    main_.RefreshShow();
+    host_.RefreshShow();
 }
 
 void frmSettings::keyPressEvent(QKeyEvent* event) {

@@ -13,13 +13,13 @@ class QPushButton;
 
 namespace tresslin {
 
-class frmMain;
+class DialogHost;
 class Prompts;
 
 class frmSettings : public QDialog {
     Q_OBJECT
   public:
-    frmSettings(frmMain& main, Prompts& prompts);
+    frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -31,10 +31,10 @@ class frmSettings : public QDialog {
     void cmdText_Click();
     void cmdBackColor_Click();
     void cmdDefault_Click();
-    void ChooseColor(std::int32_t& colour);
+    void chooseColor(std::int32_t& colour);
     void chkDetect_Click();
 
-    frmMain& main_;
+    DialogHost& host_;
     Prompts& prompts_;
     std::int32_t CurTextColor = 0;
     std::int32_t CurBackColor = 0;

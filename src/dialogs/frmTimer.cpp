@@ -1,4 +1,4 @@
-#include "frmTimer.h"
+#include "dialogs/frmTimer.h"
 
 #include <QFile>
 #include <QIcon>
@@ -13,10 +13,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "FixedDialog.h"
-#include "Settings.h"
-#include "ViewRules.h"
-#include "frmMain.h"
+#include "book/ViewRules.h"
+#include "dialogs/DialogHost.h"
+#include "dialogs/FixedDialog.h"
+#include "settings/Settings.h"
 
 namespace tresslin {
 
@@ -32,7 +32,7 @@ class StepTrackStyle : public QProxyStyle {
     }
 };
 
-QPixmap PaintClockFace(int size) {
+QPixmap paintClockFace(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -60,7 +60,7 @@ QPixmap PaintClockFace(int size) {
     return pm;
 }
 
-QIcon ClockIcon() {
+QIcon clockIcon() {
     // The drawn icon when the resources have it in a form this Qt can render (the SVG needs
     // the image plugin); a face painted here otherwise.
     for (const char* path : {":/icons/clock.svg", ":/icons/clock.png"}) {
@@ -70,36 +70,28 @@ QIcon ClockIcon() {
         if (!icon.pixmap(16, 16).isNull()) return icon;
     }
     QIcon icon;
-    for (int size : {16, 24, 32, 48}) icon.addPixmap(PaintClockFace(size));
+    for (int size : {16, 24, 32, 48}) icon.addPixmap(paintClockFace(size));
     return icon;
 }
 
 }  // namespace
 
-frmTimer::frmTimer(frmMain& main)
-    : QDialog(&main),
-      main_(main),
+frmTimer::frmTimer(QWidget* parent, DialogHost& host)
+    : QDialog(parent),
+      host_(host),
       cmdRun(new QPushButton(QStringLiteral("Run"), this)),
       txtTime(new QLineEdit(this)),
       vscInterval(new QScrollBar(Qt::Vertical, this)),
       Label1(new QLabel(QStringLiteral("Time Interval:"), this)),
       Label2(new QLabel(QStringLiteral("mSec"), this)) {
-    setObjectName(QStringLiteral("frmTimer"));
-    setWindowTitle(QStringLiteral("Timer"));
-    setWindowIcon(ClockIcon());
-    SetFixedDialogFrame(*this, 3330, 420);
+    setUpFixedDialog(*this, "frmTimer", QStringLiteral("Timer"), 3330, 420);
+    setWindowIcon(clockIcon());
 
-    cmdRun->setObjectName(QStringLiteral("cmdRun"));
-    txtTime->setObjectName(QStringLiteral("txtTime"));
-    vscInterval->setObjectName(QStringLiteral("vscInterval"));
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label2->setObjectName(QStringLiteral("Label2"));
-
-    PlaceTwips(Label1, 120, 0, 735, 375);
-    PlaceTwips(txtTime, 960, 0, 615, 375);
-    PlaceTwips(vscInterval, 1560, 0, 255, 375);
-    PlaceTwips(Label2, 1905, 75, 510, 255);
-    PlaceTwips(cmdRun, 2520, 0, 735, 375);
+    placeTwips(Label1, "Label1", 120, 0, 735, 375);
+    placeTwips(txtTime, "txtTime", 960, 0, 615, 375);
+    placeTwips(vscInterval, "vscInterval", 1560, 0, 255, 375);
+    placeTwips(Label2, "Label2", 1905, 75, 510, 255);
+    placeTwips(cmdRun, "cmdRun", 2520, 0, 735, 375);
 
     // The label is two text lines tall: its caption breaks after "Time".
     Label1->setWordWrap(true);
@@ -119,8 +111,7 @@ frmTimer::frmTimer(frmMain& main)
     vscInterval->setValue(kIntervalMin);
     vscInterval->setFocusPolicy(Qt::StrongFocus);
 
-    cmdRun->setAutoDefault(false);
-    cmdRun->setDefault(false);
+    noDefaultButtons({cmdRun});
     setTabOrder(cmdRun, txtTime);
     setTabOrder(txtTime, vscInterval);
     cmdRun->setFocus();
@@ -132,9 +123,7 @@ frmTimer::frmTimer(frmMain& main)
 }
 
 void frmTimer::LoadInterval() {
-    const QString stored = ReadSetting(QString::fromLatin1(keys::kTimer),
-                                       QString::fromLatin1(keys::kInterval), kIntervalDefault);
-    const std::int32_t interval = ReadTimerInterval(stored.toStdString());
+    const std::int32_t interval = settings::readNumber(settings::TimerInterval);
     // A value other than the initial one fires the change handler, which stores it.
     vscInterval->setValue(interval);
     txtTime->setText(QString::number(vscInterval->value()));
@@ -143,14 +132,11 @@ void frmTimer::LoadInterval() {
 void frmTimer::vscInterval_Change() {
     const QString text = QString::number(vscInterval->value());
     txtTime->setText(text);
-    WriteSetting(QString::fromLatin1(keys::kTimer), QString::fromLatin1(keys::kInterval), text);
+    WriteSetting(settings::TimerInterval, text);
 }
 
 void frmTimer::cmdRun_Click() {
-    QTimer& timer = main_.autoShowTimer();
-    timer.setInterval(vscInterval->value());
-    timer.start();
-    main_.ShowCaptionStatus(QStringLiteral("   Timer: On"));
+    host_.startAutoShow(vscInterval->value());
     accept();
 }
 

@@ -10,12 +10,12 @@ class QScrollBar;
 
 namespace tresslin {
 
-class frmMain;
+class DialogHost;
 
 class frmTimer : public QDialog {
     Q_OBJECT
   public:
-    explicit frmTimer(frmMain& main);
+    frmTimer(QWidget* parent, DialogHost& host);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -25,7 +25,7 @@ class frmTimer : public QDialog {
     void vscInterval_Change();
     void cmdRun_Click();
 
-    frmMain& main_;
+    DialogHost& host_;
     QPushButton* cmdRun;
     QLineEdit* txtTime;
     QScrollBar* vscInterval;

@@ -1,4 +1,4 @@
-#include "Activation.h"
+#include "platform/Activation.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -34,17 +34,17 @@ void ActivationService::Activate(const QString& token) {
     emit activationRequested(token);
 }
 
-bool IsActivateCommand(int argc, char** argv) {
+bool isActivateCommand(int argc, char** argv) {
     return argc == 2 && std::strcmp(argv[1], "--activate") == 0;
 }
 
-QString CallerActivationToken() {
+QString callerActivationToken() {
     // Wayland's token first: a Wayland session may also set the X11 one for XWayland programs.
     QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
     return token.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : token;
 }
 
-bool ForwardActivation(const QString& token) {
+bool forwardActivation(const QString& token) {
     // A connection of its own: the program that may start next must not inherit its state.
     const QString name = QStringLiteral("tresslin-activate");
     bool answered = false;
@@ -95,7 +95,7 @@ void endStartupFeedback(QWidget* window, const QString& id) {
 }  // namespace
 #endif
 
-void UseActivationToken(QWidget* window, const QString& token) {
+void useActivationToken(QWidget* window, const QString& token) {
     if (token.isEmpty()) return;
     const QString platform = QGuiApplication::platformName();
     // Qt's Wayland plugin presents this token with the next activation request.
@@ -132,7 +132,7 @@ class FirstPaintWatch : public QObject {
 };
 }  // namespace
 
-void AfterFirstPaint(QWidget* window, std::function<void()> work) {
+void afterFirstPaint(QWidget* window, std::function<void()> work) {
     new FirstPaintWatch(window, std::move(work));
 }
 

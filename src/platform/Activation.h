@@ -33,19 +33,19 @@ class ActivationService : public QObject {
 };
 
 // True for the command line `tresslin --activate` (the option alone, like --help).
-bool IsActivateCommand(int argc, char** argv);
+bool isActivateCommand(int argc, char** argv);
 
 // The token the desktop gave this process for focusing a window, or empty.
-QString CallerActivationToken();
+QString callerActivationToken();
 
 // Asks the program that owns kActivationService to come forward. True when it answered; false
 // when none runs or there is no session bus. Needs no QCoreApplication.
-bool ForwardActivation(const QString& token);
+bool forwardActivation(const QString& token);
 
 // Hands token to the display, so that the next activateWindow() may take the focus.
-void UseActivationToken(QWidget* window, const QString& token);
+void useActivationToken(QWidget* window, const QString& token);
 
 // Calls work once window has painted for the first time, so it cannot delay that paint.
-void AfterFirstPaint(QWidget* window, std::function<void()> work);
+void afterFirstPaint(QWidget* window, std::function<void()> work);
 
 }  // namespace tresslin

@@ -1,4 +1,4 @@
-#include "Colors.h"
+#include "platform/Colors.h"
 
 namespace tresslin {
 
@@ -50,13 +50,13 @@ QPalette::ColorRole roleFor(int index) {
 }
 }  // namespace
 
-QColor ColorFromValue(std::int32_t value, const QPalette& palette) {
+QColor colorFromValue(std::int32_t value, const QPalette& palette) {
     const auto v = static_cast<std::uint32_t>(value);
     if (v & 0x80000000u) return palette.color(QPalette::Active, roleFor(int(v & 0xFFFFFFu)));
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
 }
 
-std::int32_t ValueFromColor(const QColor& colour) {
+std::int32_t valueFromColor(const QColor& colour) {
     const QColor c = colour.toRgb();
     return std::int32_t(std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) |
                         (std::uint32_t(c.blue()) << 16));

@@ -7,8 +7,8 @@
 
 namespace tresslin {
 
-QColor ColorFromValue(std::int32_t value, const QPalette& palette);
+QColor colorFromValue(std::int32_t value, const QPalette& palette);
 // The plain stored value of a colour (its alpha is dropped).
-std::int32_t ValueFromColor(const QColor& colour);
+std::int32_t valueFromColor(const QColor& colour);
 
 }  // namespace tresslin

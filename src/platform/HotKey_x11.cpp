@@ -2,13 +2,11 @@
 #include <QAbstractNativeEventFilter>
 #include <QByteArray>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 #include <array>
-#include <cstdio>
 
-#include "HotKey.h"
+#include "platform/HotKey.h"
 
 // X headers last: their macros (None, Bool, KeyPress, ...) would break the Qt headers.
 #include <X11/Xlib.h>
@@ -19,18 +17,6 @@
 namespace tresslin {
 
 namespace {
-
-class NoHotKey : public ActivationHotKey {
-  public:
-    bool isActive() const override { return false; }
-};
-
-void sayUnavailable(const char* why) {
-    static bool said = false;
-    if (said) return;
-    said = true;
-    std::fprintf(stderr, "tresslin: the keypad-plus hot key is unavailable (%s)\n", why);
-}
 
 Display* x11Display() {
     auto* app = qGuiApp;
@@ -52,17 +38,44 @@ unsigned int numLockMask(Display* display) {
     return mask != 0 ? mask : Mod2Mask;
 }
 
-// The error handler is process-wide; these are only touched on the GUI thread during a grab.
-int grabError = 0;
-XErrorHandler outerHandler = nullptr;
-
-int trapGrabError(Display* display, XErrorEvent* error) {
-    if (error->request_code == X_GrabKey) {
-        if (grabError == 0) grabError = error->error_code;
-        return 0;
+// Catches the errors of the requests made while it lives, instead of letting Xlib's handler end
+// the program. Xlib's handler is process-wide and takes no context, hence the one active trap.
+class XErrorTrap {
+  public:
+    explicit XErrorTrap(Display* display) : display_(display) {
+        XSync(display_, False);  // earlier errors must not land in the trap
+        active_ = this;
+        outer_ = XSetErrorHandler(&XErrorTrap::handle);
     }
-    return outerHandler != nullptr ? outerHandler(display, error) : 0;
-}
+    ~XErrorTrap() {
+        XSync(display_, False);
+        XSetErrorHandler(outer_);
+        active_ = nullptr;
+    }
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+    // The first error of a GrabKey request, after XSync; 0 when none.
+    int grabError() {
+        XSync(display_, False);
+        return grabError_;
+    }
+
+  private:
+    static int handle(Display* display, XErrorEvent* error) {
+        if (active_ != nullptr && error->request_code == X_GrabKey) {
+            if (active_->grabError_ == 0) active_->grabError_ = error->error_code;
+            return 0;
+        }
+        return active_ != nullptr && active_->outer_ != nullptr ? active_->outer_(display, error)
+                                                                : 0;
+    }
+
+    static inline XErrorTrap* active_ = nullptr;
+    Display* display_;
+    XErrorHandler outer_ = nullptr;
+    int grabError_ = 0;
+};
 
 // A passive grab matches the modifier state exactly, so the lock keys need their own grabs.
 std::array<unsigned int, 4> lockVariants(Display* display) {
@@ -77,51 +90,29 @@ void ungrab(Display* display, Window root, KeyCode key) {
 
 // False when another client holds one of the combinations (BadAccess).
 bool grab(Display* display, Window root, KeyCode key) {
-    XSync(display, False);  // earlier errors must not land in the trap
-    grabError = 0;
-    outerHandler = XSetErrorHandler(trapGrabError);
-    for (unsigned int modifiers : lockVariants(display)) {
-        XGrabKey(display, key, modifiers, root, False, GrabModeAsync, GrabModeAsync);
+    int error = 0;
+    {
+        XErrorTrap trap(display);
+        for (unsigned int modifiers : lockVariants(display)) {
+            XGrabKey(display, key, modifiers, root, False, GrabModeAsync, GrabModeAsync);
+        }
+        error = trap.grabError();
     }
-    XSync(display, False);
-    XSetErrorHandler(outerHandler);
-    outerHandler = nullptr;
-    if (grabError == 0) return true;
+    if (error == 0) return true;
     // Ungrabbing a combination we never got is a no-op, so release all of them.
     ungrab(display, root, key);
     XSync(display, False);
     return false;
 }
 
-void activate(QWidget* widget, unsigned long timestamp) {
-    QWidget* top = widget->window();
-    // Clearing only the minimised bit keeps a maximised window maximised.
-    top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
-    top->show();
-    top->raise();
-    top->activateWindow();
-
-    Display* display = x11Display();
-    QWindow* handle = top->windowHandle();
-    if (display == nullptr || handle == nullptr) return;
-    // Qt asks as an application with its own (stale) user time; window managers with
-    // focus-stealing prevention may refuse that, but honour a pager's request.
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = static_cast<Window>(handle->winId());
-    event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = 2;
-    event.xclient.data.l[1] = static_cast<long>(timestamp);
-    XSendEvent(display, DefaultRootWindow(display), False,
-               SubstructureRedirectMask | SubstructureNotifyMask, &event);
-    XFlush(display);
-}
+// The time of the press being reported: an activation it asks for carries it, so that window
+// managers that refuse requests with an old time still honour it.
+unsigned long pressTime = CurrentTime;
 
 class X11HotKey final : public ActivationHotKey, private QAbstractNativeEventFilter {
   public:
-    X11HotKey(QWidget* window, Display* display, Window root, KeyCode key)
-        : window_(window), display_(display), root_(root), key_(key) {
+    X11HotKey(Display* display, Window root, KeyCode key)
+        : display_(display), root_(root), key_(key) {
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
 
@@ -144,11 +135,14 @@ class X11HotKey final : public ActivationHotKey, private QAbstractNativeEventFil
         // Press and release share one layout.
         const auto* key = static_cast<const xcb_key_press_event_t*>(message);
         if (key->detail != key_ || key->event != root_) return false;
-        if (type == XCB_KEY_PRESS && window_ != nullptr) activate(window_, key->time);
+        if (type == XCB_KEY_PRESS) {
+            pressTime = key->time;
+            emit pressed();
+            pressTime = CurrentTime;
+        }
         return true;
     }
 
-    QPointer<QWidget> window_;
     Display* display_;
     Window root_;
     KeyCode key_;
@@ -156,27 +150,32 @@ class X11HotKey final : public ActivationHotKey, private QAbstractNativeEventFil
 
 }  // namespace
 
-std::unique_ptr<ActivationHotKey> ActivationHotKey::create(QWidget* window) {
+void askWindowManagerToActivate(QWidget* top) {
     Display* display = x11Display();
-    if (display == nullptr) {
-        sayUnavailable("it needs an X11 session");
-        return std::make_unique<NoHotKey>();
-    }
-    const KeyCode key = XKeysymToKeycode(display, XK_KP_Add);
-    if (key == 0) {
-        sayUnavailable("the keyboard map has no keypad plus");
-        return std::make_unique<NoHotKey>();
-    }
-    const Window root = DefaultRootWindow(display);
-    if (!grab(display, root, key)) {
-        sayUnavailable("another program holds it");
-        return std::make_unique<NoHotKey>();
-    }
-    return std::make_unique<X11HotKey>(window, display, root, key);
+    QWindow* handle = top->windowHandle();
+    if (display == nullptr || handle == nullptr) return;
+    // Qt asks as an application with its own (stale) user time; window managers with
+    // focus-stealing prevention may refuse that, but honour a pager's request.
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(handle->winId());
+    event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = 2;
+    event.xclient.data.l[1] = static_cast<long>(pressTime);
+    XSendEvent(display, DefaultRootWindow(display), False,
+               SubstructureRedirectMask | SubstructureNotifyMask, &event);
+    XFlush(display);
 }
 
-void ActivateWindow(QWidget* window) {
-    activate(window, CurrentTime);
+std::unique_ptr<ActivationHotKey> ActivationHotKey::create() {
+    Display* display = x11Display();
+    if (display == nullptr) return unavailable("it needs an X11 session");
+    const KeyCode key = XKeysymToKeycode(display, XK_KP_Add);
+    if (key == 0) return unavailable("the keyboard map has no keypad plus");
+    const Window root = DefaultRootWindow(display);
+    if (!grab(display, root, key)) return unavailable("another program holds it");
+    return std::make_unique<X11HotKey>(display, root, key);
 }
 
 }  // namespace tresslin

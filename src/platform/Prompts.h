@@ -1,5 +1,5 @@
-// Everything that asks the user in a modal box or dialog goes through this interface, so that
-// the windows can be driven by tests with a scripted fake.
+// Everything that asks the user in one of the desktop's modal boxes or dialogs goes through this
+// interface, so that the windows can be driven by tests with a scripted fake.
 #pragma once
 
 #include <QString>
@@ -9,8 +9,6 @@
 class QWidget;
 
 namespace tresslin {
-
-class frmMain;
 
 enum class MessageIcon { Information, Warning };
 
@@ -27,11 +25,6 @@ class Prompts {
     virtual std::optional<QString> openFile(QWidget* parent, const QString& lastPath) = 0;
     // The colour dialog, given and returning a stored colour value; nothing on Cancel.
     virtual std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) = 0;
-
-    // The program's own modal dialogs.
-    virtual bool showFind(QWidget* parent, QString& sFind) = 0;
-    virtual void showSettings(frmMain& main) = 0;
-    virtual void showTimer(frmMain& main) = 0;
 };
 
 }  // namespace tresslin

@@ -1,11 +1,11 @@
-#include "QtPrompts.h"
+#include "platform/QtPrompts.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "Colors.h"
+#include "platform/Colors.h"
 
 namespace tresslin {
 
@@ -39,10 +39,10 @@ std::optional<QString> QtPrompts::openFile(QWidget* parent, const QString& lastP
 }
 
 std::optional<std::int32_t> QtPrompts::chooseColor(QWidget* parent, std::int32_t colour) {
-    const QColor start = ColorFromValue(colour, parent ? parent->palette() : QPalette());
+    const QColor start = colorFromValue(colour, parent ? parent->palette() : QPalette());
     const QColor chosen = QColorDialog::getColor(start, parent);
     if (!chosen.isValid()) return std::nullopt;
-    return ValueFromColor(chosen);
+    return valueFromColor(chosen);
 }
 
 }  // namespace tresslin

@@ -1,20 +1,18 @@
-// The real boxes and dialogs.
+// The desktop's real boxes and dialogs.
 #pragma once
 
-#include "Prompts.h"
+#include "platform/Prompts.h"
 
 namespace tresslin {
 
-class QtPrompts : public Prompts {
+// Prompts is a virtual base so that QtDialogPrompts can add the program's own dialogs to these.
+class QtPrompts : public virtual Prompts {
   public:
     void message(QWidget* parent, const QString& text, MessageIcon icon,
                  const QString& title) override;
     QString input(QWidget* parent, const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(QWidget* parent, const QString& lastPath) override;
     std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) override;
-    bool showFind(QWidget* parent, QString& sFind) override;
-    void showSettings(frmMain& main) override;
-    void showTimer(frmMain& main) override;
 };
 
 }  // namespace tresslin

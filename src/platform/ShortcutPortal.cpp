@@ -1,4 +1,4 @@
-#include "ShortcutPortal.h"
+#include "platform/ShortcutPortal.h"
 
 #include <QDBusError>
 #include <QDBusMessage>

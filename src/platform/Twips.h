@@ -6,10 +6,10 @@
 namespace tresslin {
 
 inline constexpr int kTwipsPerPixel = 15;
-inline int TwipsToPixels(double twips) {
+inline int twipsToPixels(double twips) {
     return int(std::lround(twips / kTwipsPerPixel));
 }
-inline int PixelsToTwips(int pixels) {
+inline int pixelsToTwips(int pixels) {
     return pixels * kTwipsPerPixel;
 }
 

@@ -1,63 +1,99 @@
-// The per-user settings store: text values addressed by section and key, kept in
-// $XDG_CONFIG_HOME/Tresslin/Tresslin.ini.
+// The per-user settings, kept in $XDG_CONFIG_HOME/Tresslin/Tresslin.ini. Every setting the
+// program stores is declared once, in the table below; callers name it.
 #pragma once
 
 #include <QString>
 #include <cstdint>
-#include <initializer_list>
-#include <utility>
+#include <limits>
+#include <optional>
+
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
 
 namespace tresslin {
 
-// Sections and keys, spelled as they are stored.
-namespace keys {
-inline constexpr const char* kSettings = "Settings";
-inline constexpr const char* kTextCoding = "Text Coding";
-inline constexpr const char* kLastFile = "Last File";
-inline constexpr const char* kLastLine = "Last Line";
-inline constexpr const char* kDetectCoding = "Detect Coding";
-inline constexpr const char* kColors = "COLORS";
-inline constexpr const char* kTextColor = "TEXT_COLOR";
-inline constexpr const char* kBackColor = "BACK_COLOR";
-inline constexpr const char* kTimer = "TIMER";
-inline constexpr const char* kInterval = "T_INTERVAL";
-inline constexpr const char* kPosition = "Position";
-inline constexpr const char* kTop = "Top";
-inline constexpr const char* kLeft = "Left";
-inline constexpr const char* kWidth = "Width";
-}  // namespace keys
+namespace settings {
 
-// Defaults of the keys that have a fixed one.
-inline constexpr std::int32_t kDefaultTextCoding = 0;
-inline constexpr std::int32_t kDefaultLastLine = 1;
-inline constexpr std::int32_t kSystemTextColor = std::int32_t(0x80000008u);  // -2147483640
-inline constexpr std::int32_t kSystemBackColor = std::int32_t(0x80000005u);  // -2147483643
+// How a stored text is read; a text that does not follow the rule reads as the default.
+enum class Kind {
+    Text,      // as stored
+    Number,    // a whole 32-bit number within [min, max]
+    Flag,      // a whole number: off when 0, on otherwise
+    Interval,  // the timer's rule: the leading number, rounded, within the timer's range
+    Twips,     // a window measure; no fixed default (the window keeps its own)
+};
 
-// The text stored under section/key, or defaultValue when nothing is stored there.
-QString ReadSetting(const QString& section, const QString& key, const QString& defaultValue);
-QString ReadSetting(const QString& section, const QString& key, std::int32_t defaultValue);
+struct Setting {
+    const char* section;
+    const char* key;
+    Kind kind;
+    std::int32_t defaultNumber = 0;  // every kind but Text and Twips
+    const char* defaultText = "";    // Text
+    std::int32_t min = std::numeric_limits<std::int32_t>::min();
+    std::int32_t max = std::numeric_limits<std::int32_t>::max();
+};
 
-// Stores text under section/key. The next read sees it at once; it reaches the disk, through an
-// atomic replace of the whole file, no later than the next turn of the event loop after the
-// current burst, and always at FlushSettings. Writes made by one handler reach the disk together.
-void WriteSetting(const QString& section, const QString& key, const QString& value);
+constexpr Setting text(const char* section, const char* key, const char* defaultText) {
+    return {section, key, Kind::Text, 0, defaultText};
+}
+constexpr Setting number(const char* section, const char* key, std::int32_t defaultNumber,
+                         std::int32_t min = std::numeric_limits<std::int32_t>::min(),
+                         std::int32_t max = std::numeric_limits<std::int32_t>::max()) {
+    return {section, key, Kind::Number, defaultNumber, "", min, max};
+}
+constexpr Setting flag(const char* section, const char* key, bool on) {
+    return {section, key, Kind::Flag, on ? 1 : 0};
+}
+constexpr Setting interval(const char* section, const char* key, std::int32_t defaultNumber) {
+    return {section, key, Kind::Interval, defaultNumber};
+}
+constexpr Setting twips(const char* section, const char* key) {
+    return {section, key, Kind::Twips};
+}
 
-// Typed readers: a stored text that is not a whole number gives the default.
-std::int32_t ReadIntSetting(const QString& section, const QString& key, std::int32_t defaultValue);
-// "Text Coding" as a known coding index; anything else reads as 0.
-std::int32_t ReadTextCoding();
-// "Detect Coding": whether a book's coding is guessed when it is opened (on unless "0").
-bool ReadDetectCoding();
+// The table: sections and keys exactly as they stand in the file.
+inline constexpr Setting TextCoding =
+    number("Settings", "Text Coding", kWindowsCyrillic, 0, kStoredCodingCount - 1);
+inline constexpr Setting DetectCoding = flag("Settings", "Detect Coding", true);
+inline constexpr Setting LastFile = text("Settings", "Last File", "");
+inline constexpr Setting LastLine = number("Settings", "Last Line", 1);
+// 0x80000000 + a system colour index: window text and window background.
+inline constexpr Setting TextColor = number("COLORS", "TEXT_COLOR", std::int32_t(0x80000008u));
+inline constexpr Setting BackColor = number("COLORS", "BACK_COLOR", std::int32_t(0x80000005u));
+inline constexpr Setting TimerInterval = interval("TIMER", "T_INTERVAL", kIntervalDefault);
+inline constexpr Setting Top = twips("Position", "Top");
+inline constexpr Setting Left = twips("Position", "Left");
+inline constexpr Setting Width = twips("Position", "Width");
+
+// The value by the setting's kind (Number, Flag, Interval).
+std::int32_t readNumber(const Setting& setting);
+inline bool readFlag(const Setting& setting) {
+    return readNumber(setting) != 0;
+}
+// A Twips setting; nothing when none or no number is stored.
+std::optional<double> readTwips(const Setting& setting);
+void writeNumber(const Setting& setting, std::int64_t value);
 
 // Writes everything pending to disk now. False when the file could not be written (the values
-// stay in memory and later writes try again).
-bool FlushSettings();
+// stay in memory and later writes try again); the first failure after a success is said on
+// stderr.
+bool flush();
 
 // The file the store uses, for messages and tests.
-QString SettingsFilePath();
+QString filePath();
 
 // Forget the in-memory store so that the next access opens the file again (tests point
 // XDG_CONFIG_HOME elsewhere between cases).
-void ResetSettingsForTests();
+void resetForTests();
+
+}  // namespace settings
+
+// The text stored for the setting, or its default as text when nothing is stored.
+QString ReadSetting(const settings::Setting& setting);
+
+// Stores the text. The next read sees it at once; it reaches the disk, through an atomic
+// replace of the whole file, at the next turn of the event loop and always at settings::flush.
+// Writes made by one handler reach the disk together.
+void WriteSetting(const settings::Setting& setting, const QString& value);
 
 }  // namespace tresslin

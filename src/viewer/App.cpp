@@ -1,25 +1,22 @@
-#include "App.h"
+#include "viewer/App.h"
 
 #include <QApplication>
-#include <csignal>
 #include <cstdio>
 
-#include "Activation.h"
-#include "HotKey.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "ShortcutPortal.h"
-#include "frmMain.h"
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
+#include "dialogs/QtDialogPrompts.h"
+#include "platform/Activation.h"
+#include "platform/ShortcutPortal.h"
+#include "platform/Termination.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 
-std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out) {
+std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out) {
     if (arguments.size() != 1) return std::nullopt;
     if (arguments[0] == QStringLiteral("--version")) {
-        out = QStringLiteral("Tresslin %1.%2\n")
-                  .arg(kVersionMajor)
-                  .arg(kVersionMinor, 2, 10, QChar(u'0'));
+        out = QString::fromLatin1(kAppTitle) + u' ' + QString::fromLatin1(kVersionText) + u'\n';
         return 0;
     }
     if (arguments[0] == QStringLiteral("--help")) {
@@ -46,24 +43,28 @@ std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out)
     return std::nullopt;
 }
 
-std::optional<int> HandleInfoOptions(int argc, char** argv) {
+std::optional<int> handleInfoOptions(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString out;
-    const auto rc = HandleInfoOptions(arguments, out);
+    const auto rc = handleInfoOptions(arguments, out);
     if (rc) std::fputs(out.toLocal8Bit().constData(), stdout);
     return rc;
 }
 
-int RunApplication(QApplication& app) {
-    // A full disk or a file-size limit must fail the write, not kill the program.
-    std::signal(SIGXFSZ, SIG_IGN);
+void installTerminationHandler(frmMain& window) {
+    auto* watch = new TerminationWatch(&window);
+    QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
+}
+
+int runApplication(QApplication& app) {
+    ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
-    QApplication::setApplicationVersion(QStringLiteral("1.03"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
-    QtPrompts prompts;
+    QtDialogPrompts prompts;
     frmMain window(prompts);
-    InstallTerminationHandler(window);
+    installTerminationHandler(window);
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     window.Form_Load(arguments);
@@ -71,11 +72,11 @@ int RunApplication(QApplication& app) {
     if (window.isUnloaded()) return 0;
     window.show();
     const auto bringBack = [&window](const QString& token) {
-        UseActivationToken(&window, token);
-        ActivateWindow(&window);
+        useActivationToken(&window, token);
+        window.bringBack();
     };
     // The bus costs start-up time, so after the first paint.
-    AfterFirstPaint(&window, [&window, bringBack] {
+    afterFirstPaint(&window, [&window, bringBack] {
         auto* service = new ActivationService(&window);
         QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
         service->registerOnSessionBus();
@@ -85,7 +86,7 @@ int RunApplication(QApplication& app) {
         portal->bind();
     });
     const int rc = app.exec();
-    FlushSettings();
+    settings::flush();
     return rc;
 }
 

@@ -8,12 +8,18 @@ class QApplication;
 
 namespace tresslin {
 
+class frmMain;
+
 // "--help" or "--version" as the only argument: prints the answer and gives the exit code.
 // Anything else is left to the window (a book's path); handled before any display is needed.
-std::optional<int> HandleInfoOptions(int argc, char** argv);
-std::optional<int> HandleInfoOptions(const QStringList& arguments, QString& out);
+std::optional<int> handleInfoOptions(int argc, char** argv);
+std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out);
+
+// SIGTERM, SIGINT, SIGHUP and the end of the desktop session close window as Esc does, so the
+// place in the book is saved.
+void installTerminationHandler(frmMain& window);
 
 // Creates the main window on app's arguments, runs the event loop and returns its exit code.
-int RunApplication(QApplication& app);
+int runApplication(QApplication& app);
 
 }  // namespace tresslin

@@ -1,5 +1,5 @@
 // The window itself, the line display and the caption.
-#include "frmMain.h"
+#include "viewer/frmMain.h"
 
 #include <QDir>
 #include <QEvent>
@@ -7,21 +7,22 @@
 #include <QFont>
 #include <QIcon>
 #include <QLocale>
-#include <QMouseEvent>
 #include <QPixmap>
 
-#include "BookFind.h"
-#include "BusyCursor.h"
-#include "CodingDetect.h"
-#include "Colors.h"
-#include "HotKey.h"
-#include "Prompts.h"
-#include "Settings.h"
-#include "Twips.h"
-#include "ViewRules.h"
-#include "mdlFiles.h"
-#include "mdlService.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/CodingDetect.h"
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
+#include "book/mdlService.h"
+#include "book/mdlText.h"
+#include "dialogs/DialogPrompts.h"
+#include "dialogs/FixedDialog.h"
+#include "formats/BookFormats.h"
+#include "platform/BusyCursor.h"
+#include "platform/Colors.h"
+#include "platform/HotKey.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
 
 // The pictures are linked into a static library, whose resources must be registered by hand.
 static void initResources() {
@@ -35,32 +36,13 @@ namespace {
 // before conversion, so a book of one enormous line still displays at once.
 constexpr std::size_t kMaxShownChars = 32766;
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                 TwipsToPixels(height));
+QString timerStatus(bool on) {
+    return on ? QStringLiteral("   Timer: On") : QStringLiteral("   Timer: Off");
 }
+
 }  // namespace
 
-ImageButton::ImageButton(QWidget* parent) : QLabel(parent) {
-    setFocusPolicy(Qt::NoFocus);
-    setScaledContents(true);
-    setFrameShape(QFrame::NoFrame);
-}
-
-void ImageButton::setBorderStyle(int style) {
-    borderStyle_ = style;
-    setFrameShape(style ? QFrame::Box : QFrame::NoFrame);
-    setLineWidth(1);
-    repaint();
-}
-
-void ImageButton::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-    QLabel::mouseReleaseEvent(event);
-}
-
-frmMain::frmMain(Prompts& prompts, QWidget* parent)
+frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
@@ -75,8 +57,7 @@ frmMain::frmMain(Prompts& prompts, QWidget* parent)
     for (int size : {16, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
     setWindowIcon(icon);
-    QFont font(QStringLiteral("Arial"), 9);
-    font.setStyleHint(QFont::SansSerif);
+    QFont font = programFont();
     // Cyrillic and Latin need no shaping; skipping it halves the line edit's layout of each line.
     font.setStyleStrategy(QFont::PreferNoShaping);
     setFont(font);
@@ -84,20 +65,17 @@ frmMain::frmMain(Prompts& prompts, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_QuitOnClose, true);
 
-    txtView->setObjectName(QStringLiteral("txtView"));
+    placeTwips(txtView, "txtView", 60, 60, 5685, 375);
     txtView->setReadOnly(true);
     txtView->setFocusPolicy(Qt::NoFocus);
     txtView->setContextMenuPolicy(Qt::NoContextMenu);
-    txtView->setGeometry(twipsRect(60, 60, 5685, 375));
 
-    imgBack->setObjectName(QStringLiteral("imgBack"));
+    placeTwips(imgBack, "imgBack", 5790, 75, 225, 150);
     imgBack->setPixmap(QPixmap(QStringLiteral(":/pictures/back.png")));
     imgBack->setToolTip(QStringLiteral("Previous line"));
-    imgBack->setGeometry(twipsRect(5790, 75, 225, 150));
-    imgNext->setObjectName(QStringLiteral("imgNext"));
+    placeTwips(imgNext, "imgNext", 5805, 255, 225, 150);
     imgNext->setPixmap(QPixmap(QStringLiteral(":/pictures/next.png")));
     imgNext->setToolTip(QStringLiteral("Next Line"));
-    imgNext->setGeometry(twipsRect(5805, 255, 225, 150));
     connect(imgBack, &ImageButton::clicked, this, &frmMain::imgBack_Click);
     connect(imgNext, &ImageButton::clicked, this, &frmMain::imgNext_Click);
 
@@ -105,7 +83,7 @@ frmMain::frmMain(Prompts& prompts, QWidget* parent)
     tmrAutoShow.setInterval(0);
     connect(&tmrAutoShow, &QTimer::timeout, this, &frmMain::tmrAutoShow_Timer);
 
-    resize(TwipsToPixels(6075), TwipsToPixels(480));
+    resize(twipsToPixels(6075), twipsToPixels(480));
     LoadHeight = height();
     // The strip may be made wider or narrower, never taller.
     setFixedHeight(LoadHeight);
@@ -113,7 +91,7 @@ frmMain::frmMain(Prompts& prompts, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-QString frmMain::FileNameOf(const QString& path) {
+QString frmMain::fileNameOf(const QString& path) {
     // The book code works on the bytes the file system knows the path by.
     return QFile::decodeName(
         QByteArray::fromStdString(GetFileName(QFile::encodeName(path).toStdString())));
@@ -126,7 +104,11 @@ bool frmMain::OpenBook(const QString& sBookName) {
     const QString absolute = sBookName.isEmpty() || sBookName.startsWith(u'/')
                                  ? sBookName
                                  : QDir::current().absoluteFilePath(sBookName);
-    if (!ReadBookLines(QFile::encodeName(absolute).toStdString(), loaded)) {
+    const std::string path = QFile::encodeName(absolute).toStdString();
+    const FormattedBook formatted = readFormattedBook(path);
+    if (!formatted.ok() ||
+        !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
+                                                    : splitBookLines(formatted.text, loaded))) {
         const QString text = QStringLiteral("Error Open ") + sBookName;
         prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         txtView->setText(text);
@@ -134,24 +116,26 @@ bool frmMain::OpenBook(const QString& sBookName) {
         return false;
     }
     BookLines = std::move(loaded);
-    if (ReadDetectCoding()) {
+    if (formatted.format == BookFormat::FictionBook) {
+        // The book's own declaration gave its coding; the text is held as UTF-8.
+        settings::writeNumber(settings::TextCoding, kUtf8);
+    } else if (settings::readFlag(settings::DetectCoding)) {
         const std::string_view head(BookLines.data(),
                                     std::min(BookLines.byteSize(), kDetectSampleBytes));
-        if (const auto coding = DetectCoding(head))
-            WriteSetting(QString::fromLatin1(keys::kSettings),
-                         QString::fromLatin1(keys::kTextCoding), QString::number(*coding));
+        if (const auto coding = detectCoding(head))
+            settings::writeNumber(settings::TextCoding, *coding);
     }
     BookPath = absolute;
     CurLine = 0;
     MaxLine = std::int32_t(BookLines.upperBound());
-    BookName = FileNameOf(absolute);
+    BookName = fileNameOf(absolute);
     ShowLine(CurLine);
     return true;
 }
 
-QString frmMain::DisplayText(std::int32_t line) const {
+QString frmMain::displayText(std::int32_t line) const {
     const std::string_view raw = BookLines.line(line);
-    const int coding = ReadTextCoding();
+    const int coding = settings::readNumber(settings::TextCoding);
     if (coding == kUtf8) {
         // Decode no more than the box can hold, never cutting a character in two.
         std::size_t cut = std::min(raw.size(), kMaxShownChars * 4);
@@ -166,7 +150,7 @@ QString frmMain::DisplayText(std::int32_t line) const {
         return text;
     }
     const std::string_view shown = raw.substr(0, std::min(raw.size(), kMaxShownChars));
-    const CodingTables& t = TablesFor(coding);
+    const CodingTables& t = tablesFor(coding);
     QString text(qsizetype(shown.size()) + 1, Qt::Uninitialized);
     QChar* out = text.data();
     *out++ = u' ';
@@ -176,9 +160,9 @@ QString frmMain::DisplayText(std::int32_t line) const {
 
 void frmMain::ShowLine(std::int32_t n) {
     ApplyColors();
-    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(DisplayText(n));
+    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(displayText(n));
     txtView->setCursorPosition(0);
-    ShowCaptionStatus(tmrAutoShow.isActive() ? QStringLiteral("   Timer: On") : QString());
+    ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
 }
 
 void frmMain::RefreshShow() {
@@ -186,25 +170,21 @@ void frmMain::RefreshShow() {
 }
 
 void frmMain::ShowCaptionStatus(const QString& sAddText) {
-    const double p = Percentage(CurLine, MaxLine);
+    const double p = percentage(CurLine, MaxLine);
     const QString point = QLocale().decimalPoint();
     setWindowTitle(BookName + QStringLiteral("  line: ") + QString::number(qint64(CurLine) + 1) +
                    QStringLiteral("  (") +
-                   QString::fromStdString(FormatPercent(p, point.toStdString())) +
+                   QString::fromStdString(formatPercent(p, point.toStdString())) +
                    QStringLiteral("%)") + sAddText);
 }
 
 void frmMain::ApplyColors() {
-    const std::int32_t text =
-        ReadIntSetting(QString::fromLatin1(keys::kColors), QString::fromLatin1(keys::kTextColor),
-                       kSystemTextColor);
-    const std::int32_t back =
-        ReadIntSetting(QString::fromLatin1(keys::kColors), QString::fromLatin1(keys::kBackColor),
-                       kSystemBackColor);
+    const std::int32_t text = settings::readNumber(settings::TextColor);
+    const std::int32_t back = settings::readNumber(settings::BackColor);
     const QPalette system = palette();
     QPalette p = txtView->palette();
-    const QColor textColor = ColorFromValue(text, system);
-    const QColor backColor = ColorFromValue(back, system);
+    const QColor textColor = colorFromValue(text, system);
+    const QColor backColor = colorFromValue(back, system);
     if (p.color(QPalette::Text) == textColor && p.color(QPalette::Base) == backColor) return;
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         p.setColor(group, QPalette::Text, textColor);
@@ -213,16 +193,26 @@ void frmMain::ApplyColors() {
     txtView->setPalette(p);
 }
 
+void frmMain::bringBack() {
+    restoreAndActivate(this);
+}
+
 void frmMain::TimerOff() {
     if (!tmrAutoShow.isActive()) return;
     tmrAutoShow.stop();
-    ShowCaptionStatus(QStringLiteral("   Timer: Off"));
+    ShowCaptionStatus(timerStatus(false));
+}
+
+void frmMain::startAutoShow(int interval) {
+    tmrAutoShow.setInterval(interval);
+    tmrAutoShow.start();
+    ShowCaptionStatus(timerStatus(true));
 }
 
 void frmMain::tmrAutoShow_Timer() {
     if (MaxLine < 1 || CurLine >= MaxLine) {
         tmrAutoShow.stop();
-        ShowCaptionStatus(QStringLiteral("   Timer: Off"));
+        ShowCaptionStatus(timerStatus(false));
         return;
     }
     ++CurLine;

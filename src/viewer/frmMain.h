@@ -1,7 +1,6 @@
 // The main window: a strip one text line high that shows one line of the open book.
 #pragma once
 
-#include <QLabel>
 #include <QLineEdit>
 #include <QString>
 #include <QTimer>
@@ -9,43 +8,26 @@
 #include <cstdint>
 #include <memory>
 
-#include "mdlDeclarations.h"
+#include "book/mdlDeclarations.h"
+#include "dialogs/DialogHost.h"
+#include "viewer/ImageButton.h"
 
 namespace tresslin {
 
-class Prompts;
+class DialogPrompts;
 class ActivationHotKey;
 
-// A picture that acts as a button: clicked on release, with a border as press feedback.
-class ImageButton : public QLabel {
+class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
   public:
-    explicit ImageButton(QWidget* parent = nullptr);
-    // 0 none, 1 a fixed single line.
-    void setBorderStyle(int style);
-    int borderStyle() const { return borderStyle_; }
-
-  signals:
-    void clicked();
-
-  protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    int borderStyle_ = 0;
-};
-
-class frmMain : public QWidget {
-    Q_OBJECT
-  public:
-    explicit frmMain(Prompts& prompts, QWidget* parent = nullptr);
+    explicit frmMain(DialogPrompts& prompts, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Public operations used by the dialogs.
+    // Public operations; the dialogs reach the last two through DialogHost.
     bool OpenBook(const QString& sBookName);
-    void RefreshShow();
     void ShowCaptionStatus(const QString& sAddText);
-    QTimer& autoShowTimer() { return tmrAutoShow; }
+    void RefreshShow() override;
+    void startAutoShow(int interval) override;
 
     // Start-up: arguments are those after the program's name, already split.
     void Form_Load(const QStringList& arguments);
@@ -66,24 +48,30 @@ class frmMain : public QWidget {
     const QString& lastFile() const { return LastFile; }
     std::int32_t lastLine() const { return LastLine; }
     QLineEdit* view() const { return txtView; }
-    Prompts& prompts() const { return prompts_; }
+    const QTimer& autoShowTimer() const { return tmrAutoShow; }
 
     // The text of the commands list and its title.
-    static QString CommandsListText();
-    static QString CommandsListTitle();
+    static QString commandsListText();
+    static QString commandsListTitle();
 
     // The shift state of a key event: 1 Shift, 2 Ctrl, 4 Alt; a modifier key pressed alone
     // counts as its own state.
-    static int ShiftState(int key, Qt::KeyboardModifiers modifiers);
+    static int shiftState(int key, Qt::KeyboardModifiers modifiers);
     // The Latin key for a letter typed on a Cyrillic layout, so Ctrl+O works on any layout.
-    static int LatinKey(int key);
+    static int latinKey(int key);
     // The text without leading and trailing blanks (code 32 only; tabs stay).
-    static QString TrimBlanks(const QString& s);
+    static QString trimBlanks(const QString& s);
     // The file-name part of a path, as shown in the caption and the start text.
-    static QString FileNameOf(const QString& path);
+    static QString fileNameOf(const QString& path);
 
+  public slots:
+    // Restores the window from minimised and brings it to the front, active: what keypad plus
+    // does from any program, and what any other request to come back should do.
+    void bringBack();
+
+  public:
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
-    void Unload();
+    void unload();
     bool isUnloaded() const { return unloaded_; }
     // Whether keypad plus reaches the window through the X11 grab.
     bool hasHotKey() const;
@@ -100,7 +88,7 @@ class frmMain : public QWidget {
     void ShowLine(std::int32_t n);
     void ApplyColors();
     void TimerOff();
-    QString DisplayText(std::int32_t line) const;
+    QString displayText(std::int32_t line) const;
 
     // Keys.
     void HandleGeneralKey(int key, int shift);
@@ -113,7 +101,7 @@ class frmMain : public QWidget {
 
     // Commands.
     void OpenNewText();
-    void GoToLine();
+    void goToLine();
     void FindCommand(bool Again);
     void FindNext();
 
@@ -121,13 +109,13 @@ class frmMain : public QWidget {
     void RestorePosition();
     void Form_Resize();
     void SavePosition();
-    void ApplyPendingWidth();
+    void applyPendingWidth();
     void Form_QueryUnload();
     void Form_Unload();
     void UnloadAllForms();
-    static void EndEventLoops();
+    static void endEventLoops();
 
-    Prompts& prompts_;
+    DialogPrompts& prompts_;
     LineStore BookLines;
     QString BookPath;
     QString BookName;
@@ -136,8 +124,8 @@ class frmMain : public QWidget {
     QString LastFile;
     std::int32_t LastLine = 0;
     QString FindText;
-    int LoadHeight = 0;      // client height in pixels the window is held at
-    QString lastOpenChoice;  // the open dialog's previous choice
+    int LoadHeight = 0;       // client height in pixels the window is held at
+    QString lastOpenChoice_;  // the open dialog's previous choice
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame
@@ -150,10 +138,4 @@ class frmMain : public QWidget {
     std::unique_ptr<ActivationHotKey> hotKey_;
 };
 
-}  // namespace tresslin
-
-namespace tresslin {
-// SIGTERM, SIGINT, SIGHUP and the end of the desktop session close window as Esc does, so the
-// place in the book is saved.
-void InstallTerminationHandler(frmMain& window);
 }  // namespace tresslin

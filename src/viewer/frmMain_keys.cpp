@@ -2,10 +2,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "Prompts.h"
-#include "ViewRules.h"
-#include "frmMain.h"
-#include "mdlDeclarations.h"
+#include "book/ViewRules.h"
+#include "book/mdlDeclarations.h"
+#include "book/mdlFiles.h"
+#include "dialogs/DialogPrompts.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 
@@ -15,7 +16,7 @@ constexpr int kCtrl = 2;
 constexpr int kAlt = 4;
 }  // namespace
 
-int frmMain::ShiftState(int key, Qt::KeyboardModifiers modifiers) {
+int frmMain::shiftState(int key, Qt::KeyboardModifiers modifiers) {
     int state = 0;
     if (modifiers & Qt::ShiftModifier) state |= kShift;
     if (modifiers & Qt::ControlModifier) state |= kCtrl;
@@ -27,7 +28,7 @@ int frmMain::ShiftState(int key, Qt::KeyboardModifiers modifiers) {
     return state;
 }
 
-int frmMain::LatinKey(int key) {
+int frmMain::latinKey(int key) {
     // The Russian layout's letters and the Latin keys they share (ЙЦУКЕН over QWERTY).
     static constexpr struct {
         char16_t cyr;
@@ -39,15 +40,14 @@ int frmMain::LatinKey(int key) {
                 {u'О', Qt::Key_J}, {u'Л', Qt::Key_K}, {u'Д', Qt::Key_L}, {u'Я', Qt::Key_Z},
                 {u'Ч', Qt::Key_X}, {u'С', Qt::Key_C}, {u'М', Qt::Key_V}, {u'И', Qt::Key_B},
                 {u'Т', Qt::Key_N}, {u'Ь', Qt::Key_M}};
-    int upper = key;
-    if (key >= 0x0430 && key <= 0x044F) upper = key - 0x20;
+    const auto upper = toUpperLetter(char32_t(key));
     for (const auto& m : kMap) {
         if (m.cyr == upper) return m.latin;
     }
     return key;
 }
 
-QString frmMain::TrimBlanks(const QString& s) {
+QString frmMain::trimBlanks(const QString& s) {
     qsizetype b = 0;
     qsizetype e = s.size();
     while (b < e && s[b] == u' ') ++b;
@@ -59,7 +59,7 @@ bool frmMain::event(QEvent* e) {
     // Every key goes to the dispatcher first, Tab included (no focus chain here).
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
-        Form_KeyDown(LatinKey(k->key()), ShiftState(k->key(), k->modifiers()));
+        Form_KeyDown(latinKey(k->key()), shiftState(k->key(), k->modifiers()));
         return true;
     }
     if (e->type() == QEvent::ShortcutOverride) {
@@ -86,7 +86,7 @@ void frmMain::HandleGeneralKey(int key, int shift) {
             ShowCommandsList();
             break;
         case Qt::Key_Escape:
-            Unload();
+            unload();
             break;
         case Qt::Key_Minus:
         case Qt::Key_Underscore:  // the same key with Shift held
@@ -126,14 +126,14 @@ void frmMain::HandleBookKey(int key, int shift) {
 void frmMain::HandleBookCtrlKey(int key) {
     switch (key) {
         case Qt::Key_L:
-            GoToLine();
+            goToLine();
             break;
         case Qt::Key_S:
-            prompts_.showSettings(*this);
+            prompts_.showSettings(this, *this);
             ShowLine(CurLine);
             break;
         case Qt::Key_T:
-            prompts_.showTimer(*this);
+            prompts_.showTimer(this, *this);
             break;
         case Qt::Key_F:
             FindCommand(false);
@@ -166,7 +166,7 @@ void frmMain::HandleMoveKey(int key) {
     ShowLine(CurLine);
 }
 
-QString frmMain::CommandsListText() {
+QString frmMain::commandsListText() {
     static const char* const kLines[] = {
         "==============",
         "File Commands:",
@@ -201,12 +201,12 @@ QString frmMain::CommandsListText() {
     return text;
 }
 
-QString frmMain::CommandsListTitle() {
-    return QString::fromStdString(VersionCaption()) + QStringLiteral(" Help");
+QString frmMain::commandsListTitle() {
+    return QString::fromStdString(versionCaption()) + QStringLiteral(" Help");
 }
 
 void frmMain::ShowCommandsList() {
-    prompts_.message(this, CommandsListText(), MessageIcon::Information, CommandsListTitle());
+    prompts_.message(this, commandsListText(), MessageIcon::Information, commandsListTitle());
 }
 
 }  // namespace tresslin

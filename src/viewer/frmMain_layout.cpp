@@ -4,39 +4,31 @@
 #include <QResizeEvent>
 #include <QScreen>
 
-#include "Settings.h"
-#include "Twips.h"
-#include "ViewRules.h"
-#include "frmMain.h"
+#include "book/ViewRules.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin {
 
 namespace {
-const QString kPosition = QString::fromLatin1(keys::kPosition);
-
 // The smallest stored width that still leaves the view a positive width.
 constexpr double kMinStoredWidth = 450;
-
-std::optional<double> storedTwips(const char* key, int current) {
-    const QString text =
-        ReadSetting(kPosition, QString::fromLatin1(key), QString::number(PixelsToTwips(current)));
-    return ParseTwips(text.toStdString());
-}
 }  // namespace
 
 void frmMain::RestorePosition() {
     QRect frame = frameGeometry();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect desktop = screen ? screen->virtualGeometry() : QRect();
-    if (const auto top = storedTwips(keys::kTop, frame.y());
-        top && *top < PixelsToTwips(desktop.y() + desktop.height()))
-        frame.moveTop(TwipsToPixels(*top));
-    if (const auto left = storedTwips(keys::kLeft, frame.x());
-        left && *left < PixelsToTwips(desktop.x() + desktop.width()))
-        frame.moveLeft(TwipsToPixels(*left));
-    if (const auto width = storedTwips(keys::kWidth, frame.width());
-        width && *width > kMinStoredWidth && *width < PixelsToTwips(QWIDGETSIZE_MAX))
-        frame.setWidth(TwipsToPixels(*width));
+    if (const auto top = settings::readTwips(settings::Top);
+        top && *top < pixelsToTwips(desktop.y() + desktop.height()))
+        frame.moveTop(twipsToPixels(*top));
+    if (const auto left = settings::readTwips(settings::Left);
+        left && *left < pixelsToTwips(desktop.x() + desktop.width()))
+        frame.moveLeft(twipsToPixels(*left));
+    if (const auto width = settings::readTwips(settings::Width);
+        width && *width > kMinStoredWidth && *width < pixelsToTwips(QWIDGETSIZE_MAX))
+        frame.setWidth(twipsToPixels(*width));
 
     // A place wholly outside every screen (a monitor since unplugged) would hide the window.
     bool visible = QGuiApplication::screens().isEmpty();
@@ -54,7 +46,7 @@ void frmMain::RestorePosition() {
     }
 }
 
-void frmMain::ApplyPendingWidth() {
+void frmMain::applyPendingWidth() {
     if (pendingOuterWidth_ <= 0 || !isVisible() || isMinimized()) return;
     if (width() != restoredClientWidth_) {
         pendingOuterWidth_ = 0;  // the user has resized meanwhile
@@ -70,7 +62,7 @@ void frmMain::ApplyPendingWidth() {
 void frmMain::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     // Framing by the window manager moves the window; its frame is known from then on.
-    ApplyPendingWidth();
+    applyPendingWidth();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {
@@ -87,15 +79,15 @@ void frmMain::changeEvent(QEvent* event) {
 void frmMain::Form_Resize() {
     if (isMinimized() || layingOut_) return;
     layingOut_ = true;
-    ApplyPendingWidth();
-    const int outerTwips = PixelsToTwips(frameGeometry().width());
+    applyPendingWidth();
+    const int outerTwips = pixelsToTwips(frameGeometry().width());
     const int buttonWidth = 250;
     const int viewWidth = std::max(outerTwips - 200 - buttonWidth, kTwipsPerPixel);
-    txtView->setGeometry(TwipsToPixels(20), txtView->y(), TwipsToPixels(viewWidth),
+    txtView->setGeometry(twipsToPixels(20), txtView->y(), twipsToPixels(viewWidth),
                          txtView->height());
-    const int buttonLeft = TwipsToPixels(viewWidth + 60);
-    imgNext->setGeometry(buttonLeft, imgNext->y(), TwipsToPixels(buttonWidth), TwipsToPixels(150));
-    imgBack->setGeometry(buttonLeft, imgBack->y(), TwipsToPixels(buttonWidth), TwipsToPixels(150));
+    const int buttonLeft = twipsToPixels(viewWidth + 60);
+    imgNext->setGeometry(buttonLeft, imgNext->y(), twipsToPixels(buttonWidth), twipsToPixels(150));
+    imgBack->setGeometry(buttonLeft, imgBack->y(), twipsToPixels(buttonWidth), twipsToPixels(150));
     if (height() != LoadHeight) resize(width(), LoadHeight);
     layingOut_ = false;
     SavePosition();
@@ -103,14 +95,11 @@ void frmMain::Form_Resize() {
 
 void frmMain::SavePosition() {
     const QRect frame = frameGeometry();
-    WriteSetting(kPosition, QString::fromLatin1(keys::kTop),
-                 QString::number(PixelsToTwips(frame.y())));
-    WriteSetting(kPosition, QString::fromLatin1(keys::kLeft),
-                 QString::number(PixelsToTwips(frame.x())));
+    settings::writeNumber(settings::Top, pixelsToTwips(frame.y()));
+    settings::writeNumber(settings::Left, pixelsToTwips(frame.x()));
     // While the frame is unknown the restored width stands for the outer width.
     const int outer = pendingOuterWidth_ > 0 ? pendingOuterWidth_ : frame.width();
-    WriteSetting(kPosition, QString::fromLatin1(keys::kWidth),
-                 QString::number(PixelsToTwips(outer)));
+    settings::writeNumber(settings::Width, pixelsToTwips(outer));
 }
 
 void frmMain::Form_QueryUnload() {

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 
@@ -73,7 +73,7 @@ TEST(RecodeText, EveryCodeSurvivesTheRoundTrip) {
             EXPECT_EQ(RecodeText(RecodeText(one, coding, 0), 0, coding), one) << coding << c;
             EXPECT_EQ(RecodeText(RecodeText(one, 0, coding), coding, 0), one) << coding << c;
             // The kept tables say the same as the literal conversion.
-            EXPECT_EQ(char(TablesFor(coding).toWindows[c]), RecodeText(one, coding, 0)[0]);
+            EXPECT_EQ(char(tablesFor(coding).toWindows[c]), RecodeText(one, coding, 0)[0]);
         }
     }
 }
@@ -86,7 +86,7 @@ TEST(RecodeText, DosToKoiGoesThroughWindows) {
 TEST(CodingTables, DisplayAndFolding) {
     // Ё and ё fold together in every coding; so do А/а and Latin letters.
     for (int coding = 0; coding < kCodingCount; ++coding) {
-        const auto& t = TablesFor(coding);
+        const auto& t = tablesFor(coding);
         const auto& from = t.fromWindows;
         EXPECT_EQ(t.fold[from[168]], t.fold[from[184]]) << coding;
         EXPECT_EQ(t.fold[from[192]], from[224]) << coding;
@@ -95,15 +95,15 @@ TEST(CodingTables, DisplayAndFolding) {
         EXPECT_EQ(t.toUnicode[from[168]], u'Ё');
         EXPECT_EQ(t.toUnicode[from[255]], u'я');
     }
-    EXPECT_EQ(TablesFor(99).toUnicode[192], u'А');  // unknown codings show Windows Cyrillic
+    EXPECT_EQ(tablesFor(99).toUnicode[192], u'А');  // unknown codings show Windows Cyrillic
 }
 
 TEST(Cp1251, UnicodeRoundTrip) {
     for (int c = 0; c < 256; ++c) {
-        const char16_t u = Cp1251ToUnicode(static_cast<unsigned char>(c));
+        const char16_t u = cp1251ToUnicode(static_cast<unsigned char>(c));
         if (u == 0xFFFD) continue;
-        EXPECT_EQ(UnicodeToCp1251(u), static_cast<unsigned char>(c)) << c;
+        EXPECT_EQ(unicodeToCp1251(u), static_cast<unsigned char>(c)) << c;
     }
-    EXPECT_FALSE(UnicodeToCp1251(U'€' + 1).has_value());
-    EXPECT_FALSE(UnicodeToCp1251(U'中').has_value());
+    EXPECT_FALSE(unicodeToCp1251(U'€' + 1).has_value());
+    EXPECT_FALSE(unicodeToCp1251(U'中').has_value());
 }

@@ -3,9 +3,9 @@
 #include <QFile>
 #include <random>
 
-#include "CodingDetect.h"
-#include "TestSupport.h"
-#include "mdlFiles.h"
+#include "book/CodingDetect.h"
+#include "book/mdlFiles.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 
@@ -27,7 +27,7 @@ TEST(DetectCoding, SampleBooks) {
                                                  {"kniga-koi8r.txt", 2},
                                                  {"kniga-utf8.txt", 3}};
     for (const auto& [name, coding] : cases)
-        EXPECT_EQ(DetectCoding(readSample(name)), coding) << name;
+        EXPECT_EQ(detectCoding(readSample(name)), coding) << name;
 }
 
 TEST(DetectCoding, ShortRussianTextsInEveryCoding) {
@@ -37,7 +37,7 @@ TEST(DetectCoding, ShortRussianTextsInEveryCoding) {
     };
     for (const char* t : texts) {
         for (int coding = 0; coding < kStoredCodingCount; ++coding)
-            EXPECT_EQ(DetectCoding(inCoding(t, coding)), coding) << t << " " << coding;
+            EXPECT_EQ(detectCoding(inCoding(t, coding)), coding) << t << " " << coding;
     }
 }
 
@@ -53,20 +53,20 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
         // Capitals alone do not tell Windows-1251 from KOI8-R.
         test::Cp1251("ГЛАВА ПЕРВАЯ. ВСЁ НАЧАЛОСЬ ЗИМОЙ, КОГДА ВЫПАЛ СНЕГ."),
     };
-    for (const auto& s : unclear) EXPECT_EQ(DetectCoding(s), std::nullopt) << s.substr(0, 40);
+    for (const auto& s : unclear) EXPECT_EQ(detectCoding(s), std::nullopt) << s.substr(0, 40);
 }
 
 TEST(DetectCoding, Utf8Rules) {
-    EXPECT_EQ(DetectCoding("\xEF\xBB\xBFplain"), 3);                    // byte-order mark
-    EXPECT_EQ(DetectCoding("d\xC3\xA9j\xC3\xA0 vu"), 3);                // accented Latin letters
-    EXPECT_EQ(DetectCoding("\xC2\xAB quotes \xC2\xBB"), std::nullopt);  // no letters
+    EXPECT_EQ(detectCoding("\xEF\xBB\xBFplain"), 3);                    // byte-order mark
+    EXPECT_EQ(detectCoding("d\xC3\xA9j\xC3\xA0 vu"), 3);                // accented Latin letters
+    EXPECT_EQ(detectCoding("\xC2\xAB quotes \xC2\xBB"), std::nullopt);  // no letters
     // A character cut by the end of the sample is still valid UTF-8.
-    EXPECT_EQ(DetectCoding("\xD0\x9F\xD1\x80\xD0"), 3);
+    EXPECT_EQ(detectCoding("\xD0\x9F\xD1\x80\xD0"), 3);
 }
 
 TEST(DetectCoding, CyrillicAfterAnAsciiBeginning) {
     std::string book(20000, 'a');
     book += test::Cp1251(std::string(20, ' ') +
                          "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг прелестный.");
-    EXPECT_EQ(DetectCoding(RecodeText(book, 0, kKoi8R)), kKoi8R);
+    EXPECT_EQ(detectCoding(RecodeText(book, 0, kKoi8R)), kKoi8R);
 }

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
-#include "TestSupport.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 
 namespace {
 LineStore store(std::string_view bytes) {
     LineStore s;
-    EXPECT_TRUE(SplitBookLines(bytes, s));
+    EXPECT_TRUE(splitBookLines(bytes, s));
     return s;
 }
 
@@ -32,7 +32,7 @@ std::int64_t reference(const LineStore& s, std::int64_t first, std::int64_t last
 }  // namespace
 
 TEST(FindInLines, CaseAndLineRules) {
-    const auto& fold = TablesFor(kWindowsCyrillic).fold;
+    const auto& fold = tablesFor(kWindowsCyrillic).fold;
     const LineStore s =
         store(test::Cp1251("Маяк стоял\r\nна краю\r\nМАЯК светил\r\nкрай\nмаяк\r\nёлка ЁЛКА"));
     struct {
@@ -40,20 +40,21 @@ TEST(FindInLines, CaseAndLineRules) {
         std::int64_t first, last, want;
     } cases[] = {
         {test::Cp1251("маяк"), 1, 5, 2},
-        {test::Cp1251("маяк"), 3, 5, 3},  // a bare LF is part of the line
+        {test::Cp1251("маяк"), 3, 5, 4},  // a bare LF ends a line
         {test::Cp1251("МАЯК"), 0, 5, 0},
         {test::Cp1251("краю\r\nМАЯК"), 0, 5, -1},
         {test::Cp1251("краймаяк"), 0, 5, -1},
-        {test::Cp1251("й\nм"), 0, 5, 3},
+        {test::Cp1251("й\nм"), 0, 5, -1},
+        {test::Cp1251("край\n"), 0, 5, -1},
         {test::Cp1251("ЁЛКА ёлкаx"), 0, 5, -1},
-        {test::Cp1251("Ёлка ёЛКа"), 0, 5, 4},
+        {test::Cp1251("Ёлка ёЛКа"), 0, 5, 5},
         {test::Cp1251("светил"), 3, 5, -1},  // only earlier lines hold it
-        {test::Cp1251("ка"), 4, 4, 4},
+        {test::Cp1251("ка"), 5, 5, 5},
         {test::Cp1251("ка"), 6, 9, -1},  // past the end reads nothing
         {"", 2, 5, 2},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FindInLines(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
+        EXPECT_EQ(findInLines(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
         EXPECT_EQ(reference(s, c.first, c.last, c.needle, fold), c.want) << c.needle;
     }
 }
@@ -63,16 +64,20 @@ TEST(FindInLines, AgreesWithThePlainReadingInEveryCoding) {
     std::string book;
     for (int i = 0; i < 200; ++i) {
         book += std::string(std::size_t(i % 37), 'x') + test::Cp1251("ПёС ") +
-                std::string(std::size_t(i % 5), 'y') + (i % 3 ? "\r\n" : "\r");
+                std::string(std::size_t(i % 5), 'y') +
+                (i % 3   ? "\r\n"
+                 : i % 2 ? "\r"
+                         : "\n");
     }
     for (int coding = 0; coding < kCodingCount; ++coding) {
         const std::string bytes = RecodeText(book, 0, coding);
         const LineStore s = store(bytes);
-        const auto& fold = TablesFor(coding).fold;
-        for (const char* utf8 : {"пёс", "ПЁС", "x", "xп", "с y", "с yy", "yyyy", "ёс yyyy\r"}) {
+        const auto& fold = tablesFor(coding).fold;
+        for (const char* utf8 :
+             {"пёс", "ПЁС", "x", "xп", "с y", "с yy", "yyyy", "ёс yyyy\r", "y\nx"}) {
             const std::string needle = RecodeText(test::Cp1251(utf8), 0, coding);
             for (std::int64_t first : {0, 1, 7, 150, 199}) {
-                EXPECT_EQ(FindInLines(s, first, s.upperBound(), needle, fold),
+                EXPECT_EQ(findInLines(s, first, s.upperBound(), needle, fold),
                           reference(s, first, s.upperBound(), needle, fold))
                     << coding << " " << utf8 << " " << first;
             }
@@ -93,12 +98,12 @@ TEST(FindInLines, RareLettersInsideTheNeedleAgreeWithThePlainReading) {
         book += r < 96 ? common[r % common.size()] : rare[r % rare.size()];
     }
     const LineStore s = store(book);
-    const auto& fold = TablesFor(0).fold;
+    const auto& fold = tablesFor(0).fold;
     for (const char* utf8 : {"ощо", "ОЩА", "ао щ", "щ", "о", "ощ", "щщ", "аоа оао", "ооооЩ"}) {
         const std::string needle = test::Cp1251(utf8);
         for (std::int64_t first = 0; first < s.size(); first += 1 + first / 3) {
             for (std::int64_t last : {first, first + 2, s.upperBound()}) {
-                ASSERT_EQ(FindInLines(s, first, last, needle, fold),
+                ASSERT_EQ(findInLines(s, first, last, needle, fold),
                           reference(s, first, last, needle, fold))
                     << utf8 << " " << first << " " << last;
             }
@@ -109,20 +114,21 @@ TEST(FindInLines, RareLettersInsideTheNeedleAgreeWithThePlainReading) {
 TEST(FindInLinesUtf8, CaseFoldingOfCyrillicAndLatin) {
     const LineStore s = store(
         "\xEF\xBB\xBF"
-        "Первая строка\r\nЁЛКА и Ёж\r\nmixed CASE Latin\r\nbroken \xD0 byte \xFF\r\n"
+        "Первая строка\r\nЁЛКА и Ёж\rmixed CASE Latin\nbroken \xD0 byte \xFF\r\n"
         "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
     EXPECT_EQ(s.line(0), "Первая строка");  // the byte-order mark is not part of the line
     struct {
         const char* needle;
         std::int64_t first, want;
     } cases[] = {
-        {"первая", 0, 0},    {"ПЕРВАЯ СТРОКА", 0, 0},  {"ёлка и ёж", 0, 1},
-        {"Ёлка И ЁЖ", 1, 1}, {"елка", 0, -1},          {"case latin", 0, 2},
-        {"MIXED", 3, -1},    {"\xD0 byte \xFF", 0, 3}, {"привет", 0, 4},
-        {"ет", 4, 4},        {"\xEF\xBB\xBF", 0, -1},  {"строка\r\nЁЛКА", 0, -1},
+        {"первая", 0, 0},     {"ПЕРВАЯ СТРОКА", 0, 0},  {"ёлка и ёж", 0, 1},
+        {"Ёлка И ЁЖ", 1, 1},  {"елка", 0, -1},          {"case latin", 0, 2},
+        {"MIXED", 3, -1},     {"\xD0 byte \xFF", 0, 3}, {"привет", 0, 4},
+        {"ет", 4, 4},         {"\xEF\xBB\xBF", 0, -1},  {"строка\r\nЁЛКА", 0, -1},
+        {"ёж\rmixed", 0, -1}, {"latin\nbroken", 0, -1},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FindInLinesUtf8(s, c.first, s.upperBound(), c.needle), c.want) << c.needle;
+        EXPECT_EQ(findInLinesUtf8(s, c.first, s.upperBound(), c.needle), c.want) << c.needle;
 }
 
 TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
@@ -132,7 +138,7 @@ TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
                 std::string(std::size_t(i % 3), 'y') + "\r\n";
     const LineStore s = store(book);
     for (std::int64_t first = 0; first < 120; first += 13) {
-        EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "щука"), first);
-        EXPECT_EQ(FindInLinesUtf8(s, first, s.upperBound(), "xщ"), first == 0 ? 1 : first);
+        EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "щука"), first);
+        EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "xщ"), first == 0 ? 1 : first);
     }
 }

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "ViewRules.h"
+#include "book/ViewRules.h"
 
 using namespace tresslin;
 
 TEST(Caption, PercentageAndFormat) {
-    EXPECT_EQ(FormatPercent(Percentage(499, 999), "."), "49.95");
-    EXPECT_EQ(FormatPercent(Percentage(0, 0), "."), "100.00");
-    EXPECT_EQ(FormatPercent(Percentage(0, 999), ","), "0,00");
-    EXPECT_EQ(FormatPercent(Percentage(999, 999), "."), "100.00");
-    EXPECT_EQ(FormatPercent(Percentage(1000, 999), "."), "100.10");
-    EXPECT_EQ(FormatPercent(Percentage(INT32_MAX, INT32_MAX - 1), "."), "100.00");
-    EXPECT_EQ(VersionCaption(), "Tresslin v.1.03");
+    EXPECT_EQ(formatPercent(percentage(499, 999), "."), "49.95");
+    EXPECT_EQ(formatPercent(percentage(0, 0), "."), "100.00");
+    EXPECT_EQ(formatPercent(percentage(0, 999), ","), "0,00");
+    EXPECT_EQ(formatPercent(percentage(999, 999), "."), "100.00");
+    EXPECT_EQ(formatPercent(percentage(1000, 999), "."), "100.10");
+    EXPECT_EQ(formatPercent(percentage(INT32_MAX, INT32_MAX - 1), "."), "100.00");
+    EXPECT_EQ(versionCaption(), "Tresslin v.1.03");
 }
 
 TEST(LineJump, TypedNumbers) {
@@ -38,7 +38,7 @@ TEST(LineJump, TypedNumbers) {
         {"1e99999", std::nullopt},
         {".", std::nullopt},
     };
-    for (const auto& [text, want] : cases) EXPECT_EQ(ParseLineJump(text, 249), want) << text;
+    for (const auto& [text, want] : cases) EXPECT_EQ(parseLineJump(text, 249), want) << text;
 }
 
 TEST(TimerInterval, StoredTexts) {
@@ -48,24 +48,24 @@ TEST(TimerInterval, StoredTexts) {
         {"700ms", 700}, {"  800", 800},   {"1000.4", 1000},   {"-500", 2550},
         {"1e3", 1000},  {"349.5", 350},   {"10000.5", 10000}, {"1e400", 2550},
     };
-    for (const auto& [text, want] : cases) EXPECT_EQ(ReadTimerInterval(text), want) << text;
+    for (const auto& [text, want] : cases) EXPECT_EQ(readTimerInterval(text), want) << text;
 }
 
 TEST(StoredNumbers, WholeNumbersAndTwips) {
-    EXPECT_EQ(ParseWholeNumber("-2147483640"), -2147483640);
-    EXPECT_EQ(ParseWholeNumber(" 12 "), 12);
-    EXPECT_EQ(ParseWholeNumber("2147483648"), std::nullopt);
-    EXPECT_EQ(ParseWholeNumber("1,5"), std::nullopt);
-    EXPECT_EQ(ParseWholeNumber("0x10"), std::nullopt);
-    EXPECT_EQ(ParseWholeNumber(""), std::nullopt);
-    EXPECT_EQ(ParseTwips("1440"), 1440.0);
-    EXPECT_EQ(ParseTwips("-300"), -300.0);
-    EXPECT_EQ(ParseTwips("12.5"), 12.5);
-    EXPECT_EQ(ParseTwips("wide"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("-2147483640"), -2147483640);
+    EXPECT_EQ(parseWholeNumber(" 12 "), 12);
+    EXPECT_EQ(parseWholeNumber("2147483648"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("1,5"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("0x10"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber(""), std::nullopt);
+    EXPECT_EQ(parseTwips("1440"), 1440.0);
+    EXPECT_EQ(parseTwips("-300"), -300.0);
+    EXPECT_EQ(parseTwips("12.5"), 12.5);
+    EXPECT_EQ(parseTwips("wide"), std::nullopt);
 }
 
 TEST(LineJump, TheLastLineOfTheLargestBook) {
     // Found by fuzzing: line 2^31 of a book of 2^31 lines overflowed before the subtraction.
-    EXPECT_EQ(ParseLineJump("2147483648", INT32_MAX), INT32_MAX);
-    EXPECT_EQ(ParseLineJump("2147483649", INT32_MAX), std::nullopt);
+    EXPECT_EQ(parseLineJump("2147483648", INT32_MAX), INT32_MAX);
+    EXPECT_EQ(parseLineJump("2147483649", INT32_MAX), std::nullopt);
 }

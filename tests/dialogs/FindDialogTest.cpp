@@ -6,7 +6,7 @@
 #include <ostream>
 
 #include "ModalDriver.h"
-#include "frmFind.h"
+#include "dialogs/frmFind.h"
 
 using namespace tresslin;
 using tresslin::test::WhenModal;

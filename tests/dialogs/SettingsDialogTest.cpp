@@ -7,24 +7,21 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "FakePrompts.h"
 #include "ModalDriver.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "frmMain.h"
-#include "frmSettings.h"
+#include "dialogs/QtDialogPrompts.h"
+#include "dialogs/frmSettings.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
 
 namespace {
 
-QString Stored(const char* section, const char* key) {
-    return ReadSetting(section, key, "-");
-}
 QString Coding() {
-    return Stored("Settings", "Text Coding");
+    return ReadSetting(settings::TextCoding);
 }
 QComboBox* List(QDialog& d) {
     return d.findChild<QComboBox*>("cmbCoding");
@@ -49,8 +46,8 @@ struct SettingsDialog : ::testing::Test {
 };
 
 TEST_F(SettingsDialog, OpeningOnAnEmptyStoreWritesWhatIsInUse) {
-    { frmSettings dialog(main, prompts); }
-    ASSERT_TRUE(FlushSettings());
+    { frmSettings dialog(&main, main, prompts); }
+    ASSERT_TRUE(settings::flush());
     const QString file = box.fileText();
     for (const char* line :
          {"Text Coding=0\n", "TEXT_COLOR=-2147483640\n", "BACK_COLOR=-2147483643\n"})
@@ -62,7 +59,7 @@ TEST_F(SettingsDialog, ChosenCodingIsStoredAndShownAtOnce) {
     // "Привет" in KOI8-R, then a second line so the book counts as open.
     ASSERT_TRUE(main.OpenBook(books.write("koi.txt", "\xF0\xD2\xC9\xD7\xC5\xD4\r\nx")));
     EXPECT_EQ(main.view()->text(), " рТЙЧЕФ");
-    frmSettings dialog(main, prompts);
+    frmSettings dialog(&main, main, prompts);
 
     QTest::keyClick(List(dialog), Qt::Key_Down);
     QTest::keyClick(List(dialog), Qt::Key_Down);
@@ -78,18 +75,19 @@ TEST_F(SettingsDialog, ChosenCodingIsStoredAndShownAtOnce) {
 }
 
 TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
-    WriteSetting("Settings", "Text Coding", "1");
+    WriteSetting(settings::TextCoding, "1");
     prompts.colorAnswers = {std::nullopt, 255, 0xFF0000};
-    frmSettings dialog(main, prompts);
+    frmSettings dialog(&main, main, prompts);
     Click(dialog, "cmdText");  // cancelled
-    EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "-2147483640");
+    EXPECT_EQ(ReadSetting(settings::TextColor), "-2147483640");
 
     Click(dialog, "cmdText");
     Click(dialog, "cmdBackColor");
-    EXPECT_EQ(prompts.colorGiven,
-              (std::vector<std::int32_t>{kSystemTextColor, kSystemTextColor, kSystemBackColor}));
-    EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "255");
-    EXPECT_EQ(Stored("COLORS", "BACK_COLOR"), "16711680");
+    EXPECT_EQ(prompts.colorGiven, (std::vector<std::int32_t>{settings::TextColor.defaultNumber,
+                                                             settings::TextColor.defaultNumber,
+                                                             settings::BackColor.defaultNumber}));
+    EXPECT_EQ(ReadSetting(settings::TextColor), "255");
+    EXPECT_EQ(ReadSetting(settings::BackColor), "16711680");
     EXPECT_EQ(main.view()->palette().color(QPalette::Text), QColor(Qt::red));
     EXPECT_TRUE(Shows(List(dialog), Qt::blue));
     List(dialog)->showPopup();
@@ -97,20 +95,20 @@ TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
     List(dialog)->hidePopup();
 
     Click(dialog, "cmdDefault");
-    EXPECT_EQ(Stored("COLORS", "TEXT_COLOR"), "-2147483640");
-    EXPECT_EQ(Stored("COLORS", "BACK_COLOR"), "-2147483643");
+    EXPECT_EQ(ReadSetting(settings::TextColor), "-2147483640");
+    EXPECT_EQ(ReadSetting(settings::BackColor), "-2147483643");
     EXPECT_EQ(Coding(), "1");
     EXPECT_EQ(main.view()->palette().color(QPalette::Text),
               QApplication::palette().color(QPalette::Text));
 }
 
 TEST_F(SettingsDialog, EscClosesWhicheverControlHasTheFocus) {
-    QtPrompts real;
+    QtDialogPrompts real;
     for (const char* name : {"cmdDefault", "cmbCoding", "cmdText", "cmdBackColor"}) {
         SCOPED_TRACE(name);
         WhenModal(
             [name](QDialog& d) { QTest::keyClick(d.findChild<QWidget*>(name), Qt::Key_Escape); });
-        real.showSettings(main);
+        real.showSettings(&main, main);
     }
 }
 
@@ -118,9 +116,9 @@ TEST_F(SettingsDialog, EscClosesWhicheverControlHasTheFocus) {
 
 TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     TempBooks books;
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     ASSERT_TRUE(main.OpenBook(books.write("u.txt", "\xD0\x81\xD0\xB6\r\nx")));
-    frmSettings dialog(main, prompts);
+    frmSettings dialog(&main, main, prompts);
     auto* detect = dialog.findChild<QCheckBox*>("chkDetect");
     ASSERT_NE(detect, nullptr);
     EXPECT_EQ(detect->text(), "Detect coding on open");
@@ -130,8 +128,8 @@ TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     EXPECT_EQ(Coding(), "3");
     EXPECT_EQ(main.view()->text(), " Ёж");
     detect->click();
-    EXPECT_EQ(Stored("Settings", "Detect Coding"), "1");
+    EXPECT_EQ(ReadSetting(settings::DetectCoding), "1");
     detect->click();
-    EXPECT_EQ(Stored("Settings", "Detect Coding"), "0");
+    EXPECT_EQ(ReadSetting(settings::DetectCoding), "0");
     EXPECT_EQ(Coding(), "3");  // the coding is left alone
 }

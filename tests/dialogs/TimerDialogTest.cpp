@@ -6,13 +6,13 @@
 #include <optional>
 #include <ostream>
 
-#include "FakePrompts.h"
 #include "ModalDriver.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "frmMain.h"
-#include "frmTimer.h"
+#include "dialogs/QtDialogPrompts.h"
+#include "dialogs/frmTimer.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -20,7 +20,7 @@ using namespace tresslin::test;
 namespace {
 
 QString StoredInterval() {
-    return ReadSetting("TIMER", "T_INTERVAL", "(none)");
+    return ReadSetting(settings::TimerInterval);
 }
 QScrollBar* Bar(QDialog& d) {
     return d.findChild<QScrollBar*>("vscInterval");
@@ -52,13 +52,13 @@ class TimerDialog : public ::testing::TestWithParam<TimerCase> {};
 TEST_P(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
     const TimerCase& c = GetParam();
     TimerFixture f;
-    if (c.stored) WriteSetting("TIMER", "T_INTERVAL", *c.stored);
-    frmTimer dialog(f.main);
+    if (c.stored) WriteSetting(settings::TimerInterval, *c.stored);
+    frmTimer dialog(&f.main, f.main);
     EXPECT_EQ(Bar(dialog)->value(), c.opensAt);
     EXPECT_EQ(Shown(dialog), QString::number(c.opensAt));
     EXPECT_EQ(StoredInterval(), c.storedAfterOpen);
 
-    WriteSetting("TIMER", "T_INTERVAL", "marked");
+    WriteSetting(settings::TimerInterval, "marked");
     Bar(dialog)->triggerAction(c.action);
     EXPECT_EQ(Bar(dialog)->value(), c.afterAction);
     EXPECT_EQ(Shown(dialog), QString::number(c.afterAction));
@@ -84,25 +84,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(TimerRun, EnterStartsAutoShowEscStartsNothing) {
     TimerFixture f;
-    WriteSetting("TIMER", "T_INTERVAL", "2551");
-    QtPrompts real;
+    WriteSetting(settings::TimerInterval, "2551");
+    QtDialogPrompts real;
     WhenModal([](QDialog& d) {
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>("cmdRun"));
         Bar(d)->triggerAction(kDown);
         QTest::keyClick(Bar(d), Qt::Key_Escape);
     });
-    real.showTimer(f.main);
+    real.showTimer(&f.main, f.main);
     EXPECT_FALSE(f.main.autoShowTimer().isActive());
     EXPECT_FALSE(f.main.windowTitle().contains("Timer: On"));
     EXPECT_EQ(StoredInterval(), "2601");
 
     WhenModal([](QDialog& d) { QTest::keyClick(Bar(d), Qt::Key_Enter, Qt::KeypadModifier); });
-    real.showTimer(f.main);
+    real.showTimer(&f.main, f.main);
     EXPECT_TRUE(f.main.autoShowTimer().isActive());
     EXPECT_EQ(f.main.autoShowTimer().interval(), 2601);
     EXPECT_TRUE(f.main.windowTitle().endsWith("   Timer: On"))
         << f.main.windowTitle().toStdString();
-    f.main.autoShowTimer().stop();
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ TEST(HotKeyOffscreen, IsInactiveAndSaysSoOnceOnStderr) {
     QWidget window;
     window.show();
     testing::internal::CaptureStderr();
-    const auto first = ActivationHotKey::create(&window);
-    const auto second = ActivationHotKey::create(&window);
+    const auto first = ActivationHotKey::create();
+    const auto second = ActivationHotKey::create();
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_FALSE(first->isActive());
     EXPECT_FALSE(second->isActive());
@@ -31,7 +31,7 @@ TEST(HotKeyOffscreen, IsInactiveAndSaysSoOnceOnStderr) {
     EXPECT_NE(err.find("X11"), std::string::npos) << err;
 }
 
-TEST(ActivateWindow, RestoresAMinimisedWindowAndActivatesIt) {
+TEST(RestoreAndActivate, RestoresAMinimisedWindowAndActivatesIt) {
     QWidget other;
     QWidget window;
     window.show();
@@ -41,31 +41,31 @@ TEST(ActivateWindow, RestoresAMinimisedWindowAndActivatesIt) {
     window.showMinimized();
     ASSERT_TRUE(window.isMinimized());
 
-    ActivateWindow(&window);
+    restoreAndActivate(&window);
 
     EXPECT_FALSE(window.isMinimized());
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 5000));
 }
 
-TEST(ActivateWindow, KeepsAMaximisedWindowMaximised) {
+TEST(RestoreAndActivate, KeepsAMaximisedWindowMaximised) {
     QWidget window;
     window.showMaximized();
     window.showMinimized();
     ASSERT_TRUE(window.isMinimized());
 
-    ActivateWindow(&window);
+    restoreAndActivate(&window);
 
     EXPECT_FALSE(window.isMinimized());
     EXPECT_TRUE(window.isMaximized());
 }
 
-TEST(ActivateWindow, ActsOnTheTopLevelOfAChildAndShowsAHiddenWindow) {
+TEST(RestoreAndActivate, ActsOnTheTopLevelOfAChildAndShowsAHiddenWindow) {
     QWidget window;
     auto* child = new QWidget(&window);
     window.setWindowState(Qt::WindowMinimized);
 
-    ActivateWindow(child);
+    restoreAndActivate(child);
 
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());

@@ -212,8 +212,10 @@ TEST_P(HotKeyX11Locks, KeypadPlusRestoresAndActivatesTheWindowFromAnotherProgram
     window.setWindowTitle("hot key window");
     window.setGeometry(100, 100, 300, 80);
     window.show();
-    const auto hotKey = ActivationHotKey::create(&window);
+    const auto hotKey = ActivationHotKey::create();
     ASSERT_TRUE(hotKey->isActive());
+    QObject::connect(hotKey.get(), &ActivationHotKey::pressed,
+                     [&] { restoreAndActivate(&window); });
     Window other = 0;
     minimiseBehindOtherProgram(window, other);
     if (HasFatalFailure()) return;
@@ -274,7 +276,7 @@ TEST_F(HotKeyX11, KeyHeldByAnotherProgramLeavesTheHotKeyInactiveAndHoldingNothin
             [&] { XGrabKey(other_, keypadPlus_, 0, root_, False, GrabModeAsync, GrabModeAsync); }),
         0);
 
-    const auto refused = ActivationHotKey::create(&window);
+    const auto refused = ActivationHotKey::create();
     EXPECT_FALSE(refused->isActive());
 
     // The lock variants it did get must have been given back.
@@ -293,14 +295,14 @@ TEST_F(HotKeyX11, KeyHeldByAnotherProgramLeavesTheHotKeyInactiveAndHoldingNothin
         }
     });
 
-    const auto granted = ActivationHotKey::create(&window);
+    const auto granted = ActivationHotKey::create();
     EXPECT_TRUE(granted->isActive());
 }
 
 TEST_F(HotKeyX11, HoldsEveryLockVariantUntilDestroyed) {
     QWidget window;
     window.show();
-    auto hotKey = ActivationHotKey::create(&window);
+    auto hotKey = ActivationHotKey::create();
     ASSERT_TRUE(hotKey->isActive());
     for (unsigned int modifiers : lockVariants()) {
         EXPECT_EQ(xErrorOf(other_,

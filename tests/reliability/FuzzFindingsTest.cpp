@@ -3,12 +3,12 @@
 
 #include <cstring>
 
-#include "BookFind.h"
-#include "BookFindUtf8.h"
-#include "TestSupport.h"
-#include "ViewRules.h"
-#include "mdlFiles.h"
-#include "mdlText.h"
+#include "book/BookFind.h"
+#include "book/BookFindUtf8.h"
+#include "book/ViewRules.h"
+#include "book/mdlFiles.h"
+#include "book/mdlText.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 
@@ -33,33 +33,33 @@ TEST(FuzzFindings, ByteOrderMarkArrivingInPiecesIsStillSkipped) {
 
 TEST(FuzzFindings, NumbersTooCloseToZeroReadAsZero) {
     // from_chars reports them out of range, like numbers too large.
-    EXPECT_EQ(ParseTwips("1e-400"), 0.0);
-    EXPECT_EQ(ParseTwips("-010e-0000000001010"), 0.0);
-    EXPECT_EQ(ParseTwips("0.0000000000000000000000000000000000000000000000000000000000000000000"
+    EXPECT_EQ(parseTwips("1e-400"), 0.0);
+    EXPECT_EQ(parseTwips("-010e-0000000001010"), 0.0);
+    EXPECT_EQ(parseTwips("0.0000000000000000000000000000000000000000000000000000000000000000000"
                          "00000000000000000000000000000000000000000000000000000000000000000000"
                          "00000000000000000000000000000000000000000000000000000000000000000000"
                          "00000000000000000000000000000000000000000000000000000000000000000000"
                          "000000000000000000000000000000000000000000000000000000000000001"),
               0.0);
-    EXPECT_EQ(ParseTwips("1e400"), std::nullopt);
-    EXPECT_EQ(ParseTwips("-0.1e310"), std::nullopt);
-    EXPECT_EQ(ParseLineJump("1e-400", 10), std::nullopt);  // line 0 does not exist
-    EXPECT_EQ(ReadTimerInterval("1e-400"), kIntervalDefault);
+    EXPECT_EQ(parseTwips("1e400"), std::nullopt);
+    EXPECT_EQ(parseTwips("-0.1e310"), std::nullopt);
+    EXPECT_EQ(parseLineJump("1e-400", 10), std::nullopt);  // line 0 does not exist
+    EXPECT_EQ(readTimerInterval("1e-400"), kIntervalDefault);
 }
 
 TEST(FuzzFindings, TwoSignsAreNoWholeNumber) {
-    EXPECT_EQ(ParseWholeNumber("+-5"), std::nullopt);
-    EXPECT_EQ(ParseWholeNumber(" +-0 "), std::nullopt);
-    EXPECT_EQ(ParseWholeNumber("+5"), 5);
-    EXPECT_EQ(ParseWholeNumber("-5"), -5);
+    EXPECT_EQ(parseWholeNumber("+-5"), std::nullopt);
+    EXPECT_EQ(parseWholeNumber(" +-0 "), std::nullopt);
+    EXPECT_EQ(parseWholeNumber("+5"), 5);
+    EXPECT_EQ(parseWholeNumber("-5"), -5);
 }
 
 TEST(FuzzFindings, Utf8FindFoldsGheWithUpturnAsWindowsCyrillicDoes) {
     // Ґ and ґ are one letter to the 8-bit codings' find; so they are in UTF-8 books.
     LineStore utf8;
-    ASSERT_TRUE(SplitBookLines("one\r\n\xD2\x90\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xBA", utf8));
-    EXPECT_EQ(FindInLinesUtf8(utf8, 0, 1, "\xD2\x91\xD0\xB0\xD0\xBD"), 1);  // "ґан"
+    ASSERT_TRUE(splitBookLines("one\r\n\xD2\x90\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xBA", utf8));
+    EXPECT_EQ(findInLinesUtf8(utf8, 0, 1, "\xD2\x91\xD0\xB0\xD0\xBD"), 1);  // "ґан"
     LineStore cp1251;
-    ASSERT_TRUE(SplitBookLines(test::Cp1251("one\r\nҐанок"), cp1251));
-    EXPECT_EQ(FindInLines(cp1251, 0, 1, test::Cp1251("ґан"), TablesFor(0).fold), 1);
+    ASSERT_TRUE(splitBookLines(test::Cp1251("one\r\nҐанок"), cp1251));
+    EXPECT_EQ(findInLines(cp1251, 0, 1, test::Cp1251("ґан"), tablesFor(0).fold), 1);
 }

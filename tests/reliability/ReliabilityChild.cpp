@@ -32,11 +32,12 @@
 #include <string>
 #include <vector>
 
-#include "FakePrompts.h"
-#include "QtPrompts.h"
-#include "Settings.h"
-#include "Twips.h"
-#include "frmMain.h"
+#include "dialogs/QtDialogPrompts.h"
+#include "platform/Twips.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/App.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 
@@ -61,21 +62,21 @@ void writeGroup(long long g) {
     const QString v = QString::number(g);
     switch (g % 3) {
         case 0:
-            WriteSetting("Settings", "Last File", "torn");
-            WriteSetting("Settings", "Last Line", "torn");
-            WriteSetting("Settings", "Last File", "/books/book-" + v + ".txt");
-            WriteSetting("Settings", "Last Line", v);
+            WriteSetting(settings::LastFile, "torn");
+            WriteSetting(settings::LastLine, "torn");
+            WriteSetting(settings::LastFile, "/books/book-" + v + ".txt");
+            WriteSetting(settings::LastLine, v);
             break;
         case 1:
-            WriteSetting("Position", "Top", "torn");
-            WriteSetting("Position", "Top", v);
-            WriteSetting("Position", "Left", v);
-            WriteSetting("Position", "Width", v);
+            WriteSetting(settings::Top, "torn");
+            WriteSetting(settings::Top, v);
+            WriteSetting(settings::Left, v);
+            WriteSetting(settings::Width, v);
             break;
         default:
-            WriteSetting("COLORS", "TEXT_COLOR", v);
-            WriteSetting("COLORS", "BACK_COLOR", "torn");
-            WriteSetting("COLORS", "BACK_COLOR", v);
+            WriteSetting(settings::TextColor, v);
+            WriteSetting(settings::BackColor, "torn");
+            WriteSetting(settings::BackColor, v);
             break;
     }
 }
@@ -100,7 +101,7 @@ int burst(long long base, long long count, long killUs) {
     };
     QTimer::singleShot(0, turn);
     app.exec();
-    return FlushSettings() ? 0 : 4;
+    return settings::flush() ? 0 : 4;
 }
 
 int instance(const char* book, int steps, int x, int y, int width) {
@@ -110,7 +111,7 @@ int instance(const char* book, int steps, int x, int y, int width) {
     QApplication app(argc, argv);
     test::FakePrompts prompts;
     frmMain window(prompts);
-    InstallTerminationHandler(window);
+    installTerminationHandler(window);
     window.Form_Load({QString::fromLocal8Bit(book)});
     for (int i = 0; i < steps; ++i) window.Form_KeyDown(Qt::Key_Down, 0);
     window.show();
@@ -121,13 +122,13 @@ int instance(const char* book, int steps, int x, int y, int width) {
     QCoreApplication::processEvents();
     const auto tell = [&](const char* what) {
         const QRect frame = window.frameGeometry();
-        std::printf("%s %d %d %d\n", what, PixelsToTwips(frame.y()), PixelsToTwips(frame.x()),
-                    PixelsToTwips(frame.width()));
+        std::printf("%s %d %d %d\n", what, pixelsToTwips(frame.y()), pixelsToTwips(frame.x()),
+                    pixelsToTwips(frame.width()));
         std::fflush(stdout);
     };
     tell("ready");
     const int rc = app.exec();
-    FlushSettings();
+    settings::flush();
     tell("saved");
     return rc;
 }
@@ -175,7 +176,7 @@ int session(const char* book) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     const QString path = QString::fromLocal8Bit(book);
-    QtPrompts prompts;
+    QtDialogPrompts prompts;
     frmMain window(prompts);
     window.Form_Load({});
     window.show();
@@ -211,7 +212,7 @@ int session(const char* book) {
     };
     QTimer::singleShot(0, run);
     const int rc = window.isUnloaded() ? 0 : app.exec();
-    FlushSettings();
+    settings::flush();
     if (window.bookPath() != path) return 5;  // the session did not go as scripted
     return rc;
 }

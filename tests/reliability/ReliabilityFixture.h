@@ -11,7 +11,7 @@
 #include <QString>
 
 #include "ChildProcess.h"
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 namespace tresslin::test {
 

@@ -9,17 +9,15 @@
 #include <csignal>
 #include <functional>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
 
 namespace {
-
-const QString S = QStringLiteral("Settings");
 
 // Open, step, find, colours, timer interval, a failed save, quit: everything a session stores.
 void sessionWorksInMemory(const QString& book, bool expectDefaults) {
@@ -28,8 +26,8 @@ void sessionWorksInMemory(const QString& book, bool expectDefaults) {
     w.Form_Load({});
     if (expectDefaults) {
         EXPECT_EQ(w.view()->text(), "Show Commands List - Press F1");
-        EXPECT_EQ(ReadTextCoding(), 0);
-        EXPECT_EQ(ReadSetting("TIMER", "T_INTERVAL", 2550), "2550");
+        EXPECT_EQ(settings::readNumber(settings::TextCoding), 0);
+        EXPECT_EQ(ReadSetting(settings::TimerInterval), "2550");
     }
     prompts.openAnswers.push_back(book);
     w.Form_KeyDown(Qt::Key_O, 2);
@@ -39,19 +37,19 @@ void sessionWorksInMemory(const QString& book, bool expectDefaults) {
     prompts.findAnswers.push_back(QStringLiteral("line 40"));
     w.Form_KeyDown(Qt::Key_F, 2);
     EXPECT_EQ(w.curLine(), 39);
-    WriteSetting("COLORS", "TEXT_COLOR", "255");
-    WriteSetting("TIMER", "T_INTERVAL", "900");
+    WriteSetting(settings::TextColor, "255");
+    WriteSetting(settings::TimerInterval, "900");
     // The store's save at the next turn fails; the program goes on.
     QCoreApplication::processEvents();
-    EXPECT_FALSE(FlushSettings());
+    EXPECT_FALSE(settings::flush());
     w.Form_KeyDown(Qt::Key_Up, 0);
     EXPECT_EQ(w.view()->text(), " Line 39");
-    w.Unload();
+    w.unload();
     // Everything stays readable from memory.
-    EXPECT_EQ(ReadSetting(S, "Last File", ""), book);
-    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "39");
-    EXPECT_EQ(ReadSetting("COLORS", "TEXT_COLOR", 0), "255");
-    EXPECT_EQ(ReadSetting("TIMER", "T_INTERVAL", 0), "900");
+    EXPECT_EQ(ReadSetting(settings::LastFile), book);
+    EXPECT_EQ(ReadSetting(settings::LastLine), "39");
+    EXPECT_EQ(ReadSetting(settings::TextColor), "255");
+    EXPECT_EQ(ReadSetting(settings::TimerInterval), "900");
     EXPECT_TRUE(prompts.messages.empty()) << prompts.messages.front().text.toStdString();
 }
 
@@ -95,7 +93,7 @@ TEST(SettingsFaults, UnusableFolderTheProgramKeepsWorkingOnDefaults) {
         SettingsSandbox box;
         const QString configHome = o.setUp(box.folder());
         qputenv("XDG_CONFIG_HOME", configHome.toLocal8Bit());
-        ResetSettingsForTests();
+        settings::resetForTests();
         const QByteArray before = FileBytes(box.folder() + o.guarded);
         sessionWorksInMemory(book, true);
         EXPECT_EQ(FileBytes(box.folder() + o.guarded), before);
@@ -118,8 +116,8 @@ TEST(SettingsFaults, ReadOnlyFolderKeepsTheStoredFile) {
     WriteBytes(box.iniPath(), stored);
     const QString folder = box.folder() + "/Tresslin";
     ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    ResetSettingsForTests();
-    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "5");  // what is stored is read
+    settings::resetForTests();
+    EXPECT_EQ(ReadSetting(settings::LastLine), "5");  // what is stored is read
     sessionWorksInMemory(book, false);
     const int status = RunProgramUntilTerm(box.folder() + "/home", box.folder(), book);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << DescribeStatus(status);
@@ -169,7 +167,7 @@ TEST(SettingsFaults, DiskRefusingWritesTheProgramLosesNothing) {
 
     // The same in this process, with the window: the stored place is read, the session goes on
     // while nothing can be saved, and the first save that can succeed stores it all.
-    ResetSettingsForTests();
+    settings::resetForTests();
     {
         FileSizeLimit limit(64);
         ASSERT_TRUE(limit.ok());
@@ -181,19 +179,19 @@ TEST(SettingsFaults, DiskRefusingWritesTheProgramLosesNothing) {
         ASSERT_EQ(w.bookPath(), stored);
         EXPECT_EQ(w.curLine(), 4);
         for (int i = 0; i < 10; ++i) w.Form_KeyDown(Qt::Key_Down, 0);
-        WriteSetting("TIMER", "T_INTERVAL", "900");
+        WriteSetting(settings::TimerInterval, "900");
         QCoreApplication::processEvents();
-        EXPECT_FALSE(FlushSettings());
+        EXPECT_FALSE(settings::flush());
         w.Form_KeyDown(Qt::Key_Down, 0);
-        w.Unload();
-        EXPECT_FALSE(FlushSettings());
+        w.unload();
+        EXPECT_FALSE(settings::flush());
         EXPECT_EQ(FileBytes(box.iniPath()), storedBytes);
-        EXPECT_EQ(ReadSetting(S, "Last Line", 1), "16");
+        EXPECT_EQ(ReadSetting(settings::LastLine), "16");
     }
-    EXPECT_TRUE(FlushSettings());
-    ResetSettingsForTests();
-    EXPECT_EQ(ReadSetting(S, "Last File", ""), stored);
-    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "16");
-    EXPECT_EQ(ReadSetting("TIMER", "T_INTERVAL", 0), "900");
-    EXPECT_EQ(ReadSetting("COLORS", "BACK_COLOR", 0), "16777215");
+    EXPECT_TRUE(settings::flush());
+    settings::resetForTests();
+    EXPECT_EQ(ReadSetting(settings::LastFile), stored);
+    EXPECT_EQ(ReadSetting(settings::LastLine), "16");
+    EXPECT_EQ(ReadSetting(settings::TimerInterval), "900");
+    EXPECT_EQ(ReadSetting(settings::BackColor), "16777215");
 }

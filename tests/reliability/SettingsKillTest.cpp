@@ -10,20 +10,18 @@
 #include <iostream>
 #include <random>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "SettingsFormat.h"
-#include "Twips.h"
-#include "frmMain.h"
-#include "frmSettings.h"
+#include "dialogs/frmSettings.h"
+#include "platform/Twips.h"
+#include "settings/IniFormat.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
 
 namespace {
-
-const QString S = QStringLiteral("Settings");
 
 // The file parsed, after checking it is whole: every line a section, a key or blank, and the
 // last one ended.
@@ -40,7 +38,7 @@ const QString S = QStringLiteral("Settings");
     QBuffer buffer(&copy);
     buffer.open(QIODevice::ReadOnly);
     map.clear();
-    ReadIniFormat(buffer, map);
+    readIniFormat(buffer, map);
     return ::testing::AssertionSuccess();
 }
 
@@ -111,8 +109,8 @@ Child StartBurst(long long base, long long count, long killMicroseconds) {
 TEST(SettingsKill, BurstsKilledAtRandomMomentsNeverTearTheFile) {
     SettingsSandbox box;
     // A key no child writes: no kill may lose it.
-    WriteSetting(S, "Text Coding", "2");
-    ASSERT_TRUE(FlushSettings());
+    WriteSetting(settings::TextCoding, "2");
+    ASSERT_TRUE(settings::flush());
 
     // How long a turn of writes takes here: a run of 61 turns less a run of one.
     const auto runMicros = [](long long turns) {
@@ -198,13 +196,13 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
     SettingsSandbox box;
     FakePrompts prompts;
     TempBooks books;
-    WriteSetting("COLORS", "TEXT_COLOR", "255");
-    WriteSetting("COLORS", "BACK_COLOR", "65535");
+    WriteSetting(settings::TextColor, "255");
+    WriteSetting(settings::BackColor, "65535");
     frmMain w(prompts);
     w.Form_Load({});
     w.show();
     QCoreApplication::processEvents();
-    ASSERT_TRUE(FlushSettings());
+    ASSERT_TRUE(settings::flush());
 
     // The position: a resize saves Top, Left and Width from its handler.
     QByteArray before = FileBytes(box.iniPath());
@@ -214,14 +212,14 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
     ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
     EXPECT_NE(FileBytes(box.iniPath()), before);
     EXPECT_EQ(valueOf(map, "Position/Width"),
-              QString::number(PixelsToTwips(w.frameGeometry().width())));
-    EXPECT_EQ(valueOf(map, "Position/Left"), QString::number(PixelsToTwips(w.frameGeometry().x())));
-    EXPECT_EQ(valueOf(map, "Position/Top"), QString::number(PixelsToTwips(w.frameGeometry().y())));
+              QString::number(pixelsToTwips(w.frameGeometry().width())));
+    EXPECT_EQ(valueOf(map, "Position/Left"), QString::number(pixelsToTwips(w.frameGeometry().x())));
+    EXPECT_EQ(valueOf(map, "Position/Top"), QString::number(pixelsToTwips(w.frameGeometry().y())));
 
     // The colours: "Default" in the settings dialog stores both from one handler; nothing is on
     // disk until the handler has returned and the loop turns.
     {
-        frmSettings dialog(w, prompts);
+        frmSettings dialog(&w, w, prompts);
         QCoreApplication::processEvents();
         before = FileBytes(box.iniPath());
         auto* reset = dialog.findChild<QPushButton*>("cmdDefault");
@@ -234,14 +232,16 @@ TEST(SettingsKill, AGroupWrittenInOneHandlerReachesTheDiskTogether) {
         EXPECT_EQ(FileBytes(box.iniPath()), before);
         QCoreApplication::processEvents();
         ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
-        EXPECT_EQ(valueOf(map, "COLORS/TEXT_COLOR"), QString::number(kSystemTextColor));
-        EXPECT_EQ(valueOf(map, "COLORS/BACK_COLOR"), QString::number(kSystemBackColor));
+        EXPECT_EQ(valueOf(map, "COLORS/TEXT_COLOR"),
+                  QString::number(settings::TextColor.defaultNumber));
+        EXPECT_EQ(valueOf(map, "COLORS/BACK_COLOR"),
+                  QString::number(settings::BackColor.defaultNumber));
     }
 
     // The last book: both keys from the shutdown.
     ASSERT_TRUE(w.OpenBook(books.write("b.txt", NumberedBook(20))));
     w.Form_KeyDown(Qt::Key_End, 0);
-    w.Unload();
+    w.unload();
     ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
     EXPECT_EQ(valueOf(map, "Settings/Last File"), books.path("b.txt"));
     EXPECT_EQ(valueOf(map, "Settings/Last Line"), "20");

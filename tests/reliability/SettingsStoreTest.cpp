@@ -9,14 +9,13 @@
 #include <chrono>
 
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "SettingsFormat.h"
+#include "settings/IniFormat.h"
+#include "settings/Settings.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
 
 namespace {
-const QString S = QStringLiteral("Settings");
 
 QString lockPath(const SettingsSandbox& box) {
     return box.iniPath() + ".lock";
@@ -38,12 +37,12 @@ TEST(SettingsStore, AnEmptyLockLeftByAKilledSaveDoesNotStallTheNextSave) {
     WriteBytes(box.iniPath(), "[Settings]\nLast Line=3\n");
     WriteBytes(lockPath(box), "");
     const auto t0 = std::chrono::steady_clock::now();
-    WriteSetting(S, "Last Line", "4");
+    WriteSetting(settings::LastLine, "4");
     QCoreApplication::processEvents();  // the save at the next turn
     EXPECT_TRUE(box.fileText().contains("Last Line=4"));
     WriteBytes(lockPath(box), "");
-    WriteSetting(S, "Last Line", "5");
-    EXPECT_TRUE(FlushSettings());
+    WriteSetting(settings::LastLine, "5");
+    EXPECT_TRUE(settings::flush());
     EXPECT_TRUE(box.fileText().contains("Last Line=5"));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
     EXPECT_FALSE(QFile::exists(lockPath(box)));
@@ -52,13 +51,13 @@ TEST(SettingsStore, AnEmptyLockLeftByAKilledSaveDoesNotStallTheNextSave) {
 TEST(SettingsStore, ALockSomeoneHoldsIsLeftAlone) {
     SettingsSandbox box;
     WriteBytes(box.iniPath(), "[Settings]\nLast Line=3\n");
-    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "3");
+    EXPECT_EQ(ReadSetting(settings::LastLine), "3");
     WriteBytes(lockPath(box), "");
     const int fd = ::open(QFile::encodeName(lockPath(box)).constData(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
     // Nothing to save, so the store takes no lock and the check alone runs.
-    EXPECT_TRUE(FlushSettings());
+    EXPECT_TRUE(settings::flush());
     EXPECT_TRUE(QFile::exists(lockPath(box)));
     ::close(fd);
 }
@@ -66,14 +65,14 @@ TEST(SettingsStore, ALockSomeoneHoldsIsLeftAlone) {
 TEST(SettingsStore, AfterAFailedSaveTheNextSuccessIsReported) {
     SettingsSandbox box;
     WriteBytes(box.folder() + "/Tresslin", "a file where the folder should be\n");
-    WriteSetting(S, "Last Line", "7");
-    EXPECT_FALSE(FlushSettings());
-    EXPECT_FALSE(FlushSettings());
+    WriteSetting(settings::LastLine, "7");
+    EXPECT_FALSE(settings::flush());
+    EXPECT_FALSE(settings::flush());
     ASSERT_TRUE(QFile::remove(box.folder() + "/Tresslin"));
-    EXPECT_TRUE(FlushSettings());
+    EXPECT_TRUE(settings::flush());
     EXPECT_TRUE(box.fileText().contains("Last Line=7"));
-    EXPECT_EQ(ReadSetting(S, "Last Line", 1), "7");
-    EXPECT_TRUE(FlushSettings());
+    EXPECT_EQ(ReadSetting(settings::LastLine), "7");
+    EXPECT_TRUE(settings::flush());
 }
 
 TEST(SettingsStore, KeysWrittenTogetherLandTogetherThoughSomeAreUnchanged) {
@@ -88,27 +87,27 @@ TEST(SettingsStore, KeysWrittenTogetherLandTogetherThoughSomeAreUnchanged) {
         SCOPED_TRACE(order.what);
         SettingsSandbox box;
         WriteBytes(box.iniPath(), "[Settings]\nLast File=/b.txt\nLast Line=10\n");
-        EXPECT_EQ(ReadSetting(S, "Last File", ""), "/b.txt");
+        EXPECT_EQ(ReadSetting(settings::LastFile), "/b.txt");
         QCoreApplication::processEvents();
         otherInstanceWrites(box, "[Settings]\nLast File=/a.txt\nLast Line=8\n");
-        if (order.unchangedFirst) WriteSetting(S, "Last File", "/b.txt");
-        WriteSetting(S, "Last Line", "24");
-        if (!order.unchangedFirst) WriteSetting(S, "Last File", "/b.txt");
+        if (order.unchangedFirst) WriteSetting(settings::LastFile, "/b.txt");
+        WriteSetting(settings::LastLine, "24");
+        if (!order.unchangedFirst) WriteSetting(settings::LastFile, "/b.txt");
         QCoreApplication::processEvents();
-        ASSERT_TRUE(FlushSettings());
+        ASSERT_TRUE(settings::flush());
         EXPECT_TRUE(box.fileText().contains("Last File=/b.txt\nLast Line=24\n"))
             << box.fileText().toStdString();
     }
     // A group written whole with nothing changed leaves the other instance's group whole.
     SettingsSandbox box;
     WriteBytes(box.iniPath(), "[Position]\nLeft=1\nTop=2\nWidth=3\n");
-    EXPECT_EQ(ReadSetting("Position", "Top", ""), "2");
+    EXPECT_EQ(ReadSetting(settings::Top), "2");
     otherInstanceWrites(box, "[Position]\nLeft=10\nTop=20\nWidth=30\n");
-    WriteSetting("Position", "Top", "2");
-    WriteSetting("Position", "Left", "1");
-    WriteSetting("Position", "Width", "3");
+    WriteSetting(settings::Top, "2");
+    WriteSetting(settings::Left, "1");
+    WriteSetting(settings::Width, "3");
     QCoreApplication::processEvents();
-    ASSERT_TRUE(FlushSettings());
+    ASSERT_TRUE(settings::flush());
     EXPECT_TRUE(box.fileText().contains("Left=10\nTop=20\nWidth=30\n"))
         << box.fileText().toStdString();
 }
@@ -122,12 +121,12 @@ TEST(SettingsStore, KeysWithoutASectionAreWrittenBeforeAnySection) {
     QByteArray bytes;
     QBuffer out(&bytes);
     out.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(WriteIniFormat(out, map));
+    ASSERT_TRUE(writeIniFormat(out, map));
     out.close();
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     QSettings::SettingsMap back;
-    ASSERT_TRUE(ReadIniFormat(in, back));
+    ASSERT_TRUE(readIniFormat(in, back));
     EXPECT_EQ(back, map) << bytes.toStdString();
     EXPECT_TRUE(bytes.startsWith("Zeta=2\n")) << bytes.toStdString();
 }

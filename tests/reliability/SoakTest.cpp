@@ -7,10 +7,10 @@
 #include <fstream>
 #include <iostream>
 
-#include "FakePrompts.h"
 #include "ReliabilityFixture.h"
-#include "Settings.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "viewer/frmMain.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define TRESSLIN_ASAN 1
@@ -68,7 +68,7 @@ TEST(Soak, HundredThousandTicksAndStepsKeepMemoryFlat) {
     frmMain w(prompts);
     w.show();
     ASSERT_TRUE(w.OpenBook(books.write("large.txt", LargeBook(250000))));
-    WriteSetting("Settings", "Text Coding", "0");
+    WriteSetting(settings::TextCoding, "0");
     prompts.findAnswers.push_back(QStringLiteral("строка 1"));
     w.Form_KeyDown(Qt::Key_F, 2);
     ASSERT_EQ(w.curLine(), 1);

@@ -1,4 +1,4 @@
-#include "FakePrompts.h"
+#include "support/FakePrompts.h"
 
 namespace tresslin::test {
 
@@ -42,14 +42,14 @@ bool FakePrompts::showFind(QWidget*, QString& sFind) {
     return confirmed;
 }
 
-void FakePrompts::showSettings(frmMain& main) {
+void FakePrompts::showSettings(QWidget*, DialogHost& host) {
     ++settingsShown;
-    if (onSettings) onSettings(main);
+    if (onSettings) onSettings(host);
 }
 
-void FakePrompts::showTimer(frmMain& main) {
+void FakePrompts::showTimer(QWidget*, DialogHost& host) {
     ++timerShown;
-    if (onTimer) onTimer(main);
+    if (onTimer) onTimer(host);
 }
 
 }  // namespace tresslin::test

@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-#include "Prompts.h"
+#include "dialogs/DialogPrompts.h"
 
 namespace tresslin::test {
 
@@ -17,7 +17,7 @@ struct MessageCall {
     QString title;
 };
 
-class FakePrompts : public Prompts {
+class FakePrompts : public DialogPrompts {
   public:
     void message(QWidget* parent, const QString& text, MessageIcon icon,
                  const QString& title) override;
@@ -25,8 +25,8 @@ class FakePrompts : public Prompts {
     std::optional<QString> openFile(QWidget* parent, const QString& lastPath) override;
     std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) override;
     bool showFind(QWidget* parent, QString& sFind) override;
-    void showSettings(frmMain& main) override;
-    void showTimer(frmMain& main) override;
+    void showSettings(QWidget* parent, DialogHost& host) override;
+    void showTimer(QWidget* parent, DialogHost& host) override;
 
     // Queued answers; when a queue is empty the fake answers as Cancel would.
     std::deque<QString> inputAnswers;
@@ -35,8 +35,8 @@ class FakePrompts : public Prompts {
     // The find dialog: nothing = Cancel, a text = confirmed with that text.
     std::deque<std::optional<QString>> findAnswers;
     // Run while the settings or timer dialog would be open.
-    std::function<void(frmMain&)> onSettings;
-    std::function<void(frmMain&)> onTimer;
+    std::function<void(DialogHost&)> onSettings;
+    std::function<void(DialogHost&)> onTimer;
     // Run while a message box would be open (e.g. to look at the window behind it).
     std::function<void(const MessageCall&)> onMessage;
 

@@ -1,12 +1,12 @@
-#include "TestSupport.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
 #include <cstdlib>
 
-#include "Settings.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
+#include "settings/Settings.h"
 
 namespace tresslin::test {
 
@@ -14,11 +14,11 @@ SettingsSandbox::SettingsSandbox() {
     hadPrevious_ = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     previous_ = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
-    ResetSettingsForTests();
+    settings::resetForTests();
 }
 
 SettingsSandbox::~SettingsSandbox() {
-    ResetSettingsForTests();
+    settings::resetForTests();
     if (hadPrevious_)
         qputenv("XDG_CONFIG_HOME", previous_);
     else
@@ -72,7 +72,7 @@ std::string Cp1251(std::string_view utf8) {
     const QString s = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
     std::string out;
     for (const QChar c : s) {
-        const auto b = UnicodeToCp1251(c.unicode());
+        const auto b = unicodeToCp1251(c.unicode());
         out += b ? char(*b) : '?';
     }
     return out;

@@ -1,5 +1,5 @@
 #include "ViewerFixture.h"
-#include "mdlFiles.h"
+#include "book/mdlFiles.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -109,7 +109,7 @@ TEST_F(Commands, OpenCommand) {
 }
 
 TEST_F(Commands, FindInAUtf8Book) {
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     setCoding(3);
     open("начало\r\nсередина\r\nЁЛКА И ЁЖ \xFF\r\nконец");
     prompts.findAnswers.push_back(QString("ёлка и ёж"));
@@ -118,5 +118,22 @@ TEST_F(Commands, FindInAUtf8Book) {
     prompts.findAnswers.push_back(QString("中"));
     key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(window->curLine(), 2);
+    EXPECT_EQ(prompts.messages.size(), 1u);
+}
+
+TEST_F(Commands, FictionBookOpensAsUtf8AndABadArchiveKeepsTheBook) {
+    WriteSetting(settings::DetectCoding, "0");
+    setCoding(0);
+    open(
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><description><title-info>"
+        "<book-title>\xCA\xED\xE8\xE3\xE0</book-title></title-info></description></FictionBook>",
+        "book.fb2");
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 3);
+    EXPECT_TRUE(view().startsWith(" Книга")) << view().toStdString();
+
+    const QString broken = books.write("broken.zip", "PK\x03\x04 cut short");
+    EXPECT_FALSE(window->OpenBook(broken));
+    EXPECT_EQ(view(), "Error Open " + broken);
+    EXPECT_EQ(window->bookPath(), books.path("book.fb2"));
     EXPECT_EQ(prompts.messages.size(), 1u);
 }

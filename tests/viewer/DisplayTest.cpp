@@ -1,7 +1,7 @@
 #include <QLocale>
 
-#include "Colors.h"
 #include "ViewerFixture.h"
+#include "platform/Colors.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -58,14 +58,14 @@ TEST_F(Display, VeryLongLinesShowTheirBeginning) {
 }
 
 TEST_F(Display, ColoursComeFromTheStore) {
-    WriteSetting("COLORS", "TEXT_COLOR", "255");
-    WriteSetting("COLORS", "BACK_COLOR", "16711680");
+    WriteSetting(settings::TextColor, "255");
+    WriteSetting(settings::BackColor, "16711680");
     open(NumberedBook(3));
     const QPalette p = window->view()->palette();
     EXPECT_EQ(p.color(QPalette::Text), QColor(255, 0, 0));
     EXPECT_EQ(p.color(QPalette::Base), QColor(0, 0, 255));
-    WriteSetting("COLORS", "TEXT_COLOR", QString::number(kSystemTextColor));
-    WriteSetting("COLORS", "BACK_COLOR", "garbage");
+    WriteSetting(settings::TextColor, QString::number(settings::TextColor.defaultNumber));
+    WriteSetting(settings::BackColor, "garbage");
     window->RefreshShow();
     const QPalette q = window->view()->palette();
     EXPECT_EQ(q.color(QPalette::Text), window->palette().color(QPalette::Text));
@@ -93,7 +93,7 @@ TEST_F(Display, AFailedOpenKeepsTheBookBeingRead) {
 TEST_F(Display, TimerTicksStepToTheEndAndStop) {
     open(NumberedBook(3));
     key(Qt::Key_Down);
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->tmrAutoShow_Timer();
     EXPECT_EQ(caption(), "book.txt  line: 3  (100.00%)   Timer: On");
     window->tmrAutoShow_Timer();
@@ -101,7 +101,7 @@ TEST_F(Display, TimerTicksStepToTheEndAndStop) {
     EXPECT_EQ(caption(), "book.txt  line: 3  (100.00%)   Timer: Off");
 
     open("single");
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->tmrAutoShow_Timer();
     EXPECT_FALSE(window->autoShowTimer().isActive());
     EXPECT_EQ(caption(), "book.txt  line: 1  (100.00%)   Timer: Off");
@@ -109,10 +109,10 @@ TEST_F(Display, TimerTicksStepToTheEndAndStop) {
 
 TEST_F(Display, ImageButtonsStepAndStopTheTimer) {
     open(NumberedBook(2));
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->imgNext_Click();
     EXPECT_EQ(caption(), "book.txt  line: 2  (100.00%)");
-    window->autoShowTimer().start(1000);
+    window->startAutoShow(1000);
     window->imgNext_Click();  // at the end: the timer stops, the line is not re-shown
     EXPECT_EQ(caption(), "book.txt  line: 2  (100.00%)   Timer: Off");
     window->imgBack_Click();
@@ -126,7 +126,7 @@ TEST_F(Display, ImageButtonsStepAndStopTheTimer) {
 
 TEST_F(Display, Utf8LinesAndTheirCut) {
     setCoding(3);
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     // 'я' is two bytes; the cut must not leave half a character.
     std::string longLine = "x";
     for (int i = 0; i < 40000; ++i) longLine += "я";
@@ -144,16 +144,17 @@ TEST_F(Display, Utf8LinesAndTheirCut) {
 TEST_F(Display, DetectionOnOpenUnlessSwitchedOff) {
     const QString koi = SamplePath("kniga-koi8r.txt");
     ASSERT_TRUE(window->OpenBook(koi));
-    EXPECT_EQ(ReadTextCoding(), 2);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 2);
     EXPECT_TRUE(view().contains(QStringLiteral("ЗИМЫ"))) << view().toStdString();
     ASSERT_TRUE(window->OpenBook(SamplePath("kniga-utf8.txt")));
-    EXPECT_EQ(ReadTextCoding(), 3);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 3);
     ASSERT_TRUE(window->OpenBook(books.write("ascii.txt", "plain\r\ntext")));
-    EXPECT_EQ(ReadTextCoding(), 3);  // nothing to tell: the stored coding stays
+    EXPECT_EQ(settings::readNumber(settings::TextCoding),
+              3);  // nothing to tell: the stored coding stays
 
-    WriteSetting("Settings", "Detect Coding", "0");
+    WriteSetting(settings::DetectCoding, "0");
     setCoding(0);
     ASSERT_TRUE(window->OpenBook(koi));
-    EXPECT_EQ(ReadTextCoding(), 0);
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 0);
     EXPECT_FALSE(view().contains(QStringLiteral("ЗИМЫ")));
 }

@@ -38,7 +38,7 @@ TEST_F(Keys, DispatchTable) {
         makeWindow();
         open(NumberedBook(10), "b.txt");
         for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
-        if (c.timerRunning) window->autoShowTimer().start(100000);
+        if (c.timerRunning) window->startAutoShow(100000);
         key(c.key, c.mods);
         EXPECT_EQ(window->curLine() + 1, c.wantLine) << c.what;
         EXPECT_FALSE(window->autoShowTimer().isActive()) << c.what;
@@ -91,7 +91,7 @@ TEST_F(Keys, CommandsListOnF1ButNotCtrlF1) {
 
 TEST_F(Keys, F1WithABookReShowsTheLineAfterwards) {
     open(NumberedBook(3));
-    window->autoShowTimer().start(100000);
+    window->startAutoShow(100000);
     key(Qt::Key_F1);
     EXPECT_EQ(caption(), "book.txt  line: 1  (0.00%)");
 }
@@ -117,11 +117,11 @@ TEST_F(Keys, CtrlLettersWorkOnTheRussianLayout) {
 
 TEST_F(Keys, SettingsAndTimerDialogs) {
     open(NumberedBook(3));
-    prompts.onSettings = [](frmMain&) { WriteSetting("COLORS", "TEXT_COLOR", "255"); };
+    prompts.onSettings = [](DialogHost&) { WriteSetting(settings::TextColor, "255"); };
     key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(window->view()->palette().color(QPalette::Text), QColor(255, 0, 0));
-    window->autoShowTimer().start(100000);
-    prompts.onTimer = [](frmMain& m) { EXPECT_FALSE(m.autoShowTimer().isActive()); };
+    window->startAutoShow(100000);
+    prompts.onTimer = [this](DialogHost&) { EXPECT_FALSE(window->autoShowTimer().isActive()); };
     key(Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(prompts.timerShown, 1);
 }

@@ -10,8 +10,8 @@ using Layout = ViewerTest;
 
 namespace {
 constexpr int kKeep = INT_MIN;
-int stored(const char* key) {
-    return ReadSetting("Position", key, "-1").toInt();
+int stored(const settings::Setting& s) {
+    return ReadSetting(s).toInt();
 }
 }  // namespace
 
@@ -43,7 +43,7 @@ TEST_F(Layout, ResizingFollowsTheWidthAndHoldsTheHeight) {
     EXPECT_EQ(next->height(), 10);
     EXPECT_EQ(back->y(), 5);
     EXPECT_EQ(next->y(), 17);
-    EXPECT_EQ(stored("Width"), outer * 15);
+    EXPECT_EQ(stored(settings::Width), outer * 15);
 }
 
 TEST_F(Layout, PositionIsRestored) {
@@ -65,9 +65,9 @@ TEST_F(Layout, PositionIsRestored) {
     for (const auto& c : cases) {
         makeWindow();
         const QRect before = window->frameGeometry();
-        WriteSetting("Position", "Top", c.top);
-        WriteSetting("Position", "Left", c.left);
-        WriteSetting("Position", "Width", c.width);
+        WriteSetting(settings::Top, c.top);
+        WriteSetting(settings::Left, c.left);
+        WriteSetting(settings::Width, c.width);
         window->Form_Load({});
         const QRect after = window->frameGeometry();
         EXPECT_EQ(after.y(), c.wantTop == kKeep ? before.y() : c.wantTop) << c.what;
@@ -81,12 +81,12 @@ TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
     window->show();
     window->resize(500, 32);
     QCoreApplication::processEvents();
-    const int width = stored("Width");
+    const int width = stored(settings::Width);
     window->showMinimized();
-    WriteSetting("Position", "Width", "1");
+    WriteSetting(settings::Width, "1");
     window->resize(700, 32);
     QCoreApplication::processEvents();
-    window->Unload();
-    EXPECT_EQ(stored("Width"), 1);
+    window->unload();
+    EXPECT_EQ(stored(settings::Width), 1);
     EXPECT_NE(width, 1);
 }

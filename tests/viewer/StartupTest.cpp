@@ -17,8 +17,8 @@ TEST_F(Startup, FirstRun) {
 
 TEST_F(Startup, LastFileIsOfferedAndCtrlGReopensIt) {
     const QString path = books.write("war.txt", NumberedBook(200));
-    WriteSetting("Settings", "Last File", path);
-    WriteSetting("Settings", "Last Line", "120");
+    WriteSetting(settings::LastFile, path);
+    WriteSetting(settings::LastLine, "120");
     window->Form_Load({"   "});
     EXPECT_EQ(caption(), "Tresslin v.1.03");
     EXPECT_EQ(view(), "Last File: war.txt  Line: 120  (Press CTRL + G for Open)");
@@ -28,8 +28,8 @@ TEST_F(Startup, LastFileIsOfferedAndCtrlGReopensIt) {
 }
 
 TEST_F(Startup, CtrlGOnAShortenedBookShowsItsLastLine) {
-    WriteSetting("Settings", "Last File", books.write("war.txt", NumberedBook(50)));
-    WriteSetting("Settings", "Last Line", "120");
+    WriteSetting(settings::LastFile, books.write("war.txt", NumberedBook(50)));
+    WriteSetting(settings::LastLine, "120");
     window->Form_Load({});
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(caption(), "war.txt  line: 50  (100.00%)");
@@ -37,20 +37,20 @@ TEST_F(Startup, CtrlGOnAShortenedBookShowsItsLastLine) {
 }
 
 TEST_F(Startup, LastLineBelowOneOrGarbage) {
-    WriteSetting("Settings", "Last File", books.write("a.txt", NumberedBook(5)));
-    WriteSetting("Settings", "Last Line", "0");
+    WriteSetting(settings::LastFile, books.write("a.txt", NumberedBook(5)));
+    WriteSetting(settings::LastLine, "0");
     window->Form_Load({});
     EXPECT_EQ(view(), "Last File: a.txt  Line: 0  (Press CTRL + G for Open)");
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(caption(), "Tresslin v.1.03");
     makeWindow();
-    WriteSetting("Settings", "Last Line", "many");
+    WriteSetting(settings::LastLine, "many");
     window->Form_Load({});
     EXPECT_EQ(view(), "Last File: a.txt  Line: 1  (Press CTRL + G for Open)");
 }
 
 TEST_F(Startup, CommandLineBookWithBlanksInItsPath) {
-    WriteSetting("Settings", "Last File", books.write("old.txt", NumberedBook(5)));
+    WriteSetting(settings::LastFile, books.write("old.txt", NumberedBook(5)));
     books.write("my war book.txt", NumberedBook(4));
     // The arguments arrive split at the blanks and are joined again.
     window->Form_Load({books.folder() + "/my", "war", "book.txt"});
@@ -76,15 +76,15 @@ TEST_F(Startup, RelativePathIsRememberedAbsolute) {
     QDir::setCurrent(old);
     EXPECT_EQ(window->bookPath(), books.path("rel.txt"));
     key(Qt::Key_Down);
-    window->Unload();
-    EXPECT_EQ(ReadSetting("Settings", "Last File", ""), books.path("rel.txt"));
-    EXPECT_EQ(ReadSetting("Settings", "Last Line", ""), "2");
+    window->unload();
+    EXPECT_EQ(ReadSetting(settings::LastFile), books.path("rel.txt"));
+    EXPECT_EQ(ReadSetting(settings::LastLine), "2");
 }
 
 TEST_F(Startup, ShutdownRemembersTheBookAndLine) {
     window->Form_Load({books.write("b.txt", NumberedBook(1000))});
     key(Qt::Key_End);
-    window->Unload();
+    window->unload();
     const QString text = sandbox.fileText();
     EXPECT_TRUE(text.contains("Last File=" + books.path("b.txt") + "\nLast Line=1000\n"))
         << text.toStdString();
@@ -102,12 +102,12 @@ TEST_F(Startup, ShutdownLeavesEarlierValuesWhenNothingWorthKeeping) {
     };
     for (auto& c : cases) {
         makeWindow();
-        WriteSetting("Settings", "Last File", "/earlier.txt");
-        WriteSetting("Settings", "Last Line", "7");
+        WriteSetting(settings::LastFile, "/earlier.txt");
+        WriteSetting(settings::LastLine, "7");
         c.setup();
-        window->Unload();
-        EXPECT_EQ(ReadSetting("Settings", "Last File", ""), "/earlier.txt") << c.what;
-        EXPECT_EQ(ReadSetting("Settings", "Last Line", ""), "7") << c.what;
+        window->unload();
+        EXPECT_EQ(ReadSetting(settings::LastFile), "/earlier.txt") << c.what;
+        EXPECT_EQ(ReadSetting(settings::LastLine), "7") << c.what;
     }
 }
 
@@ -117,6 +117,6 @@ TEST_F(Startup, EscClosesAndSavesOnce) {
     window->show();
     key(Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(ReadSetting("Settings", "Last Line", ""), "2");
+    EXPECT_EQ(ReadSetting(settings::LastLine), "2");
     EXPECT_TRUE(sandbox.fileText().contains("Last Line=2"));
 }

@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <memory>
 
-#include "FakePrompts.h"
-#include "Settings.h"
-#include "TestSupport.h"
-#include "frmMain.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
 
 namespace tresslin::test {
 
@@ -33,7 +33,7 @@ class ViewerTest : public ::testing::Test {
     }
     QString caption() const { return window->windowTitle(); }
     QString view() const { return window->view()->text(); }
-    void setCoding(int c) { WriteSetting("Settings", "Text Coding", QString::number(c)); }
+    void setCoding(int c) { WriteSetting(settings::TextCoding, QString::number(c)); }
 
     SettingsSandbox sandbox;
     TempBooks books;

@@ -1,4 +1,4 @@
-// The settings file's format, as QSettings reads and writes it; exposed for fuzzing and tests.
+// The settings file's text, as QSettings reads and writes it; exposed for fuzzing and tests.
 #pragma once
 
 #include <QIODevice>
@@ -8,7 +8,7 @@ namespace tresslin {
 
 // "[Section]" lines and "Key=value" lines; map keys are "Section/Key" (just "Key" before any
 // section). Reading never fails: lines that are neither are skipped.
-bool ReadIniFormat(QIODevice& device, QSettings::SettingsMap& map);
-bool WriteIniFormat(QIODevice& device, const QSettings::SettingsMap& map);
+bool readIniFormat(QIODevice& device, QSettings::SettingsMap& map);
+bool writeIniFormat(QIODevice& device, const QSettings::SettingsMap& map);
 
 }  // namespace tresslin

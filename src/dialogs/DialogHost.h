@@ -1,0 +1,18 @@
+// What the dialogs ask of the window that opened them; the main window implements it, so the
+// dialogs never depend on the viewer.
+#pragma once
+
+namespace tresslin {
+
+class DialogHost {
+  public:
+    // Shows the current line again, after a colour or the coding has changed.
+    virtual void RefreshShow() = 0;
+    // Starts auto-show at the given interval in milliseconds and says so in the caption.
+    virtual void startAutoShow(int interval) = 0;
+
+  protected:
+    ~DialogHost() = default;
+};
+
+}  // namespace tresslin

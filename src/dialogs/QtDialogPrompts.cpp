@@ -1,0 +1,25 @@
+#include "dialogs/QtDialogPrompts.h"
+
+#include "dialogs/frmFind.h"
+#include "dialogs/frmSettings.h"
+#include "dialogs/frmTimer.h"
+
+namespace tresslin {
+
+// The program's own dialogs are created afresh for each use and gone when they close.
+bool QtDialogPrompts::showFind(QWidget* parent, QString& sFind) {
+    frmFind dialog(parent);
+    return dialog.ShowFind(sFind);
+}
+
+void QtDialogPrompts::showSettings(QWidget* parent, DialogHost& host) {
+    frmSettings dialog(parent, host, *this);
+    dialog.exec();
+}
+
+void QtDialogPrompts::showTimer(QWidget* parent, DialogHost& host) {
+    frmTimer dialog(parent, host);
+    dialog.exec();
+}
+
+}  // namespace tresslin

@@ -1,0 +1,16 @@
+// The real boxes and dialogs.
+#pragma once
+
+#include "dialogs/DialogPrompts.h"
+#include "platform/QtPrompts.h"
+
+namespace tresslin {
+
+class QtDialogPrompts : public QtPrompts, public DialogPrompts {
+  public:
+    bool showFind(QWidget* parent, QString& sFind) override;
+    void showSettings(QWidget* parent, DialogHost& host) override;
+    void showTimer(QWidget* parent, DialogHost& host) override;
+};
+
+}  // namespace tresslin

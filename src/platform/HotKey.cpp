@@ -1,0 +1,38 @@
+// What the hot key does the same way on every desktop.
+#include <QWidget>
+#include <cstdio>
+
+#include "platform/HotKey.h"
+
+namespace tresslin {
+
+// Asks the window manager to activate top, where it needs asking; per desktop.
+void askWindowManagerToActivate(QWidget* top);
+
+namespace {
+class NoHotKey : public ActivationHotKey {
+  public:
+    bool isActive() const override { return false; }
+};
+}  // namespace
+
+std::unique_ptr<ActivationHotKey> ActivationHotKey::unavailable(const char* why) {
+    static bool said = false;
+    if (!said) {
+        said = true;
+        std::fprintf(stderr, "tresslin: the keypad-plus hot key is unavailable (%s)\n", why);
+    }
+    return std::make_unique<NoHotKey>();
+}
+
+void restoreAndActivate(QWidget* window) {
+    QWidget* top = window->window();
+    // Clearing only the minimised bit keeps a maximised window maximised.
+    top->setWindowState(top->windowState() & ~Qt::WindowMinimized);
+    top->show();
+    top->raise();
+    top->activateWindow();
+    askWindowManagerToActivate(top);
+}
+
+}  // namespace tresslin

@@ -1,0 +1,27 @@
+// The window's two picture buttons.
+#pragma once
+
+#include <QLabel>
+
+namespace tresslin {
+
+// A picture that acts as a button: clicked on release, with a border as press feedback.
+class ImageButton : public QLabel {
+    Q_OBJECT
+  public:
+    explicit ImageButton(QWidget* parent = nullptr);
+    // 0 none, 1 a fixed single line.
+    void setBorderStyle(int style);
+    int borderStyle() const { return borderStyle_; }
+
+  signals:
+    void clicked();
+
+  protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    int borderStyle_ = 0;
+};
+
+}  // namespace tresslin
