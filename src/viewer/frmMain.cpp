@@ -122,6 +122,9 @@ bool frmMain::OpenBook(const QString& sBookName) {
         return false;
     }
     BookLines = std::move(loaded);
+    // A FictionBook marks its titles itself; guessing them from the text would only err.
+    exactHeadings_ = formatted.format == BookFormat::FictionBook;
+    headings_ = formatted.headings;
     if (formatted.format == BookFormat::FictionBook) {
         // The book's own declaration gave its coding; the text is held as UTF-8.
         settings::writeNumber(settings::TextCoding, kUtf8);

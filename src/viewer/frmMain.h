@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "book/mdlDeclarations.h"
 #include "dialogs/DialogHost.h"
@@ -134,8 +135,10 @@ class frmMain : public QWidget, public DialogHost {
     QString LastFile;
     std::int32_t LastLine = 0;
     QString FindText;
-    int LoadHeight = 0;       // client height in pixels the window is held at
-    QString lastOpenChoice_;  // the open dialog's previous choice
+    bool exactHeadings_ = false;          // headings_ are the book's own, not found in its text
+    std::vector<std::int64_t> headings_;  // ascending
+    int LoadHeight = 0;                   // client height in pixels the window is held at
+    QString lastOpenChoice_;              // the open dialog's previous choice
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame

@@ -1,6 +1,8 @@
 // The key dispatcher and the commands list.
 #include <QApplication>
 #include <QKeyEvent>
+#include <algorithm>
+#include <iterator>
 
 #include "book/Chapters.h"
 #include "book/ViewRules.h"
@@ -173,6 +175,19 @@ void frmMain::HandleMoveKey(int key) {
 }
 
 void frmMain::stepChapter(bool forward) {
+    if (exactHeadings_) {
+        if (forward) {
+            const auto next = std::upper_bound(headings_.begin(), headings_.end(), CurLine);
+            if (next != headings_.end()) CurLine = std::int32_t(*next);
+        } else {
+            const auto at = std::lower_bound(headings_.begin(), headings_.end(), CurLine);
+            if (at != headings_.begin())
+                CurLine = std::int32_t(*std::prev(at));
+            else if (!headings_.empty())
+                CurLine = 0;
+        }
+        return;
+    }
     const int coding = settings::readNumber(settings::TextCoding);
     if (forward) {
         const std::int64_t next = NextChapterHeading(BookLines, CurLine, coding);

@@ -158,3 +158,22 @@ TEST_F(Keys, PageDownAndUpStepByChapter) {
         }
     }
 }
+
+TEST_F(Keys, PageDownInAFictionBookStopsAtItsOwnTitlesOnly) {
+    // "12" alone would read as a heading in plain text; here only the titles count.
+    open(
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><body>"
+        "<section><title><p>Один</p></title><p>a</p><empty-line/><p>12</p><empty-line/></section>"
+        "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>",
+        "book.fb2");
+    std::vector<int> stops;
+    for (int i = 0; i < 4; ++i) {
+        key(Qt::Key_PageDown);
+        stops.push_back(window->curLine());
+    }
+    for (int i = 0; i < 3; ++i) {
+        key(Qt::Key_PageUp);
+        stops.push_back(window->curLine());
+    }
+    EXPECT_EQ(stops, (std::vector<int>{3, 8, 8, 8, 3, 0, 0}));
+}
