@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/HotKey.h"
-#include "platform/WindowOptions.h"
 
 namespace tresslin {
 namespace {
@@ -71,15 +70,6 @@ TEST(RestoreAndActivate, ActsOnTheTopLevelOfAChildAndShowsAHiddenWindow) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(window.isMinimized());
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &window; }, 5000));
-}
-
-TEST(WindowOptions, OnlyWaylandDisablesThem) {
-    for (const char* name : {"xcb", "offscreen", "wayland", "wayland-egl"}) {
-        const auto limits = windowOptionLimits(QString::fromLatin1(name));
-        const bool wayland = QByteArray(name).startsWith("wayland");
-        EXPECT_EQ(limits.stayOnTop.isEmpty(), !wayland) << name;
-        EXPECT_EQ(limits.opacity.isEmpty(), !wayland) << name;
-    }
 }
 
 }  // namespace
