@@ -47,7 +47,8 @@ class Store {
             unchanged_.insert(where, value);
             return;
         }
-        unsaved_.insert(where, value);
+        // An earlier unchanged write of this very key is stale now.
+        unchanged_.remove(where);
         if (!changedSections_.contains(section)) {
             changedSections_.insert(section);
             const QString prefix = section + u'/';
@@ -55,6 +56,7 @@ class Store {
                 if (it.key().startsWith(prefix)) unsaved_.insert(it.key(), it.value());
             }
         }
+        unsaved_.insert(where, value);
         scheduleSave();
     }
 
