@@ -2,8 +2,10 @@
 // line is painted, F3 over a whole book, showing a line, a burst of position writes, and how
 // often the reading place replaces the settings file.
 //
-//   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [benchmark flags]
-//     B: a book of many lines (open, find, show), G: another to open, L: a single-line book
+//   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [--fb2=F] [--fb2zip=Z]
+//             [benchmark flags]
+//     B: a book of many lines (open, find, show), G: another to open, L: a single-line book,
+//     F: a FictionBook and Z: the same zipped, to open
 //   bench_gui --open-once=B      opens once, prints time and peak memory (for a fresh process)
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -30,7 +32,7 @@ using namespace tresslin;
 namespace {
 
 struct Options {
-    QString book, bigBook, longBook, absent, common;
+    QString book, bigBook, longBook, absent, common, fb2, fb2Zip;
 } gOpt;
 
 QTemporaryDir* gTiny;  // a folder with a one-line book, opened to drop the previous one
@@ -282,6 +284,8 @@ int main(int argc, char** argv) {
     gOpt.longBook = flag(argc, argv, "--long");
     gOpt.absent = flag(argc, argv, "--absent");
     gOpt.common = flag(argc, argv, "--common");
+    gOpt.fb2 = flag(argc, argv, "--fb2");
+    gOpt.fb2Zip = flag(argc, argv, "--fb2zip");
     QApplication app(argc, argv);
     // The settings file exists with its usual sections, as after any earlier run.
     WriteSetting(settings::LastFile, QStringLiteral("/x.txt"));
@@ -311,6 +315,11 @@ int main(int argc, char** argv) {
                                      &gOpt.longBook)
             ->Unit(benchmark::kMicrosecond);
     }
+    if (!gOpt.fb2.isEmpty())
+        benchmark::RegisterBenchmark("Open/fb2", BM_Open, &gOpt.fb2)->Unit(benchmark::kMillisecond);
+    if (!gOpt.fb2Zip.isEmpty())
+        benchmark::RegisterBenchmark("Open/fb2_zip", BM_Open, &gOpt.fb2Zip)
+            ->Unit(benchmark::kMillisecond);
     for (bool noShaping : {false, true}) {
         benchmark::RegisterBenchmark(
             noShaping ? "Bound/QLineEdit_setText_no_shaping" : "Bound/QLineEdit_setText",

@@ -7,7 +7,8 @@
 # Environment: BUILD_DIR (default build-bench), BENCH_DIR (default /tmp/tresslin-bench, needs
 # about 1.5 GB), RUNS (repetitions for medians, default 7), KEEP_BOOKS=1 to keep the books.
 # The books are read from the page cache on both sides: every tool and benchmark runs on warm
-# files. Needs cmake, ninja, g++, Qt 6, libbenchmark-dev, python3, iconv (scripts/deps.sh test).
+# files. Needs cmake, ninja, g++, Qt 6, libbenchmark-dev, python3, iconv, xmllint, zip and unzip
+# (scripts/deps.sh test).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -30,6 +31,9 @@ gen book100.txt 100000000
 gen book1g.txt 1000000000
 gen line200.txt 200000000 --single
 iconv -f CP1251 -t UTF-8 book100.txt >book100.utf8.txt
+gen book20.fb2 20000000 --fb2
+rm -f book20.fb2.zip
+zip -q -j book20.fb2.zip book20.fb2
 : >empty.txt
 
 # Search words: one absent from the text, and one (also absent) that starts with the text's
@@ -64,6 +68,9 @@ ref_cmds = {
     "grep_i_utf8": (["grep", "-c", "-i", "-F", absent, "book100.utf8.txt"], U),
     "wc_empty": (["wc", "-l", "empty.txt"], C),
     "grep_empty": (["grep", "-c", "-F", cp(absent), "empty.txt"], C),
+    "xmllint_fb2": (["xmllint", "--stream", "--noout", "book20.fb2"], C),
+    # Its output goes to /dev/null, as with "> /dev/null".
+    "unzip_fb2": (["unzip", "-p", "book20.fb2.zip"], C),
 }
 
 def time_refs(samples):
@@ -92,13 +99,15 @@ def median_of(results, name, field="real_time"):
 load_before = open("/proc/loadavg").read().split()[:3]
 samples = {}
 # Warm the page cache for every file, then time the tools before and after our benchmarks.
-for f in ("book100.txt", "book1g.txt", "line200.txt", "book100.utf8.txt"):
+for f in ("book100.txt", "book1g.txt", "line200.txt", "book100.utf8.txt", "book20.fb2",
+          "book20.fb2.zip"):
     subprocess.run(["cat", f], stdout=subprocess.DEVNULL)
 time_refs(samples)
 
 reps = [f"--benchmark_repetitions={runs}", "--benchmark_report_aggregates_only=true"]
 gui = bench("bench_gui", [f"--book=book100.txt", f"--absent={absent}", f"--common={common}",
-                          "--long=line200.txt", "--benchmark_filter=^(Open|FindNext|ShowLine|PositionWrites|Bound)",
+                          "--long=line200.txt", "--fb2=book20.fb2", "--fb2zip=book20.fb2.zip",
+                          "--benchmark_filter=^(Open|FindNext|ShowLine|PositionWrites|Bound)",
                           *reps], "gui.json")
 big = bench("bench_gui", ["--big=book1g.txt", "--benchmark_filter=^Open/big",
                           "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
@@ -169,6 +178,15 @@ rss = int(mem1g["maxrss_kb"]) * 1024
 lim = 1.05 * size1g + 8 * lines1g + 40 * MB
 row("Peak memory, 1 GB book open (whole process)", f"{rss / MB:.0f} MB", f"limit {lim / MB:.0f} MB",
     f"{rss / lim:.2f}", "<= 1.05 x file + 8 B/line + 40 MB", rss <= lim)
+o = median_of(gui, "Open/fb2")
+row("Open 20 MB FictionBook (UTF-8) to first line painted", f"{o:.1f} ms",
+    f"xmllint --stream --noout {ref['xmllint_fb2']:.1f} ms", f"{o / ref['xmllint_fb2']:.2f}x",
+    "<= 2x", o <= 2 * ref["xmllint_fb2"])
+o = median_of(gui, "Open/fb2_zip")
+bound = 2 * ref["xmllint_fb2"] + 1.5 * ref["unzip_fb2"]
+row("Open the same zipped (.fb2.zip) to first line painted", f"{o:.1f} ms",
+    f"unzip -p > /dev/null {ref['unzip_fb2']:.1f} ms", f"{o / bound:.2f} of the bound",
+    "<= 2 x xmllint + 1.5 x unzip", o <= bound)
 f = median_of(gui, "FindNext/absent")
 row("F3 over the whole 100 MB book, absent word", f"{f:.1f} ms",
     f"LC_ALL=C grep -c -F {ref['grep_absent']:.1f} ms", f"{f / ref['grep_absent']:.2f}x", "<= 1.5x",
@@ -235,5 +253,6 @@ print(text)
 EOF
 
 if [ "${KEEP_BOOKS:-0}" != 1 ]; then
-    rm -f book1g.txt book1g.txt.info line200.txt line200.txt.info book100.utf8.txt
+    rm -f book1g.txt book1g.txt.info line200.txt line200.txt.info book100.utf8.txt book20.fb2 \
+        book20.fb2.info book20.fb2.zip
 fi

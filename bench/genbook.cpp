@@ -1,6 +1,8 @@
 // Writes a deterministic synthetic Russian book in Windows-1251 with CR LF line ends.
 //   genbook OUT BYTES            lines of 20 to 300 characters
 //   genbook OUT BYTES --single   one line without any terminator
+//   genbook OUT BYTES --fb2      the same lines as the paragraphs of a UTF-8 FictionBook, in
+//                                chapters of 40 paragraphs
 // Prints the number of lines and the commonest letter of the text (as UTF-8) on stdout.
 #include <array>
 #include <cmath>
@@ -105,12 +107,13 @@ struct Rng {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: genbook OUT BYTES [--single]\n");
+        std::fprintf(stderr, "usage: genbook OUT BYTES [--single|--fb2]\n");
         return 2;
     }
     const char* out = argv[1];
     const std::size_t total = std::strtoull(argv[2], nullptr, 10);
     const bool single = argc > 3 && std::strcmp(argv[3], "--single") == 0;
+    const bool fb2 = argc > 3 && std::strcmp(argv[3], "--fb2") == 0;
 
     std::vector<std::string> words;
     for (auto w : kWords) words.push_back(toCp1251(w));
@@ -166,6 +169,14 @@ int main(int argc, char** argv) {
         }
     } else {
         std::string line;
+        if (fb2) {
+            buf +=
+                "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<FictionBook xmlns=\""
+                "http://www.gribuser.ru/xml/fictionbook/2.0\">\n<description><title-info>"
+                "<author><last-name>genbook</last-name></author><book-title>Synthetic"
+                "</book-title></title-info></description>\n<body>\n";
+            written = buf.size();
+        }
         while (written < total) {
             // Lengths 20..300, short lines commoner: about a million lines per 100 MB.
             const double u = double(rng.next() >> 11) / double(1ull << 53);
@@ -175,15 +186,28 @@ int main(int argc, char** argv) {
             while (line.size() < len) addWord(line);
             line.resize(len);
             if (line.back() == ' ') line.back() = '.';
-            buf += line;
-            buf += "\r\n";
-            written += len + 2;
+            if (fb2) {
+                const std::size_t before = buf.size();
+                if (lines % 40 == 0)
+                    buf += std::string(lines ? "</section>\n" : "") +
+                           "<section><title><p>Chapter " + std::to_string(lines / 40 + 1) +
+                           "</p></title>\n";
+                buf += "<p>";
+                for (const unsigned char c : line) buf += fromCp1251(c);
+                buf += "</p>\n";
+                written += buf.size() - before;
+            } else {
+                buf += line;
+                buf += "\r\n";
+                written += len + 2;
+            }
             ++lines;
             if (buf.size() >= (4u << 20)) {
                 emit(buf);
                 buf.clear();
             }
         }
+        if (fb2) buf += "</section>\n</body>\n</FictionBook>\n";
         emit(buf);
     }
     if (std::fclose(f) != 0) {

@@ -1,9 +1,15 @@
 #include <QApplication>
 
+#include "platform/Activation.h"
 #include "viewer/App.h"
 
 int main(int argc, char** argv) {
     if (const auto early = tresslin::handleInfoOptions(argc, argv)) return *early;
+    // Before any display work, so the command is quick; with none running, start as plain tresslin.
+    if (tresslin::isActivateCommand(argc, argv)) {
+        if (tresslin::forwardActivation(tresslin::callerActivationToken())) return 0;
+        argc = 1;
+    }
     QApplication app(argc, argv);
     return tresslin::runApplication(app);
 }

@@ -9,6 +9,14 @@ line ends (the last line too) and no byte-order mark:
     samples/kniga-koi8r.txt    KOI8-R
     samples/kniga-utf8.txt     UTF-8
 
+and the same story as a FictionBook (chapters as sections, paragraphs joined,
+with a poem, a note, emphasis and a cover picture added to try each part of
+the format):
+
+    samples/kniga-utf8.fb2     UTF-8
+    samples/kniga-cp1251.fb2   Windows-1251 (box drawing as for the .txt)
+    samples/kniga.fb2.zip      kniga-utf8.fb2 zipped
+
 Windows-1251 has no box-drawing or shading characters, so for that file they
 are replaced by plain ASCII (see BOX_TO_ASCII).  Any other character that a
 target coding lacks is replaced through FALLBACK; a character with no
@@ -22,8 +30,12 @@ Standard library only.
 """
 
 import argparse
+import base64
+import io
 import pathlib
 import sys
+import zipfile
+from xml.sax.saxutils import escape
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 SOURCE = ROOT / "tools" / "sample_text.txt"
@@ -94,6 +106,111 @@ def build(lines, codec, subst):
     return data, counts
 
 
+# Additions of the FictionBook form, our own text like the story.
+POEM = [
+    "Горит фонарь над тёмною водой,",
+    "Идёт по кругу свет его простой,",
+    "И тот, кто в море, знает наперёд:",
+    "Его на берегу огонь найдёт.",
+]
+NOTE = ("Смотрители северных маяков нередко жили при маяке круглый год, "
+        "а припасы им привозили раз в месяц.")
+NOTE_AFTER = "Фёдор Ильич Зарубин."
+EMPHASIS = "белый маяк"
+COVER = ROOT / "resources" / "icons" / "hicolor" / "16x16" / "apps" / "tresslin.png"
+
+
+def fb2_paragraphs(block):
+    """A block of source lines as FictionBook elements: a paragraph starts at
+    a three-blank indent and keeps its source line breaks (the reader joins
+    them); a framed drawing keeps one paragraph a line, its blanks no-break."""
+    if block[0].startswith("    "):
+        return ["<p>" + escape(line.strip().replace(" ", "\u00a0")) + "</p>" for line in block]
+    paras = []
+    for line in block:
+        if line.startswith("   ") or not paras:
+            paras.append([line.strip()])
+        else:
+            paras[-1].append(line.strip())
+    out = []
+    for para in paras:
+        text = escape("\n".join(para))
+        if EMPHASIS in text and not any(EMPHASIS in o for o in out):
+            text = text.replace(EMPHASIS, f"<emphasis>{EMPHASIS}</emphasis>", 1)
+        if NOTE_AFTER in text:
+            text = text.replace(NOTE_AFTER, NOTE_AFTER + '<a l:href="#n1" type="note">[1]</a>', 1)
+        out.append("<p>" + text + "</p>")
+    return out
+
+
+def build_fb2(lines, encoding):
+    blocks, block = [], []
+    for line in lines + [""]:
+        if line:
+            block.append(line)
+        elif block:
+            blocks.append(block)
+            block = []
+    title, subtitle = blocks[0]
+    body = ["<body>", f"<title><p>{escape(title)}</p><p>{escape(subtitle)}</p></title>"]
+    chapters = 0
+    for block in blocks[1:]:
+        if block[0].startswith("ГЛАВА"):
+            if chapters:
+                body.append("</section>")
+            if chapters == 1:
+                body.insert(-1, "<poem><stanza>" + "".join(f"<v>{v}</v>" for v in POEM) +
+                            "</stanza><text-author>Варя</text-author></poem>")
+            chapters += 1
+            body.append(f"<section><title><p>{escape(block[0])}</p></title>")
+            continue
+        body.extend(fb2_paragraphs(block))
+    body.append("</section></body>")
+    cover = base64.b64encode(COVER.read_bytes()).decode("ascii")
+    doc = [
+        f'<?xml version="1.0" encoding="{encoding}"?>',
+        '<FictionBook xmlns="http://www.gribuser.ru/xml/fictionbook/2.0" '
+        'xmlns:l="http://www.w3.org/1999/xlink">',
+        "<description><title-info><genre>prose_contemporary</genre>",
+        "<author><first-name>Авторы</first-name><last-name>Tresslin</last-name></author>",
+        f"<book-title>{escape(title.capitalize())}</book-title>",
+        '<coverpage><image l:href="#cover.png"/></coverpage><lang>ru</lang></title-info>',
+        "<document-info><author><nickname>make_samples.py</nickname></author>",
+        "<date>2024</date><id>tresslin-sample-1</id><version>1.0</version></document-info>",
+        "</description>",
+        *body,
+        '<body name="notes"><title><p>Примечания</p></title>',
+        f'<section id="n1"><title><p>1</p></title><p>{NOTE}</p></section></body>',
+        f'<binary id="cover.png" content-type="image/png">{cover}</binary>',
+        "</FictionBook>",
+    ]
+    return "\n".join(doc) + "\n"
+
+
+def fb2_outputs(lines):
+    """(name, bytes, how to compare) of each FictionBook form."""
+    utf8 = build_fb2(lines, "utf-8").encode("utf-8")
+    cp1251_lines = [convert_line(line, "cp1251", BOX_TO_ASCII, {}) for line in lines]
+    cp1251 = build_fb2(cp1251_lines, "windows-1251").encode("cp1251")
+    # A fixed date keeps the archive the same on every run.
+    packed = io.BytesIO()
+    with zipfile.ZipFile(packed, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipfile.ZipInfo("kniga-utf8.fb2", date_time=(2024, 1, 1, 0, 0, 0)), utf8,
+                   compress_type=zipfile.ZIP_DEFLATED)
+    return [("kniga-utf8.fb2", utf8), ("kniga-cp1251.fb2", cp1251), ("kniga.fb2.zip", packed.getvalue())]
+
+
+def same_content(name, data, path):
+    if not path.exists():
+        return False
+    if name.endswith(".zip"):
+        # Compare what the archive holds: another zlib may compress differently.
+        with zipfile.ZipFile(path) as old, zipfile.ZipFile(io.BytesIO(data)) as new:
+            return [(i.filename, old.read(i)) for i in old.infolist()] == \
+                   [(i.filename, new.read(i)) for i in new.infolist()]
+    return path.read_bytes() == data
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true",
@@ -114,6 +231,14 @@ def main():
         replaced = sum(counts.values())
         note = f", {replaced} characters replaced" if replaced else ""
         print(f"{path.relative_to(ROOT)}: {codec}, {len(lines)} lines, {len(data)} bytes{note}")
+    for name, data in fb2_outputs(lines):
+        path = SAMPLES / name
+        if args.check:
+            if not same_content(name, data, path):
+                stale.append(name)
+            continue
+        path.write_bytes(data)
+        print(f"{path.relative_to(ROOT)}: {len(data)} bytes")
     if stale:
         print("out of date: " + ", ".join(stale) + " (run tools/make_samples.py)")
         return 1

@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-fuzz"
 seconds=${FUZZ_SECONDS:-60}
-targets=(fuzz_split_lines fuzz_coding fuzz_find fuzz_setting_texts fuzz_ini)
+targets=(fuzz_split_lines fuzz_coding fuzz_find fuzz_setting_texts fuzz_ini fuzz_formats)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
     -DCMAKE_BUILD_TYPE=Release -DTRESSLIN_WERROR=ON -DTRESSLIN_BUILD_FUZZ=ON -DBUILD_TESTING=ON \

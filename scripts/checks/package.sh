@@ -52,6 +52,10 @@ case "$(field Depends)" in
     *libqt6widgets6*) pass "Depends (from dpkg-shlibdeps): $(field Depends)" ;;
     *) fail "Depends lacks libqt6widgets6: '$(field Depends)'" ;;
 esac
+case "$(field Depends)" in
+    *libzip4*) pass "Depends names libzip4 (zipped books)" ;;
+    *) fail "Depends lacks libzip4: '$(field Depends)'" ;;
+esac
 case "$(field Recommends)" in
     *fonts-liberation2*) pass "Recommends: $(field Recommends)" ;;
     *) fail "Recommends lacks fonts-liberation2: '$(field Recommends)'" ;;

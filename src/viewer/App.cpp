@@ -5,6 +5,8 @@
 
 #include "book/mdlDeclarations.h"
 #include "dialogs/QtDialogPrompts.h"
+#include "platform/Activation.h"
+#include "platform/ShortcutPortal.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
@@ -20,12 +22,19 @@ std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out)
     if (arguments[0] == QStringLiteral("--help")) {
         out = QStringLiteral(
             "Usage: tresslin [BOOK]\n"
+            "       tresslin --activate\n"
             "Shows a Russian plain-text book one line at a time in a one-line window.\n"
             "\n"
             "  BOOK        the text file to open; all arguments together form one path\n"
             "              (to open a file named --help, write ./--help)\n"
             "  --help      show this help and exit\n"
             "  --version   show the version and exit\n"
+            "  --activate  bring the running Tresslin's window back (restored and active) and\n"
+            "              exit; with none running, start one. Bind it to a key in the\n"
+            "              desktop's keyboard settings where keypad plus cannot reach Tresslin\n"
+            "              (Wayland): GNOME Settings > Keyboard > Custom Shortcuts; KDE System\n"
+            "              Settings > Shortcuts > Custom Shortcuts (or Add Command); Sway:\n"
+            "              bindsym KP_Add exec tresslin --activate\n"
             "\n"
             "Without BOOK the last book is offered: press Ctrl+G to reopen it, F1 for the keys.\n"
             "Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.ini)\n");
@@ -62,6 +71,20 @@ int runApplication(QApplication& app) {
     // Ended during start-up (a signal while a message box was open): everything is saved.
     if (window.isUnloaded()) return 0;
     window.show();
+    const auto bringBack = [&window](const QString& token) {
+        useActivationToken(&window, token);
+        window.bringBack();
+    };
+    // The bus costs start-up time, so after the first paint.
+    afterFirstPaint(&window, [&window, bringBack] {
+        auto* service = new ActivationService(&window);
+        QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
+        service->registerOnSessionBus();
+        if (window.hasHotKey()) return;
+        auto* portal = new ShortcutPortal(QDBusConnection::sessionBus(), &window);
+        QObject::connect(portal, &ShortcutPortal::activationRequested, &window, bringBack);
+        portal->bind();
+    });
     const int rc = app.exec();
     settings::flush();
     return rc;

@@ -17,6 +17,7 @@
 #include "book/mdlText.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/FixedDialog.h"
+#include "formats/BookFormats.h"
 #include "platform/BusyCursor.h"
 #include "platform/Colors.h"
 #include "platform/HotKey.h"
@@ -106,7 +107,11 @@ bool frmMain::OpenBook(const QString& sBookName) {
     const QString absolute = sBookName.isEmpty() || sBookName.startsWith(u'/')
                                  ? sBookName
                                  : QDir::current().absoluteFilePath(sBookName);
-    if (!ReadBookLines(QFile::encodeName(absolute).toStdString(), loaded)) {
+    const std::string path = QFile::encodeName(absolute).toStdString();
+    const FormattedBook formatted = readFormattedBook(path);
+    if (!formatted.ok() ||
+        !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
+                                                    : splitBookLines(formatted.text, loaded))) {
         const QString text = QStringLiteral("Error Open ") + sBookName;
         prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         txtView->setText(text);
@@ -114,7 +119,10 @@ bool frmMain::OpenBook(const QString& sBookName) {
         return false;
     }
     BookLines = std::move(loaded);
-    if (settings::readFlag(settings::DetectCoding)) {
+    if (formatted.format == BookFormat::FictionBook) {
+        // The book's own declaration gave its coding; the text is held as UTF-8.
+        settings::writeNumber(settings::TextCoding, kUtf8);
+    } else if (settings::readFlag(settings::DetectCoding)) {
         const std::string_view head(BookLines.data(),
                                     std::min(BookLines.byteSize(), kDetectSampleBytes));
         if (const auto coding = detectCoding(head))

@@ -75,6 +75,8 @@ class frmMain : public QWidget, public DialogHost {
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void unload();
     bool isUnloaded() const { return unloaded_; }
+    // Whether keypad plus reaches the window through the X11 grab.
+    bool hasHotKey() const;
 
   protected:
     bool event(QEvent* event) override;

@@ -36,6 +36,10 @@ void frmMain::Form_Load(const QStringList& arguments) {
     connect(hotKey_.get(), &ActivationHotKey::pressed, this, &frmMain::bringBack);
 }
 
+bool frmMain::hasHotKey() const {
+    return hotKey_ != nullptr && hotKey_->isActive();
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
     // Closing is never refused.
     event->accept();

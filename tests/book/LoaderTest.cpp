@@ -31,7 +31,7 @@ struct SplitCase {
     std::vector<std::string> lines;
 };
 
-TEST(SplitBookLines, LineEnds) {
+TEST(splitBookLines, LineEnds) {
     const SplitCase cases[] = {
         {"", {""}},
         {"A\r\nB", {"A", "B"}},
@@ -60,7 +60,7 @@ TEST(SplitBookLines, LineEnds) {
     }
 }
 
-TEST(SplitBookLines, AgreesWithThePlainReadingAcrossBlocks) {
+TEST(splitBookLines, AgreesWithThePlainReadingAcrossBlocks) {
     // Dense and sparse CR, LF and CR LF, so terminators fall on every offset of the splitter's
     // 64-byte words and 4 KB blocks.
     auto plain = [](std::string_view b) {

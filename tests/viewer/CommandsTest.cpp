@@ -120,3 +120,20 @@ TEST_F(Commands, FindInAUtf8Book) {
     EXPECT_EQ(window->curLine(), 2);
     EXPECT_EQ(prompts.messages.size(), 1u);
 }
+
+TEST_F(Commands, FictionBookOpensAsUtf8AndABadArchiveKeepsTheBook) {
+    WriteSetting(settings::DetectCoding, "0");
+    setCoding(0);
+    open(
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><description><title-info>"
+        "<book-title>\xCA\xED\xE8\xE3\xE0</book-title></title-info></description></FictionBook>",
+        "book.fb2");
+    EXPECT_EQ(settings::readNumber(settings::TextCoding), 3);
+    EXPECT_TRUE(view().startsWith(" Книга")) << view().toStdString();
+
+    const QString broken = books.write("broken.zip", "PK\x03\x04 cut short");
+    EXPECT_FALSE(window->OpenBook(broken));
+    EXPECT_EQ(view(), "Error Open " + broken);
+    EXPECT_EQ(window->bookPath(), books.path("book.fb2"));
+    EXPECT_EQ(prompts.messages.size(), 1u);
+}

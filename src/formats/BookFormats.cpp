@@ -1,0 +1,171 @@
+#include "formats/BookFormats.h"
+
+#include <zip.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <memory>
+#include <new>
+
+#include "formats/FictionBook.h"
+
+namespace tresslin {
+
+namespace {
+
+// How far into a file the prolog of a FictionBook is looked for when the parser refuses it.
+constexpr qint64 kHeadBytes = 4096;
+
+bool isZip(QByteArrayView head) {
+    // A local file header, or the end record of an archive without files.
+    return head.startsWith("PK\x03\x04") || head.startsWith("PK\x05\x06");
+}
+
+FormattedBook failed(FormatError error) {
+    FormattedBook book;
+    book.error = error;
+    return book;
+}
+
+FormattedBook readXml(std::string_view bytes) {
+    QByteArray data = QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    return readFictionBook(buffer, QByteArrayView(data).first(std::min(data.size(), kHeadBytes)));
+}
+
+bool endsWithTxt(const char* name) {
+    return QFile::decodeName(name).endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
+}
+
+using ZipPtr = std::unique_ptr<zip_t, decltype(&zip_discard)>;
+using ZipFilePtr = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
+
+// The index of the archive's one file (folders aside), or an error.
+FormatError findOnlyFile(zip_t* zip, zip_uint64_t& index, zip_stat_t& stat) {
+    const zip_int64_t count = zip_get_num_entries(zip, 0);
+    bool found = false;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        zip_stat_t s;
+        if (zip_stat_index(zip, zip_uint64_t(i), 0, &s) != 0) return FormatError::BadZip;
+        const std::string_view name = (s.valid & ZIP_STAT_NAME) ? s.name : "";
+        if (name.ends_with('/') && s.size == 0) continue;
+        if (found) return FormatError::NotOneEntry;
+        found = true;
+        index = zip_uint64_t(i);
+        stat = s;
+    }
+    return found ? FormatError::None : FormatError::NotOneEntry;
+}
+
+FormatError checkEntry(const zip_stat_t& stat) {
+    if ((stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE)
+        return FormatError::EncryptedEntry;
+    if (!(stat.valid & ZIP_STAT_SIZE) || !(stat.valid & ZIP_STAT_COMP_SIZE))
+        return FormatError::BadZip;
+    // The sizes are the archive's claims; reading stops at the claimed size whatever comes.
+    if (stat.size > kMaxEntryBytes ||
+        (stat.comp_size < kMaxEntryBytes && stat.size > kMaxEntryRatio * stat.comp_size))
+        return FormatError::EntryTooLarge;
+    return FormatError::None;
+}
+
+FormatError readEntry(zip_t* zip, zip_uint64_t index, std::uint64_t size, std::string& data) {
+    ZipFilePtr file(zip_fopen_index(zip, index, 0), &zip_fclose);
+    if (!file) {
+        const int code = zip_error_code_zip(zip_get_error(zip));
+        return code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP
+                   ? FormatError::EncryptedEntry
+                   : FormatError::BadZip;
+    }
+    data.resize(size);
+    std::uint64_t got = 0;
+    while (got < size) {
+        const zip_int64_t n = zip_fread(file.get(), data.data() + got, size - got);
+        if (n <= 0) return FormatError::BadZip;
+        got += std::uint64_t(n);
+    }
+    // Reading on to the end makes the library check the checksum; a byte more means the
+    // archive lied about the size.
+    char more;
+    if (zip_fread(file.get(), &more, 1) != 0) return FormatError::BadZip;
+    return zip_fclose(file.release()) == 0 ? FormatError::None : FormatError::BadZip;
+}
+
+// Takes ownership of source.
+FormattedBook readZip(zip_source_t* source) {
+    if (!source) return failed(FormatError::BadZip);
+    zip_error_t error;
+    zip_error_init(&error);
+    ZipPtr zip(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error), &zip_discard);
+    zip_error_fini(&error);
+    if (!zip) {
+        zip_source_free(source);
+        return failed(FormatError::BadZip);
+    }
+    zip_uint64_t index = 0;
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (const FormatError e = findOnlyFile(zip.get(), index, stat); e != FormatError::None)
+        return failed(e);
+    if (const FormatError e = checkEntry(stat); e != FormatError::None) return failed(e);
+    std::string data;
+    if (const FormatError e = readEntry(zip.get(), index, stat.size, data); e != FormatError::None)
+        return failed(e);
+    // The name belongs to the archive.
+    const bool isText = (stat.valid & ZIP_STAT_NAME) && endsWithTxt(stat.name);
+    zip.reset();
+
+    FormattedBook book = readXml(data);
+    if (book.format != BookFormat::PlainText || !book.ok()) return book;
+    if (!isText) return failed(FormatError::UnknownEntry);
+    book.format = BookFormat::ZippedText;
+    book.text = std::move(data);
+    return book;
+}
+
+}  // namespace
+
+FormattedBook readFormattedBook(const std::string& path) {
+    try {
+        const QString name = QFile::decodeName(path.c_str());
+        // Only a regular file is opened here: a FIFO or a device could block or never end.
+        if (!QFileInfo(name).isFile()) return {};
+        QFile file(name);
+        if (!file.open(QIODevice::ReadOnly)) return failed(FormatError::Unreadable);
+        const QByteArray head = file.peek(kHeadBytes);
+        if (isZip(head)) {
+            file.close();
+            zip_error_t error;
+            zip_error_init(&error);
+            zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
+            zip_error_fini(&error);
+            return readZip(source);
+        }
+        FormattedBook book = readFictionBook(file, head);
+        if (book.format == BookFormat::PlainText && book.ok() &&
+            file.error() != QFileDevice::NoError)
+            return failed(FormatError::Unreadable);
+        return book;
+    } catch (const std::bad_alloc&) {
+        return failed(FormatError::OutOfMemory);
+    }
+}
+
+FormattedBook readFormattedBytes(std::string_view bytes) {
+    try {
+        if (isZip(QByteArrayView(bytes.data(), qsizetype(bytes.size())))) {
+            zip_error_t error;
+            zip_error_init(&error);
+            zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
+            zip_error_fini(&error);
+            return readZip(source);
+        }
+        return readXml(bytes);
+    } catch (const std::bad_alloc&) {
+        return failed(FormatError::OutOfMemory);
+    }
+}
+
+}  // namespace tresslin

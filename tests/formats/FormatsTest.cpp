@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <QFile>
+
+#include "formats/BookFormats.h"
+#include "support/TestSupport.h"
+
+namespace tresslin::test {
+namespace {
+
+std::string fb2(std::string_view inner, std::string_view decl = "<?xml version=\"1.0\"?>") {
+    return std::string(decl) + "<FictionBook xmlns:l=\"http://www.w3.org/1999/xlink\">" +
+           std::string(inner) + "</FictionBook>";
+}
+
+struct Entry {
+    std::string name, data;
+    bool encrypted = false;
+};
+
+// An archive built in memory by the library that reads it.
+std::string zipOf(std::initializer_list<Entry> entries) {
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
+    zip_source_keep(out);
+    zip_t* zip = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+    for (const Entry& e : entries) {
+        const auto i = zip_file_add(zip, e.name.c_str(),
+                                    zip_source_buffer(zip, e.data.data(), e.data.size(), 0), 0);
+        if (e.encrypted) zip_file_set_encryption(zip, zip_uint64_t(i), ZIP_EM_TRAD_PKWARE, "pw");
+    }
+    zip_close(zip);
+    zip_stat_t st;
+    zip_source_stat(out, &st);
+    std::string bytes(st.size, '\0');
+    zip_source_open(out);
+    zip_source_read(out, bytes.data(), st.size);
+    zip_source_close(out);
+    zip_source_free(out);
+    return bytes;
+}
+
+TEST(FictionBook, Extraction) {
+    // Notes and a picture ahead of the main text, and the description after it: the order of
+    // the lines is fixed whatever the order in the file.
+    const FormattedBook book = readFormattedBytes(fb2(
+        "<body name=\"notes\"><title><p>N</p></title><section><title><p>1</p></title><p>n</p>"
+        "</section></body><binary id=\"b\"><p>x</p></binary><body><section><title><p>Один</p>"
+        "</title><section><title><p>Два</p><empty-line/></title><p> \n <strong>жи</strong>вой\r\n"
+        "\t <emphasis>текст</emphasis>&#10; <a l:href=\"#1\">[1]</a></p><p><image/></p></section>"
+        "<poem><title><p>Стих</p></title><stanza><v>раз</v><v>&lt;&amp;&#1105;&#x401;<![CDATA[<b>"
+        " ]]>!</v></stanza><text-author>Я</text-author></poem><subtitle>*</subtitle></section>"
+        "</body><description><title-info><author><first-name>Иван</first-name><last-name>Петров"
+        "</last-name></author><book-title>Книга</book-title><author><nickname>ник</nickname>"
+        "</author></title-info><document-info><author><nickname>x</nickname></author>"
+        "</document-info></description>"));
+    EXPECT_EQ(book.text,
+              "Книга\nИван Петров, ник\n\nОдин\nДва\n\nживой текст [1]\n\nСтих\nраз\n<&ёЁ<b> !\n"
+              "Я\n*\n\nПримечания\n1\nn\n");
+    EXPECT_EQ(book.headings, (std::vector<std::int64_t>{3, 4, 8, 14}));
+}
+
+TEST(FictionBook, DeclaredCodings) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "\xEC\xE8\xF0"},
+        {"<?xml version=\"1.0\" encoding=\"KOI8-R\"?>", "\xCD\xC9\xD2"},
+        {"<?xml version='1.0' encoding='cp866'?>", "\xAC\xA8\xE0"},
+        {"\xEF\xBB\xBF<?xml version=\"1.0\"?>", "мир"},
+        {"", "мир"},
+    };
+    for (const auto& [decl, word] : cases)
+        EXPECT_EQ(
+            readFormattedBytes(fb2("<body><p>" + std::string(word) + "</p></body>", decl)).text,
+            "\n\n\nмир\n")
+            << decl;
+}
+
+TEST(FictionBook, InputsThatAreNotOursOrBad) {
+    const std::string text = fb2("<body><p>текст</p></body>");
+    const std::string zeros(400000, '0');
+    std::string lying = zipOf({{"b.fb2", text}});
+    // Both records of the entry claim 4 GB uncompressed.
+    lying.replace(lying.find("PK\x01\x02") + 24, 4, "\xFE\xFF\xFF\xFF");
+    lying.replace(22, 4, "\xFE\xFF\xFF\xFF");
+    const struct {
+        const char* name;
+        std::string bytes;
+        BookFormat format;
+        FormatError error;
+    } cases[] = {
+        {"plain text", Cp1251("Книга\r\n"), BookFormat::PlainText, FormatError::None},
+        {"other XML", "<?xml version=\"1.0\"?><html><p>x</p></html>", BookFormat::PlainText,
+         FormatError::None},
+        {"empty", "", BookFormat::PlainText, FormatError::None},
+        {"unclosed", text.substr(0, text.size() - 3), BookFormat::FictionBook,
+         FormatError::MalformedXml},
+        {"undeclared entity", fb2("<body><p>&nbsp;</p></body>"), BookFormat::FictionBook,
+         FormatError::MalformedXml},
+        {"unknown coding", fb2("", "<?xml version=\"1.0\" encoding=\"x-none\"?>"),
+         BookFormat::PlainText, FormatError::MalformedXml},
+        {"zipped book in a folder", zipOf({{"d/", ""}, {"d/b.FB2", text}}), BookFormat::FictionBook,
+         FormatError::None},
+        {"zipped text", zipOf({{"a.TXT", "\xCA\r\n"}}), BookFormat::ZippedText, FormatError::None},
+        {"zipped other", zipOf({{"a.doc", "x"}}), BookFormat::PlainText, FormatError::UnknownEntry},
+        {"two files", zipOf({{"a.txt", "x"}, {"b.txt", "y"}}), BookFormat::PlainText,
+         FormatError::NotOneEntry},
+        {"truncated", zipOf({{"a.txt", text}}).substr(0, 60), BookFormat::PlainText,
+         FormatError::BadZip},
+        {"bomb", zipOf({{"a.txt", zeros}}), BookFormat::PlainText, FormatError::EntryTooLarge},
+        {"size claims 4 GB", lying, BookFormat::PlainText, FormatError::EntryTooLarge},
+        {"password", zipOf({{"a.txt", "x", true}}), BookFormat::PlainText,
+         FormatError::EncryptedEntry},
+    };
+    for (const auto& c : cases) {
+        const FormattedBook book = readFormattedBytes(c.bytes);
+        EXPECT_EQ(book.format, c.format) << c.name;
+        EXPECT_EQ(book.error, c.error) << c.name;
+    }
+    EXPECT_EQ(readFormattedBytes(zipOf({{"a.txt", "\xCA\r\n"}})).text, "\xCA\r\n");
+}
+
+TEST(FictionBook, SamplesReadAlikeInEveryForm) {
+    const auto read = [](const char* name) {
+        return readFormattedBook(QFile::encodeName(SamplePath(name)).toStdString());
+    };
+    const FormattedBook utf8 = read("kniga-utf8.fb2"), cp1251 = read("kniga-cp1251.fb2");
+    const std::string head = "Три зимы на дальнем мысу\nАвторы Tresslin\n\nТРИ";
+    EXPECT_EQ(utf8.text.substr(0, head.size()), head);
+    EXPECT_EQ(read("kniga.fb2.zip").text, utf8.text);
+    // Only the framed drawings differ in Windows-1251.
+    EXPECT_EQ(cp1251.headings, utf8.headings);
+    EXPECT_EQ(cp1251.text.substr(cp1251.text.find("ГЛАВА ЧЕТВ")),
+              utf8.text.substr(utf8.text.find("ГЛАВА ЧЕТВ")));
+    for (const char* plain : {"kniga-utf8.txt", "..", "/nonexistent"})
+        EXPECT_EQ(read(plain).format, BookFormat::PlainText) << plain;
+}
+
+}  // namespace
+}  // namespace tresslin::test
