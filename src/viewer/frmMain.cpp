@@ -51,7 +51,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
       prompts_(prompts),
       txtView(new QLineEdit(this)),
       imgBack(new ImageButton(this)),
-      imgNext(new ImageButton(this)) {
+      imgNext(new ImageButton(this)),
+      readingPlace_([this] {
+          if (!isMinimized()) SavePosition();
+      }) {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
     // PNG sizes rather than the SVG: the SVG image plugin is not always installed.
@@ -172,6 +175,7 @@ void frmMain::ShowLine(std::int32_t n) {
     if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(displayText(n));
     txtView->setCursorPosition(0);
     ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
+    notePlace();
 }
 
 void frmMain::RefreshShow() {

@@ -12,6 +12,7 @@
 #include "book/mdlDeclarations.h"
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
+#include "viewer/ReadingPlace.h"
 
 class QScreen;
 
@@ -53,6 +54,7 @@ class frmMain : public QWidget, public DialogHost {
     std::int32_t lastLine() const { return LastLine; }
     QLineEdit* view() const { return txtView; }
     const QTimer& autoShowTimer() const { return tmrAutoShow; }
+    ReadingPlace& readingPlace() { return readingPlace_; }
 
     // The text of the commands list and its title.
     static QString commandsListText();
@@ -113,6 +115,8 @@ class frmMain : public QWidget, public DialogHost {
     void goToLine();
     void FindCommand(bool Again);
     void FindNext();
+    void openRecent();
+    void notePlace();
 
     // Layout and position.
     void RestorePosition();
@@ -148,6 +152,7 @@ class frmMain : public QWidget, public DialogHost {
     ImageButton* imgBack;
     ImageButton* imgNext;
     QTimer tmrAutoShow;
+    ReadingPlace readingPlace_;
     std::unique_ptr<ActivationHotKey> hotKey_;
 };
 

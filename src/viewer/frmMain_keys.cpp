@@ -94,6 +94,8 @@ void frmMain::HandleGeneralKey(int key, int shift) {
             break;
         case Qt::Key_Minus:
         case Qt::Key_Underscore:  // the same key with Shift held
+            // The moment a reader looks away is the moment the desk may be left.
+            readingPlace_.saveNow();
             showMinimized();
             break;
         default:
@@ -105,6 +107,9 @@ void frmMain::HandleGeneralCtrlKey(int key) {
     switch (key) {
         case Qt::Key_O:
             OpenNewText();
+            break;
+        case Qt::Key_R:
+            openRecent();
             break;
         case Qt::Key_G:
             if (!LastFile.isEmpty() && LastLine >= 1) {
@@ -226,6 +231,7 @@ QString frmMain::commandsListText() {
         "==============",
         "CTRL + O   -  Open New Text",
         "CTRL + G   -  Get Open Last File",
+        "CTRL + R   -  Recent Books",
         "CTRL + L   -  Goto Line",
         "CTRL + F   -  Find",
         "F3 Key     -  Find Next",

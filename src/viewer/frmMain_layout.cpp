@@ -98,6 +98,7 @@ void frmMain::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     // Framing by the window manager moves the window; its frame is known from then on.
     applyPendingWidth();
+    if (isVisible() && !isMinimized()) readingPlace_.windowMoved();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

@@ -65,6 +65,7 @@ void frmMain::Form_Unload() {
         WriteSetting(settings::LastFile, BookPath);
         settings::writeNumber(settings::LastLine, qint64(CurLine) + 1);
     }
+    readingPlace_.leave();
     UnloadAllForms();
 }
 
