@@ -316,11 +316,11 @@ class Scanner {
 
 }  // namespace
 
-bool IsChapterHeading(std::string_view raw, int coding) {
+bool isChapterHeading(std::string_view raw, int coding) {
     return isHeading(DisplayChars(raw, coding));
 }
 
-std::int64_t NextChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
+std::int64_t nextChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
     const Scanner scan(lines, coding);
     for (std::int64_t i = std::max<std::int64_t>(from + 1, 0); i <= lines.upperBound(); ++i) {
         if (scan.headingAt(i)) return i;
@@ -328,7 +328,7 @@ std::int64_t NextChapterHeading(const LineStore& lines, std::int64_t from, int c
     return -1;
 }
 
-std::int64_t PrevChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
+std::int64_t prevChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
     const Scanner scan(lines, coding);
     for (std::int64_t i = std::min(from - 1, lines.upperBound()); i >= 0; --i) {
         if (scan.headingAt(i)) return i;

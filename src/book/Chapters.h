@@ -14,14 +14,14 @@ namespace tresslin {
 // title after a period, colon or dash), "Пролог", "Эпилог", a Roman numeral or a number alone
 // ("XIV", "12", "12."), or a row of at least three asterisks ("* * *"). Case does not matter,
 // except that a Roman numeral alone is in capitals.
-bool IsChapterHeading(std::string_view raw, int coding);
+bool isChapterHeading(std::string_view raw, int coding);
 
 // The first line after line from that is a heading standing alone: the book's start or an
 // empty line before it, an empty line or the book's end after it (a line of blanks counts as
 // empty). -1 when there is none. Lines are looked at by their offsets; only short lines that
 // stand alone are read as text, and a line of more than 1 KB as stored is never a heading.
-std::int64_t NextChapterHeading(const LineStore& lines, std::int64_t from, int coding);
+std::int64_t nextChapterHeading(const LineStore& lines, std::int64_t from, int coding);
 // The last such heading before line from; -1 when there is none.
-std::int64_t PrevChapterHeading(const LineStore& lines, std::int64_t from, int coding);
+std::int64_t prevChapterHeading(const LineStore& lines, std::int64_t from, int coding);
 
 }  // namespace tresslin

@@ -54,7 +54,7 @@ class DisplayChars {
 };
 
 // Blanks a break may follow: space and tab, the same bytes in every coding.
-inline bool IsBreakBlank(char32_t c) {
+inline bool isBreakBlank(char32_t c) {
     return c == U' ' || c == U'\t';
 }
 

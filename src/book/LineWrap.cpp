@@ -61,7 +61,7 @@ std::size_t LineWrap::fill(std::size_t start, std::size_t limit) const {
     while (pos < limit) {
         const DisplayChar d = chars_.at(pos);
         const double a = metrics_.advance(d.ch);
-        if (IsBreakBlank(d.ch)) {
+        if (isBreakBlank(d.ch)) {
             afterBlank = d.next;
         } else if (used + a > room && pos > start && !isCombining(d.ch)) {
             return afterBlank ? afterBlank : pos;

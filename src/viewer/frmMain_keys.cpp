@@ -195,14 +195,14 @@ void frmMain::stepChapter(bool forward) {
     }
     const int coding = settings::readNumber(settings::TextCoding);
     if (forward) {
-        const std::int64_t next = NextChapterHeading(BookLines, CurLine, coding);
+        const std::int64_t next = nextChapterHeading(BookLines, CurLine, coding);
         if (next >= 0) CurLine = std::int32_t(next);
         return;
     }
-    const std::int64_t previous = PrevChapterHeading(BookLines, CurLine, coding);
+    const std::int64_t previous = prevChapterHeading(BookLines, CurLine, coding);
     if (previous >= 0) {
         CurLine = std::int32_t(previous);
-    } else if (NextChapterHeading(BookLines, std::int64_t(CurLine) - 1, coding) >= 0) {
+    } else if (nextChapterHeading(BookLines, std::int64_t(CurLine) - 1, coding) >= 0) {
         // Before the first chapter (a foreword, the title page) the way back is the book's start;
         // a book without chapters keeps its line.
         CurLine = 0;

@@ -3,9 +3,9 @@
 #include <sstream>
 
 #include "book/Chapters.h"
-#include "support/TestSupport.h"
 #include "book/mdlFiles.h"
 #include "book/mdlText.h"
+#include "support/TestSupport.h"
 
 using namespace tresslin;
 
@@ -30,11 +30,11 @@ TEST(Chapters, HeadingsAndOtherShortLines) {
         for (bool heading : {true, false}) {
             std::istringstream list(std::string(heading ? headings : others));
             for (std::string text; std::getline(list, text, '|');)
-                EXPECT_EQ(IsChapterHeading(stored(text, coding), coding), heading)
+                EXPECT_EQ(isChapterHeading(stored(text, coding), coding), heading)
                     << text << coding;
         }
-        EXPECT_TRUE(IsChapterHeading(stored(" " + longest + " ", coding), coding));
-        EXPECT_FALSE(IsChapterHeading(stored(longest + "x", coding), coding));
+        EXPECT_TRUE(isChapterHeading(stored(" " + longest + " ", coding), coding));
+        EXPECT_FALSE(isChapterHeading(stored(longest + "x", coding), coding));
     }
 }
 
@@ -50,9 +50,9 @@ TEST(Chapters, NextAndPreviousHeadingStandAlone) {
         ASSERT_EQ(s.size(), 15);
         const std::pair<std::int64_t, std::int64_t> next[] = {{-1, 0}, {0, 7}, {7, 14}, {14, -1}};
         for (const auto& [from, want] : next)
-            EXPECT_EQ(NextChapterHeading(s, from, coding), want) << from << " " << coding;
+            EXPECT_EQ(nextChapterHeading(s, from, coding), want) << from << " " << coding;
         const std::pair<std::int64_t, std::int64_t> prev[] = {{15, 14}, {14, 7}, {7, 0}, {0, -1}};
         for (const auto& [from, want] : prev)
-            EXPECT_EQ(PrevChapterHeading(s, from, coding), want) << from << " " << coding;
+            EXPECT_EQ(prevChapterHeading(s, from, coding), want) << from << " " << coding;
     }
 }
