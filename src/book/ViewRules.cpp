@@ -164,4 +164,13 @@ std::string versionCaption() {
     return std::string(kAppTitle) + " v." + kVersionText;
 }
 
+int WheelSteps::add(int angleDelta) {
+    constexpr int kNotch = 120;
+    if ((angleDelta > 0 && pending_ < 0) || (angleDelta < 0 && pending_ > 0)) pending_ = 0;
+    pending_ += angleDelta;
+    const int steps = pending_ / kNotch;
+    pending_ -= steps * kNotch;
+    return steps;
+}
+
 }  // namespace tresslin

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
@@ -82,6 +83,7 @@ class frmMain : public QWidget, public DialogHost {
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     // Display.
@@ -130,6 +132,7 @@ class frmMain : public QWidget, public DialogHost {
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame
     int restoredClientWidth_ = 0;
+    WheelSteps wheel_;
 
     QLineEdit* txtView;
     ImageButton* imgBack;

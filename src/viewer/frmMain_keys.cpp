@@ -1,6 +1,8 @@
 // The key dispatcher and the commands list.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
+#include <cstdlib>
 
 #include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
@@ -67,6 +69,14 @@ bool frmMain::event(QEvent* e) {
         return true;
     }
     return QWidget::event(e);
+}
+
+void frmMain::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    // Over the view and the buttons too: they pass the wheel on to the window.
+    const int steps = wheel_.add(event->angleDelta().y());
+    for (int i = 0; i < std::abs(steps) && !unloaded_; ++i)
+        Form_KeyDown(steps > 0 ? Qt::Key_Up : Qt::Key_Down, 0);
 }
 
 void frmMain::Form_KeyDown(int key, int shift) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "book/ViewRules.h"
 
 using namespace tresslin;
@@ -68,4 +70,24 @@ TEST(LineJump, TheLastLineOfTheLargestBook) {
     // Found by fuzzing: line 2^31 of a book of 2^31 lines overflowed before the subtraction.
     EXPECT_EQ(parseLineJump("2147483648", INT32_MAX), INT32_MAX);
     EXPECT_EQ(parseLineJump("2147483649", INT32_MAX), std::nullopt);
+}
+
+TEST(Wheel, StepsPerNotch) {
+    const struct {
+        const char* what;
+        std::vector<int> deltas;
+        std::vector<int> steps;
+    } cases[] = {
+        {"notches", {-120, 120, -240}, {-1, 1, -2}},
+        {"fine wheel adds up", {-40, -40, -40, -40}, {0, 0, -1, 0}},
+        {"touchpad remainder carries", {50, 100, 100}, {0, 1, 1}},
+        {"reversal drops the remainder", {-100, 30, 100}, {0, 0, 1}},
+        {"horizontal only", {0}, {0}},
+    };
+    for (const auto& c : cases) {
+        WheelSteps wheel;
+        std::vector<int> got;
+        for (int d : c.deltas) got.push_back(wheel.add(d));
+        EXPECT_EQ(got, c.steps) << c.what;
+    }
 }
