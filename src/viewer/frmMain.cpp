@@ -1,9 +1,7 @@
 // The window itself, the line display and the caption.
 #include "viewer/frmMain.h"
 
-#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QLocale>
@@ -23,6 +21,7 @@
 #include "platform/HotKey.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
+#include "viewer/FileNames.h"
 
 // The pictures are linked into a static library, whose resources must be registered by hand.
 static void initResources() {
@@ -93,23 +92,21 @@ frmMain::~frmMain() = default;
 
 QString frmMain::fileNameOf(const QString& path) {
     // The book code works on the bytes the file system knows the path by.
-    return QFile::decodeName(
-        QByteArray::fromStdString(GetFileName(QFile::encodeName(path).toStdString())));
+    return readablePath(
+        pathFromBytes(QByteArray::fromStdString(GetFileName(pathBytes(path).toStdString()))));
 }
 
 bool frmMain::OpenBook(const QString& sBookName) {
     BusyCursor busy;
     LineStore loaded;
     // A relative path is made absolute so the book can be reopened from anywhere later.
-    const QString absolute = sBookName.isEmpty() || sBookName.startsWith(u'/')
-                                 ? sBookName
-                                 : QDir::current().absoluteFilePath(sBookName);
-    const std::string path = QFile::encodeName(absolute).toStdString();
+    const QString absolute = absolutePath(sBookName);
+    const std::string path = pathBytes(absolute).toStdString();
     const FormattedBook formatted = readFormattedBook(path);
     if (!formatted.ok() ||
         !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
                                                     : splitBookLines(formatted.text, loaded))) {
-        const QString text = QStringLiteral("Error Open ") + sBookName;
+        const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
         prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         txtView->setText(text);
         // The book being read stays open and is still remembered at shutdown.

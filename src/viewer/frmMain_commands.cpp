@@ -7,6 +7,7 @@
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "settings/Settings.h"
+#include "viewer/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -33,12 +34,13 @@ void frmMain::OpenNewText() {
     const std::optional<QString> chosen = prompts_.openFile(this, lastOpenChoice_);
     // Cancel changes nothing: the book being read stays as it is.
     if (!chosen || chosen->isEmpty()) return;
+    const QString path = resolveChosenPath(*chosen);
     lastOpenChoice_ = *chosen;
-    setWindowTitle(*chosen);
+    setWindowTitle(readablePath(path));
     txtView->setText(QStringLiteral(" Please, Wait..."));
     // Let the window show the path and the wait text before the load blocks it.
     txtView->repaint();
-    OpenBook(*chosen);
+    OpenBook(path);
 }
 
 void frmMain::goToLine() {
