@@ -62,6 +62,14 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the
+    // label, would hide its colon, so the list gives up room on its left.
+    const int labelRight = Label1->x() + Label1->sizeHint().width();
+    if (labelRight > cmbCoding->x()) {
+        Label1->resize(Label1->sizeHint().width(), Label1->height());
+        cmbCoding->setGeometry(labelRight, cmbCoding->y(),
+                               cmbCoding->geometry().right() + 1 - labelRight, cmbCoding->height());
+    }
     cmbCoding->setEditable(false);
     for (const char* name : kCodingNames) cmbCoding->addItem(QString::fromLatin1(name));
 

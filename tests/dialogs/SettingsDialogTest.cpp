@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -132,4 +133,18 @@ TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     detect->click();
     EXPECT_EQ(ReadSetting(settings::DetectCoding), "0");
     EXPECT_EQ(Coding(), "3");  // the coding is left alone
+}
+
+TEST_F(SettingsDialog, TheCodingLabelShowsWholeInAWideFont) {
+    // A desktop without Arial or its metric twin falls back to a wider face.
+    QFont::insertSubstitution("Arial", "DejaVu Sans");
+    QFont::insertSubstitution("Liberation Sans", "DejaVu Sans");
+    frmSettings dialog(&main, main, prompts);
+    QFont::removeSubstitutions("Arial");
+    QFont::removeSubstitutions("Liberation Sans");
+    const auto* label = dialog.findChild<QLabel*>("Label1");
+    EXPECT_EQ(label->text(), "Text Coding:");
+    const int textRight = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+    EXPECT_LE(textRight, List(dialog)->x());
+    EXPECT_LE(textRight, label->geometry().right() + 1);
 }
