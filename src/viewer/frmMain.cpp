@@ -97,37 +97,62 @@ QString frmMain::fileNameOf(const QString& path) {
 }
 
 bool frmMain::OpenBook(const QString& sBookName) {
-    BusyCursor busy;
-    LineStore loaded;
-    // A relative path is made absolute so the book can be reopened from anywhere later.
-    const QString absolute = absolutePath(sBookName);
-    const std::string path = pathBytes(absolute).toStdString();
-    const FormattedBook formatted = readFormattedBook(path);
-    if (!formatted.ok() ||
-        !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
-                                                    : splitBookLines(formatted.text, loaded))) {
+    const auto fail = [&] {
         const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
         prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         txtView->setText(text);
         // The book being read stays open and is still remembered at shutdown.
         return false;
+    };
+    // Memory may run out anywhere here (the path, detection, the first display); the open then
+    // fails like any other and the book being read comes back whole.
+    LineStore previous;
+    const QString previousPath = BookPath, previousName = BookName, previousTitle = windowTitle();
+    const QString previousCoding = ReadSetting(settings::TextCoding);
+    const std::int32_t previousCur = CurLine, previousMax = MaxLine;
+    bool replaced = false;
+    try {
+        BusyCursor busy;
+        LineStore loaded;
+        // A relative path is made absolute so the book can be reopened from anywhere later.
+        const QString absolute = absolutePath(sBookName);
+        const std::string path = pathBytes(absolute).toStdString();
+        const FormattedBook formatted = readFormattedBook(path);
+        if (!formatted.ok() ||
+            !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
+                                                        : splitBookLines(formatted.text, loaded)))
+            return fail();
+        previous = std::move(BookLines);
+        BookLines = std::move(loaded);
+        replaced = true;
+        if (formatted.format == BookFormat::FictionBook) {
+            // The book's own declaration gave its coding; the text is held as UTF-8.
+            settings::writeNumber(settings::TextCoding, kUtf8);
+        } else if (settings::readFlag(settings::DetectCoding)) {
+            const std::string_view head(BookLines.data(),
+                                        std::min(BookLines.byteSize(), kDetectSampleBytes));
+            if (const auto coding = detectCoding(head))
+                settings::writeNumber(settings::TextCoding, *coding);
+        }
+        BookPath = absolute;
+        CurLine = 0;
+        MaxLine = std::int32_t(BookLines.upperBound());
+        BookName = fileNameOf(absolute);
+        ShowLine(CurLine);
+        return true;
+    } catch (const std::exception&) {
     }
-    BookLines = std::move(loaded);
-    if (formatted.format == BookFormat::FictionBook) {
-        // The book's own declaration gave its coding; the text is held as UTF-8.
-        settings::writeNumber(settings::TextCoding, kUtf8);
-    } else if (settings::readFlag(settings::DetectCoding)) {
-        const std::string_view head(BookLines.data(),
-                                    std::min(BookLines.byteSize(), kDetectSampleBytes));
-        if (const auto coding = detectCoding(head))
-            settings::writeNumber(settings::TextCoding, *coding);
+    if (replaced) {
+        BookLines = std::move(previous);
+        BookPath = previousPath;
+        BookName = previousName;
+        CurLine = previousCur;
+        MaxLine = previousMax;
+        if (ReadSetting(settings::TextCoding) != previousCoding)
+            WriteSetting(settings::TextCoding, previousCoding);
+        setWindowTitle(previousTitle);
     }
-    BookPath = absolute;
-    CurLine = 0;
-    MaxLine = std::int32_t(BookLines.upperBound());
-    BookName = fileNameOf(absolute);
-    ShowLine(CurLine);
-    return true;
+    return fail();
 }
 
 QString frmMain::displayText(std::int32_t line) const {
