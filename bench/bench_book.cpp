@@ -1,7 +1,10 @@
-// The book core without any window: the loader and the find, next to the machine's bounds for
-// the same work (filling fresh memory, reading the file, memchr over the bytes).
+// The book core without any window: the loader, the find, wrapping and the chapter scan, next to
+// the machine's bounds for the same work (filling fresh memory, reading the file, memchr over
+// the bytes).
 //
-//   bench_book --book=B [--absent=W1 --common=W2] [benchmark flags]   (words in UTF-8)
+//   bench_book --book=B [--absent=W1 --common=W2] [--long=L] [benchmark flags]
+//
+// Words in UTF-8; L a book that is one long line.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -13,6 +16,8 @@
 #include <vector>
 
 #include "book/BookFind.h"
+#include "book/Chapters.h"
+#include "book/LineWrap.h"
 #include "book/mdlFiles.h"
 #include "book/mdlText.h"
 
@@ -20,7 +25,7 @@ using namespace tresslin;
 
 namespace {
 
-std::string gBook, gAbsent, gCommon;
+std::string gBook, gAbsent, gCommon, gLong;
 
 std::size_t fileSize(const std::string& path) {
     struct stat st {};
@@ -143,6 +148,67 @@ void BM_FindInLines(benchmark::State& state, const std::string* word) {
     state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));
 }
 
+// A simple fixed-advance font for the 405-pixel strip: 7 pixels a character.
+WrapMetrics stripMetrics() {
+    return {[](char32_t) { return 7.0; }, 405.0};
+}
+
+// The first part of each line while stepping down from the book's middle, as Down does.
+void BM_WrapOrdinary(benchmark::State& state) {
+    LineStore s;
+    if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+    const WrapMetrics metrics = stripMetrics();
+    std::int64_t line = s.size() / 2;
+    for (auto _ : state) {
+        const LineWrap wrap(s.line(line), kWindowsCyrillic, metrics);
+        benchmark::DoNotOptimize(wrap.partEnd(0));
+        if (++line == s.size()) line = s.size() / 2;
+    }
+}
+
+// The 200 MB one-line book: its first part, the next part after some, and the part before
+// one that lies as far from its anchor as parts can (the longest walk back).
+enum class LongStep { first, next, prev };
+void BM_WrapLong(benchmark::State& state, LongStep step) {
+    LineStore s;
+    if (!ReadBookLines(gLong, s) || s.size() != 1) return state.SkipWithError("not one line");
+    const std::string_view line = s.line(0);
+    const WrapMetrics metrics = stripMetrics();
+    const LineWrap wrap(line, kWindowsCyrillic, metrics);
+    std::size_t from = 0;
+    for (int i = 0; i < 1000; ++i) from = wrap.nextStart(from).value_or(from);
+    const std::size_t far = wrap.partStartAt(1000 * LineWrap::kAnchorBytes - 1);
+    for (auto _ : state) {
+        if (step == LongStep::first) {
+            const LineWrap fresh(line, kWindowsCyrillic, metrics);
+            benchmark::DoNotOptimize(fresh.partEnd(0));
+        } else if (step == LongStep::next) {
+            const auto next = wrap.nextStart(from);
+            benchmark::DoNotOptimize(wrap.partEnd(*next));
+        } else {
+            benchmark::DoNotOptimize(wrap.prevStart(far));
+        }
+    }
+}
+
+// Page Down over a whole book that holds no heading.
+void BM_ChapterScan(benchmark::State& state, bool emptyLinesBetween) {
+    LineStore s;
+    if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+    if (emptyLinesBetween) {
+        // Every line standing alone, so every short one is read as a possible heading.
+        std::string bytes;
+        bytes.reserve(s.byteSize() * 2);
+        for (std::int64_t i = 0; i < s.size(); ++i) (bytes += s.line(i)) += "\r\n\r\n";
+        if (!splitBookLines(bytes, s)) return state.SkipWithError("split failed");
+    }
+    for (auto _ : state) {
+        if (nextChapterHeading(s, 0, kWindowsCyrillic) != -1)
+            return state.SkipWithError("the book must hold no heading");
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));
+}
+
 std::string flag(int& argc, char** argv, const char* name) {
     const std::size_t n = std::strlen(name);
     for (int i = 1; i < argc; ++i) {
@@ -162,9 +228,11 @@ int main(int argc, char** argv) {
     gBook = flag(argc, argv, "--book");
     gAbsent = flag(argc, argv, "--absent");
     gCommon = flag(argc, argv, "--common");
+    gLong = flag(argc, argv, "--long");
     benchmark::Initialize(&argc, argv);
     if (gBook.empty()) {
-        std::fprintf(stderr, "usage: bench_book --book=FILE [--absent=W] [--common=W]\n");
+        std::fprintf(stderr,
+                     "usage: bench_book --book=FILE [--absent=W] [--common=W] [--long=FILE]\n");
         return 2;
     }
     const auto ms = benchmark::kMillisecond;
@@ -177,6 +245,17 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("Find/absent", BM_FindInLines, &gAbsent)->Unit(ms);
     if (!gCommon.empty())
         benchmark::RegisterBenchmark("Find/commonest_letter", BM_FindInLines, &gCommon)->Unit(ms);
+    benchmark::RegisterBenchmark("Chapters/scan", BM_ChapterScan, false)->Unit(ms);
+    benchmark::RegisterBenchmark("Chapters/scan_empty_lines_between", BM_ChapterScan, true)
+        ->Unit(ms);
+    const auto us = benchmark::kMicrosecond;
+    benchmark::RegisterBenchmark("Wrap/ordinary_part", BM_WrapOrdinary)->Unit(us);
+    if (!gLong.empty()) {
+        benchmark::RegisterBenchmark("Wrap/long_first_part", BM_WrapLong, LongStep::first)
+            ->Unit(us);
+        benchmark::RegisterBenchmark("Wrap/long_next_part", BM_WrapLong, LongStep::next)->Unit(us);
+        benchmark::RegisterBenchmark("Wrap/long_prev_part", BM_WrapLong, LongStep::prev)->Unit(us);
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -112,8 +112,8 @@ gui = bench("bench_gui", [f"--book=book100.txt", f"--absent={absent}", f"--commo
 big = bench("bench_gui", ["--big=book1g.txt", "--benchmark_filter=^Open/big",
                           "--benchmark_repetitions=3", "--benchmark_report_aggregates_only=true"],
             "big.json")
-core = bench("bench_book", ["--book=book100.txt", f"--absent={absent}", f"--common={common}", *reps],
-             "core.json")
+core = bench("bench_book", ["--book=book100.txt", f"--absent={absent}", f"--common={common}",
+                          "--long=line200.txt", *reps], "core.json")
 start = bench("bench_startup", [], "startup.json")
 time_refs(samples)
 
@@ -200,6 +200,15 @@ s = median_of(gui, "ShowLine/ordinary", "median_us")
 row("ShowLine, ordinary line (median of calls)", f"{s:.1f} us", "", "", "< 20 us", s < 20)
 s = median_of(gui, "ShowLine/single_line_book", "median_us") / 1000
 row("ShowLine, the 200 MB single line", f"{s:.2f} ms", "", "", "< 5 ms", s < 5)
+c, fa = median_of(core, "Chapters/scan"), median_of(core, "Find/absent")
+row("Chapter scan of the 100 MB book (Page Down, no heading)", f"{c:.1f} ms",
+    f"findInLines, absent word {fa:.1f} ms", f"{c / fa:.2f}x", "<= 2x", c <= 2 * fa)
+w = median_of(core, "Wrap/ordinary_part") * 1000
+row("Wrap: a part of an ordinary line (computing it)", f"{w:.2f} us", "", "", "< 20 us", w < 20)
+for step, what in (("first", "first part"), ("next", "next part (Down)"),
+                   ("prev", "part before, longest walk back (Up)")):
+    w = median_of(core, f"Wrap/long_{step}_part") * 1000
+    row(f"Wrap: the 200 MB single line, {what}", f"{w:.2f} us", "", "", "< 5 ms", w < 5000)
 p = median_of(gui, "PositionWrites/10000")
 row("10,000 position writes (3 keys) + flush", f"{p:.1f} ms", "", "", "< 1 s", p < 1000)
 sm = [b for b in start if b["run_name"].startswith("Startup/first_paint")][0]
@@ -224,8 +233,10 @@ add("fresh memory of 100 MB faulted in (huge pages)", median_of(core, "Bound/pop
 add("100 MB read into fresh memory, 4 MB reads", median_of(core, "Bound/read_into_fresh_memory"))
 add("memchr line split of 100 MB in memory", median_of(core, "Bound/memchr_split"))
 add("memchr for an absent byte over 100 MB", median_of(core, "Bound/memchr_absent_byte"))
-add("FindInLines alone, absent word", median_of(core, "Find/absent"))
-add("FindInLines alone, commonest-letter word", median_of(core, "Find/commonest_letter"))
+add("findInLines alone, absent word", median_of(core, "Find/absent"))
+add("findInLines alone, commonest-letter word", median_of(core, "Find/commonest_letter"))
+add("Chapter scan, same book with an empty line after every line",
+    median_of(core, "Chapters/scan_empty_lines_between"))
 add("ShowLine ordinary, mean over the same calls (long lines weigh more)",
     median_of(gui, "ShowLine/ordinary") * 1000, "us")
 for n in (64, 300, 4096, 32767):

@@ -104,15 +104,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The fast search against the plain one, in the coding chosen.
     const FoldTable& fold = tablesFor(coding).fold;
     const LineStore lines = split(text);
-    const std::int64_t hit = findInLines(lines, first, last, needle, fold);
+    std::uint64_t at = 0;
+    const std::int64_t hit = findInLines(lines, first, last, needle, fold, &at);
     const auto byFold = [&](std::string_view s) { return foldBytes(s, fold); };
     if (hit != referenceFind(lines, first, last, needle, byFold)) Fail("8-bit find differs");
+    if (hit >= 0 && byFold(lines.line(hit)).find(byFold(needle)) != at)
+        Fail("8-bit find gives another offset in the line");
 
     // UTF-8 against the plain search, the needle being text a user can type.
     const std::string utf8Needle = cp1251ToUtf8(needle);
-    if (findInLinesUtf8(lines, first, last, utf8Needle) !=
-        referenceFind(lines, first, last, utf8Needle, foldUtf8))
+    const std::int64_t utf8Hit = findInLinesUtf8(lines, first, last, utf8Needle, &at);
+    if (utf8Hit != referenceFind(lines, first, last, utf8Needle, foldUtf8))
         Fail("UTF-8 find differs");
+    if (utf8Hit >= 0 && foldUtf8(lines.line(utf8Hit)).find(foldUtf8(utf8Needle)) != at)
+        Fail("UTF-8 find gives another offset in the line");
 
     // The same book in every coding: the text taken into Windows Cyrillic and recoded. A
     // search text with a character code page 1251 lacks is never searched for, and a leading

@@ -149,7 +149,8 @@ std::int64_t lineOfMatch(const LineStore& lines, std::uint64_t pos, std::size_t 
 }
 
 std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
-                         std::string_view needle, const FoldTable& fold) {
+                         std::string_view needle, const FoldTable& fold, std::uint64_t* matchAt) {
+    if (matchAt) *matchAt = 0;
     const std::size_t m = needle.size();
     const auto range = searchRange(lines, firstLine, lastLine, m);
     if (!range) return -1;
@@ -166,6 +167,7 @@ std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::in
     auto found = [&](std::uint64_t pos) {
         if (!matchesAt(base + pos, n, fold)) return false;
         result = lineOfMatch(lines, pos, m);
+        if (result >= 0 && matchAt) *matchAt = pos - lines.lineStart(result);
         return result >= 0;
     };
 

@@ -86,7 +86,8 @@ bool matchesAt(const unsigned char* p, const std::vector<Char>& chars) {
 }  // namespace
 
 std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
-                             std::string_view needle) {
+                             std::string_view needle, std::uint64_t* matchAt) {
+    if (matchAt) *matchAt = 0;
     const std::vector<Char> chars = parse(needle);
     std::size_t m = 0;
     for (const Char& c : chars) m += c.len;
@@ -95,7 +96,11 @@ std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std
     if (needle.empty()) return range->firstLine;
     const auto [first, begin, lastStart] = *range;
     const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
-    auto accept = [&](std::uint64_t pos) { return lineOfMatch(lines, pos, m); };
+    auto accept = [&](std::uint64_t pos) -> std::int64_t {
+        const std::int64_t line = lineOfMatch(lines, pos, m);
+        if (line >= 0 && matchAt) *matchAt = pos - lines.lineStart(line);
+        return line;
+    };
 
     std::uint64_t pos = begin;
 #if defined(__SSE2__)

@@ -10,8 +10,9 @@ namespace tresslin {
 
 // Index of the first line in firstLine..lastLine whose content holds needle (UTF-8), with
 // Latin and Cyrillic letters compared without regard to case (Ё and ё included); -1 when none
-// does. Other characters and malformed bytes compare exactly.
+// does. Other characters and malformed bytes compare exactly. When matchAt is given it receives
+// the byte offset of the first match within its line.
 std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std::int64_t lastLine,
-                             std::string_view needle);
+                             std::string_view needle, std::uint64_t* matchAt = nullptr);
 
 }  // namespace tresslin

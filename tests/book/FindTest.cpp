@@ -15,14 +15,16 @@ LineStore store(std::string_view bytes) {
     return s;
 }
 
+std::string folded(std::string_view v, const FoldTable& fold) {
+    std::string out(v);
+    for (char& c : out) c = char(fold[static_cast<unsigned char>(c)]);
+    return out;
+}
+
 // The plain reading: the first line in range whose folded content holds the folded needle.
 std::int64_t reference(const LineStore& s, std::int64_t first, std::int64_t last,
                        std::string_view needle, const FoldTable& fold) {
-    auto f = [&](std::string_view v) {
-        std::string out(v);
-        for (char& c : out) c = char(fold[static_cast<unsigned char>(c)]);
-        return out;
-    };
+    auto f = [&](std::string_view v) { return folded(v, fold); };
     const std::string n = f(needle);
     for (std::int64_t i = std::max<std::int64_t>(first, 0); i <= last && i < s.size(); ++i) {
         if (f(s.line(i)).find(n) != std::string::npos) return i;
@@ -77,9 +79,13 @@ TEST(FindInLines, AgreesWithThePlainReadingInEveryCoding) {
              {"пёс", "ПЁС", "x", "xп", "с y", "с yy", "yyyy", "ёс yyyy\r", "y\nx"}) {
             const std::string needle = RecodeText(test::Cp1251(utf8), 0, coding);
             for (std::int64_t first : {0, 1, 7, 150, 199}) {
-                EXPECT_EQ(findInLines(s, first, s.upperBound(), needle, fold),
-                          reference(s, first, s.upperBound(), needle, fold))
+                std::uint64_t at = 0;
+                const std::int64_t hit = findInLines(s, first, s.upperBound(), needle, fold, &at);
+                EXPECT_EQ(hit, reference(s, first, s.upperBound(), needle, fold))
                     << coding << " " << utf8 << " " << first;
+                if (hit >= 0) {
+                    EXPECT_EQ(at, folded(s.line(hit), fold).find(folded(needle, fold)));
+                }
             }
         }
     }
@@ -138,7 +144,9 @@ TEST(FindInLinesUtf8, BlockScanAgreesAcrossOffsets) {
                 std::string(std::size_t(i % 3), 'y') + "\r\n";
     const LineStore s = store(book);
     for (std::int64_t first = 0; first < 120; first += 13) {
-        EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "щука"), first);
+        std::uint64_t at = 0;
+        EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "щука", &at), first);
+        EXPECT_EQ(at, std::uint64_t(first % 41));
         EXPECT_EQ(findInLinesUtf8(s, first, s.upperBound(), "xщ"), first == 0 ? 1 : first);
     }
 }

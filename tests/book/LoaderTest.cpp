@@ -115,29 +115,25 @@ TEST(LineStoreBuilder, EveryReadCutGivesTheSameLines) {
             EXPECT_EQ(linesOf(builder.take()), linesOf(whole)) << a << " " << b;
         }
     }
-    EXPECT_EQ(linesOf(whole), (std::vector<std::string>{"a", "b", "", "c", "", "d", "", "e"}));
 }
 
 TEST(ReadBookLines, ChunkBoundariesDoNotChangeTheSplit) {
     // Terminators that straddle the loader's read chunks must still be read as in memory.
     std::string big;
     for (int i = 0; big.size() < (9u << 20); ++i) big += "line " + std::to_string(i) + "\r\n";
-    struct {
-        std::size_t cut;
-        const char* ends;
-    } cases[] = {{(4u << 20) - 1, "\r\n"},
-                 {4u << 20, "\r\n"},
-                 {(4u << 20) - 1, "\n\r"},
-                 {(8u << 20) - 1, "\r\r\n"},
-                 {8u << 20, "\n"}};
-    for (const auto& c : cases) {
+    const std::pair<std::size_t, const char*> cases[] = {{(4u << 20) - 1, "\r\n"},
+                                                         {4u << 20, "\r\n"},
+                                                         {(4u << 20) - 1, "\n\r"},
+                                                         {(8u << 20) - 1, "\r\r\n"},
+                                                         {8u << 20, "\n"}};
+    for (const auto& [cut, ends] : cases) {
         std::string b = big;
-        b.insert(c.cut, c.ends);
+        b.insert(cut, ends);
         TempBooks books;
         LineStore fromFile, fromMemory;
         ASSERT_TRUE(ReadBookLines(path(books.write("b.txt", b)), fromFile));
         ASSERT_TRUE(splitBookLines(b, fromMemory));
-        EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory)) << c.cut;
+        EXPECT_EQ(linesOf(fromFile), linesOf(fromMemory)) << cut;
     }
 }
 

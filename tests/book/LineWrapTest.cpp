@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "book/LineWrap.h"
+#include "support/TestSupport.h"
+
+using namespace tresslin;
+
+namespace {
+// One unit a character; 'W' three, a combining accent none.
+double fakeAdvance(char32_t c) {
+    return c == U'W' ? 3.0 : c == 0x0301 ? 0.0 : 1.0;
+}
+
+// Counts the characters measured.
+struct FakeFont {
+    std::size_t calls = 0;
+    WrapMetrics metrics(double width) {
+        return {[this](char32_t c) { return ++calls, fakeAdvance(c); }, width};
+    }
+};
+
+std::vector<std::string> partsOf(std::string_view raw, int coding, double width) {
+    FakeFont font;
+    const LineWrap wrap(raw, coding, font.metrics(width));
+    std::vector<std::string> parts;
+    for (std::optional<std::size_t> s = 0; s; s = wrap.nextStart(*s))
+        parts.emplace_back(raw.substr(*s, wrap.partEnd(*s) - *s));
+    return parts;
+}
+
+// A part breaks after a blank, or inside a word only when that word is wider than the view.
+bool breaksAfterABlank(std::string_view raw, std::size_t s, std::size_t e) {
+    return e == raw.size() || raw[e - 1] == ' ' || raw.substr(s, e - s).find(' ') == raw.npos;
+}
+
+// The width of what the view shows, without the blanks that may run past its edge.
+double shownWidth(std::u16string_view text) {
+    while (text.size() > 1 && text.back() == u' ') text.remove_suffix(1);
+    double w = 0;
+    for (char16_t c : text) w += fakeAdvance(c);
+    return w;
+}
+}  // namespace
+
+TEST(LineWrap, PartsOfSmallLines) {
+    // The width includes the part's leading blank.
+    const struct {
+        std::string text;
+        int coding;
+        double width;
+        std::vector<std::string> parts;
+    } cases[] = {
+        {"one two three", 0, 10, {"one two ", "three"}},
+        {"abcdefghij", 0, 5, {"abcd", "efgh", "ij"}},  // a word wider than the view
+        {"ab    cd", 0, 4, {"ab    ", "cd"}},          // blanks at a break stay before it
+        {"  ab cd", 0, 5, {"  ab ", "cd"}},
+        {"abc", 0, 1, {"a", "b", "c"}},  // not even one character fits
+        {"", 0, 10, {""}},
+        {"Ёлка и ель", 3, 6, {"Ёлка ", "и ель"}},
+        {test::Cp1251("Ёлка и ель"), 1, 6, {test::Cp1251("Ёлка "), test::Cp1251("и ель")}},
+        {"мо\xCC\x81ре", 3, 3, {"мо\xCC\x81", "ре"}},  // the accent stays with its letter
+        {"a\xF0\x9F\x98\x80\xD0", 3, 2, {"a", "\xF0\x9F\x98\x80", "\xD0"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(partsOf(c.text, c.coding, c.width), c.parts) << c.text;
+}
+
+TEST(LineWrap, PartsFitJoinAndWalkBothWays) {
+    unsigned seed = 5;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
+    for (int coding : {0, 3}) {
+        for (double width : {3.0, 8.0, 40.0}) {
+            std::string raw;
+            while (raw.size() < 600) {
+                const unsigned r = next() % 20;
+                raw += r < 4 ? " " : r < 5 ? "W" : coding == 3 && r < 9 ? "ж" : "x";
+            }
+            FakeFont font;
+            const LineWrap wrap(raw, coding, font.metrics(width));
+            std::vector<std::size_t> starts;
+            for (std::optional<std::size_t> s = 0; s; s = wrap.nextStart(*s)) starts.push_back(*s);
+            const DisplayChars chars(raw, coding);
+            std::string joined;
+            for (std::size_t i = 0; i < starts.size(); ++i) {
+                const std::size_t s = starts[i], e = wrap.partEnd(s);
+                joined += raw.substr(s, e - s);
+                // No part is wider than the view, unless its first character alone is.
+                EXPECT_TRUE(shownWidth(wrap.displayText(s, e)) <= width ||
+                            shownWidth(wrap.displayText(s, chars.at(s).next)) > width);
+                // The part is as long as it can be: the next word (or, inside a word wider
+                // than the view, the next character) would not fit.
+                if (e < raw.size()) {
+                    std::size_t more = chars.at(e).next;
+                    while (raw[e - 1] == ' ' && more < raw.size() && raw[more] != ' ')
+                        more = chars.at(more).next;
+                    EXPECT_GT(shownWidth(wrap.displayText(s, more)), width);
+                }
+                EXPECT_TRUE(breaksAfterABlank(raw, s, e));
+                EXPECT_EQ(wrap.prevStart(s), i ? std::optional(starts[i - 1]) : std::nullopt);
+                for (std::size_t x = s; x < e; ++x) ASSERT_EQ(wrap.partStartAt(x), s) << x;
+            }
+            EXPECT_EQ(joined, raw);
+            EXPECT_EQ(wrap.lastStart(), starts.back());
+        }
+    }
+}
+
+TEST(LineWrap, AHugeLineIsWalkedWithBoundedWork) {
+    // Three anchor spans of words, then more than a span without a blank: every step reads at
+    // most about one span, and walking back agrees with walking forward, also across the cuts.
+    const std::size_t span = LineWrap::kAnchorBytes;
+    std::string raw;
+    for (int i = 0; raw.size() < 3 * span; ++i) raw += "word" + std::to_string(i % 997) + ' ';
+    raw += std::string(span + 500, 'x');
+    FakeFont font;
+    const LineWrap wrap(raw, 0, font.metrics(50));
+    std::vector<std::size_t> starts;
+    for (std::optional<std::size_t> s = 0; s; s = wrap.nextStart(*s)) {
+        EXPECT_TRUE(breaksAfterABlank(raw, *s, wrap.partEnd(*s))) << *s;
+        starts.push_back(*s);
+    }
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        if (i % 97 && starts[i] / span == starts[i - 1] / span) continue;
+        font.calls = 0;
+        EXPECT_EQ(wrap.prevStart(starts[i]), starts[i - 1]);
+        EXPECT_EQ(wrap.partStartAt(starts[i] + 1), starts[i]);
+        EXPECT_LT(font.calls, 3 * span) << i;
+    }
+    font.calls = 0;
+    EXPECT_EQ(wrap.lastStart(), starts.back());
+    EXPECT_EQ(wrap.partEnd(starts.back()), raw.size());
+    EXPECT_LT(font.calls, 3 * span);
+}
