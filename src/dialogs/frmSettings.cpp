@@ -45,13 +45,14 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
       cmdBackColor(new QPushButton(QStringLiteral("Back Color"), fraColors)),
       cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
       cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
-      chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)) {
+      chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)),
+      chkWrap(new QCheckBox(QStringLiteral("Wrap long lines"), this)) {
     // An empty icon would fall back to the application's; a transparent one shows nothing.
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
-    // One row below the colours for the detection switch.
-    setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705, 1245 + kDetectRow);
+    // Rows below the colours for the detection and wrapping switches.
+    setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705, 1245 + 2 * kDetectRow);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -60,6 +61,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(cmdText, "cmdText", 1230, 240, 1050, 375);
     placeTwips(cmdDefault, "cmdDefault", 2340, 240, 1050, 375);
     placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
+    placeTwips(chkWrap, "chkWrap", 150, 1260 + kDetectRow, 3465, 315);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the
@@ -78,6 +80,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setTabOrder(cmbCoding, cmdText);
     setTabOrder(cmdText, cmdBackColor);
     setTabOrder(cmdBackColor, chkDetect);
+    setTabOrder(chkDetect, chkWrap);
     cmdDefault->setFocus();
 
     // Only a choice in the list counts, not every change of the current index.
@@ -86,6 +89,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     connect(cmdBackColor, &QPushButton::clicked, this, &frmSettings::cmdBackColor_Click);
     connect(cmdDefault, &QPushButton::clicked, this, &frmSettings::cmdDefault_Click);
     connect(chkDetect, &QCheckBox::clicked, this, &frmSettings::chkDetect_Click);
+    connect(chkWrap, &QCheckBox::clicked, this, &frmSettings::chkWrap_Click);
 
     Form_Load();
 }
@@ -98,10 +102,16 @@ void frmSettings::Form_Load() {
     CurBackColor = settings::readNumber(settings::BackColor);
     StoreColors();
     chkDetect->setChecked(settings::readFlag(settings::DetectCoding));
+    chkWrap->setChecked(settings::readFlag(settings::WrapLines));
 }
 
 void frmSettings::chkDetect_Click() {
     settings::writeNumber(settings::DetectCoding, chkDetect->isChecked() ? 1 : 0);
+}
+
+void frmSettings::chkWrap_Click() {
+    settings::writeNumber(settings::WrapLines, chkWrap->isChecked() ? 1 : 0);
+    host_.RefreshShow();
 }
 
 void frmSettings::StoreColors() {

@@ -33,6 +33,7 @@ class frmSettings : public QDialog {
     void cmdDefault_Click();
     void chooseColor(std::int32_t& colour);
     void chkDetect_Click();
+    void chkWrap_Click();
 
     DialogHost& host_;
     Prompts& prompts_;
@@ -46,6 +47,7 @@ class frmSettings : public QDialog {
     QPushButton* cmdText;
     QPushButton* cmdDefault;
     QCheckBox* chkDetect;
+    QCheckBox* chkWrap;
 };
 
 }  // namespace tresslin

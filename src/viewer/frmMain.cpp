@@ -3,9 +3,12 @@
 
 #include <QEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QIcon>
 #include <QLocale>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include "book/BookFind.h"
 #include "book/CodingDetect.h"
@@ -136,6 +139,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
         }
         BookPath = absolute;
         CurLine = 0;
+        firstPart();
         MaxLine = std::int32_t(BookLines.upperBound());
         BookName = fileNameOf(absolute);
         ShowLine(CurLine);
@@ -180,9 +184,116 @@ QString frmMain::displayText(std::int32_t line) const {
     return text;
 }
 
+double frmMain::viewTextWidth() const {
+    QStyleOptionFrame option;
+    option.initFrom(txtView);
+    option.rect = txtView->contentsRect();
+    option.lineWidth =
+        txtView->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, txtView);
+    const QRect text =
+        txtView->style()->subElementRect(QStyle::SE_LineEditContents, &option, txtView);
+    // QLineEdit keeps a margin of two pixels on each side inside that rectangle.
+    return text.width() - 4;
+}
+
+std::optional<LineWrap> frmMain::wrapOf(std::int32_t line) const {
+    if (line < 0 || line > MaxLine || line >= BookLines.size() ||
+        !settings::readFlag(settings::WrapLines))
+        return std::nullopt;
+    const QFont font = txtView->font();
+    if (font != advanceFont_) {
+        advanceFont_ = font;
+        advances_.fill(-1);
+    }
+    const QFontMetricsF metrics(font);
+    auto advance = [this, metrics](char32_t c) {
+        if (c < advances_.size()) {
+            double& a = advances_[c];
+            if (a < 0) a = metrics.horizontalAdvance(QChar(char16_t(c)));
+            return a;
+        }
+        return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+    };
+    return LineWrap(BookLines.line(line), settings::readNumber(settings::TextCoding),
+                    WrapMetrics{advance, viewTextWidth()});
+}
+
+void frmMain::alignPart(const LineWrap* wrap) {
+    // A command that moved to a line without a word of parts shows its first part.
+    if (partLine_ != CurLine) {
+        partLine_ = CurLine;
+        partStart_ = 0;
+        partIsStart_ = true;
+    }
+    if (!wrap) {
+        partStart_ = 0;
+        return;
+    }
+    // Another width, font or coding: the part holding the first character shown stays in view.
+    const double width = viewTextWidth();
+    const int coding = settings::readNumber(settings::TextCoding);
+    if (!partIsStart_ || width != wrappedWidth_ || coding != wrappedCoding_ ||
+        txtView->font() != wrappedFont_) {
+        partStart_ = wrap->partStartAt(partStart_);
+        partIsStart_ = true;
+        wrappedWidth_ = width;
+        wrappedCoding_ = coding;
+        wrappedFont_ = txtView->font();
+    }
+}
+
+bool frmMain::stepForward() {
+    const auto wrap = wrapOf(CurLine);
+    alignPart(wrap ? &*wrap : nullptr);
+    if (wrap) {
+        if (const auto next = wrap->nextStart(partStart_)) {
+            partStart_ = *next;
+            return true;
+        }
+    }
+    if (CurLine >= MaxLine) return false;
+    ++CurLine;
+    return true;
+}
+
+bool frmMain::stepBack() {
+    const auto wrap = wrapOf(CurLine);
+    alignPart(wrap ? &*wrap : nullptr);
+    if (wrap && partStart_ > 0) {
+        partStart_ = wrap->prevStart(partStart_).value_or(0);
+        return true;
+    }
+    if (CurLine <= 0) return false;
+    --CurLine;
+    if (const auto previous = wrapOf(CurLine)) {
+        partLine_ = CurLine;
+        partStart_ = previous->lastStart();
+    }
+    return true;
+}
+
+void frmMain::rewrapView() {
+    // Only a part of the book on view is re-wrapped, never a start or error text.
+    if (shownPart_.isEmpty() || txtView->text() != shownPart_) return;
+    const auto wrap = wrapOf(CurLine);
+    if (!wrap) return;
+    alignPart(&*wrap);
+    shownPart_ =
+        QString::fromStdU16String(wrap->displayText(partStart_, wrap->partEnd(partStart_)));
+    txtView->setText(shownPart_);
+    txtView->setCursorPosition(0);
+}
+
 void frmMain::ShowLine(std::int32_t n) {
     ApplyColors();
-    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(displayText(n));
+    if (n >= 0 && n <= MaxLine && n < BookLines.size()) {
+        const auto wrap = wrapOf(n);
+        alignPart(wrap ? &*wrap : nullptr);
+        shownPart_ = wrap ? QString::fromStdU16String(
+                                wrap->displayText(partStart_, wrap->partEnd(partStart_)))
+                          : displayText(n);
+        txtView->setText(shownPart_);
+    }
     txtView->setCursorPosition(0);
     ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
 }
@@ -232,32 +343,25 @@ void frmMain::startAutoShow(int interval) {
 }
 
 void frmMain::tmrAutoShow_Timer() {
-    if (MaxLine < 1 || CurLine >= MaxLine) {
+    if (MaxLine < 1 || !stepForward()) {
         tmrAutoShow.stop();
         ShowCaptionStatus(timerStatus(false));
         return;
     }
-    ++CurLine;
     ShowLine(CurLine);
 }
 
 void frmMain::imgBack_Click() {
     TimerOff();
     if (IsBookOpen()) imgBack->setBorderStyle(1);
-    if (CurLine > 0) {
-        --CurLine;
-        ShowLine(CurLine);
-    }
+    if (stepBack()) ShowLine(CurLine);
     imgBack->setBorderStyle(0);
 }
 
 void frmMain::imgNext_Click() {
     TimerOff();
     if (IsBookOpen()) imgNext->setBorderStyle(1);
-    if (CurLine < MaxLine) {
-        ++CurLine;
-        ShowLine(CurLine);
-    }
+    if (stepForward()) ShowLine(CurLine);
     imgNext->setBorderStyle(0);
 }
 

@@ -76,6 +76,7 @@ void frmMain::goToLine() {
     const auto line = parseLineJump(answer.toStdString(), MaxLine);
     if (!line) return;
     CurLine = *line;
+    firstPart();
     ShowLine(CurLine);
 }
 
@@ -92,11 +93,17 @@ void frmMain::FindNext() {
                                         : searchNeedle(FindText, coding);
     if (needle) {
         const std::int64_t first = std::int64_t(CurLine) + 1;
+        std::uint64_t at = 0;
         const std::int64_t hit =
-            coding == kUtf8 ? findInLinesUtf8(BookLines, first, MaxLine, needle->bytes)
-                            : findInLines(BookLines, first, MaxLine, needle->bytes, needle->fold);
+            coding == kUtf8
+                ? findInLinesUtf8(BookLines, first, MaxLine, needle->bytes, &at)
+                : findInLines(BookLines, first, MaxLine, needle->bytes, needle->fold, &at);
         if (hit >= 0) {
             CurLine = std::int32_t(hit);
+            // The part that holds the start of the match.
+            partLine_ = CurLine;
+            partStart_ = std::size_t(at);
+            partIsStart_ = false;
             ShowLine(CurLine);
             return;
         }

@@ -117,6 +117,7 @@ void frmMain::HandleGeneralCtrlKey(int key) {
                 if (OpenBook(LastFile)) {
                     // A book that has become shorter opens at its last line.
                     CurLine = std::min(LastLine - 1, MaxLine);
+                    firstPart();
                     ShowLine(CurLine);
                 }
             }
@@ -156,16 +157,18 @@ void frmMain::HandleBookCtrlKey(int key) {
 void frmMain::HandleMoveKey(int key) {
     switch (key) {
         case Qt::Key_Down:
-            if (CurLine < MaxLine) ++CurLine;
+            stepForward();
             break;
         case Qt::Key_Up:
-            if (CurLine > 0) --CurLine;
+            stepBack();
             break;
         case Qt::Key_Home:
             CurLine = 0;
+            firstPart();
             break;
         case Qt::Key_End:
             CurLine = MaxLine;
+            firstPart();
             break;
         case Qt::Key_F3:
             FindCommand(true);

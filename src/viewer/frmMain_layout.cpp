@@ -96,6 +96,7 @@ void frmMain::Form_Resize() {
     imgNext->setGeometry(buttonLeft, imgNext->y(), twipsToPixels(buttonWidth), twipsToPixels(150));
     imgBack->setGeometry(buttonLeft, imgBack->y(), twipsToPixels(buttonWidth), twipsToPixels(150));
     if (height() != LoadHeight) resize(width(), LoadHeight);
+    rewrapView();
     layingOut_ = false;
     SavePosition();
 }
