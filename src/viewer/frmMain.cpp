@@ -272,6 +272,13 @@ bool frmMain::stepBack() {
     return true;
 }
 
+bool frmMain::IsBookOpen() const {
+    if (MaxLine >= 1) return true;
+    // A book of one line that reads in parts is read with the keys like any other.
+    const auto wrap = wrapOf(0);
+    return wrap && wrap->nextStart(0).has_value();
+}
+
 void frmMain::rewrapView() {
     // Only a part of the book on view is re-wrapped, never a start or error text.
     if (shownPart_.isEmpty() || txtView->text() != shownPart_) return;
@@ -343,7 +350,7 @@ void frmMain::startAutoShow(int interval) {
 }
 
 void frmMain::tmrAutoShow_Timer() {
-    if (MaxLine < 1 || !stepForward()) {
+    if (!IsBookOpen() || !stepForward()) {
         tmrAutoShow.stop();
         ShowCaptionStatus(timerStatus(false));
         return;

@@ -111,7 +111,7 @@ class frmMain : public QWidget, public DialogHost {
     // Keys.
     void HandleGeneralKey(int key, int shift);
     void HandleGeneralCtrlKey(int key);
-    bool IsBookOpen() const { return MaxLine >= 1; }
+    bool IsBookOpen() const;
     void HandleBookKey(int key, int shift);
     void HandleBookCtrlKey(int key);
     void HandleMoveKey(int key);
