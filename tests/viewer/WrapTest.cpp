@@ -117,3 +117,13 @@ TEST_F(Wrap, SwitchedOffTheLineIsCutAtTheEdge) {
     key(Qt::Key_Up);
     EXPECT_EQ(view().toStdString(), " " + kFirst);
 }
+
+TEST_F(Wrap, AOneLineBookThatReadsInPartsTakesTheKeys) {
+    open(kFirst);
+    const QString first = view();
+    key(Qt::Key_Down);
+    EXPECT_NE(view(), first);
+    EXPECT_EQ(caption(), "book.txt  line: 1  (100.00%)");
+    key(Qt::Key_Home);
+    EXPECT_EQ(view(), first);
+}
