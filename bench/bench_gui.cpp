@@ -1,5 +1,6 @@
 // The main window's own work, measured on the offscreen platform: opening a book until its first
-// line is painted, F3 over a whole book, showing a line, and a burst of position writes.
+// line is painted, F3 and Page Down over a whole book, showing a line, a burst of position
+// writes, and how often the reading place replaces the settings file.
 //
 //   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [--fb2=F] [--fb2zip=Z]
 //             [benchmark flags]
@@ -101,6 +102,15 @@ void BM_FindNext(benchmark::State& state, const QString* word) {
     state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
 }
 
+// The bench book has no empty lines, so it holds no chapter heading: every Page Down scans it all.
+void BM_PageDown(benchmark::State& state) {
+    Window win;
+    if (!win.open(gOpt.book)) return state.SkipWithError("open failed");
+    for (auto _ : state) win.w.Form_KeyDown(Qt::Key_PageDown, 0);
+    if (win.w.curLine() != 0) state.SkipWithError("a heading was found; the book must hold none");
+    state.SetBytesProcessed(state.iterations() * QFile(gOpt.book).size());
+}
+
 // Each call timed on its own: the median over many lines is the figure, long lines included.
 class CallTimes {
   public:
@@ -184,6 +194,47 @@ void BM_PositionWrites(benchmark::State& state) {
         state.SkipWithError("settings file incomplete after the flush");
     if (ReadSetting(settings::Width) != QString::number(last + 2))
         state.SkipWithError("the last write is not visible to a read");
+}
+
+// Reading for a while in simulated time: every stepMs a change (an auto-show tick or a
+// repeated Down), the reading-place timer fired whenever the clock passes its end. Counts the
+// times the settings file is replaced and the longest a change waited for the disk.
+void BM_PlaceWrites(benchmark::State& state, bool autoShow, long durationMs, long stepMs) {
+    const QString book = gTiny->path() + QStringLiteral("/place.txt");
+    if (!QFile::exists(book)) {
+        QFile f(book);
+        if (!f.open(QIODevice::WriteOnly)) return state.SkipWithError("no book");
+        for (int i = 0; i < 20000; ++i) f.write(QByteArray::number(i) + "\r\n");
+    }
+    Window win;
+    ReadingPlace& place = win.w.readingPlace();
+    std::uint64_t writes = 0;
+    long maxWaitMs = 0;
+    for (auto _ : state) {
+        if (!win.open(book)) return state.SkipWithError("open failed");
+        place.settle();
+        const std::uint64_t before = settings::fileReplacements();
+        long due = -1, oldestChange = -1;
+        const auto advanceTo = [&](long t) {
+            if (due < 0 || t < due) return;
+            place.settle();
+            maxWaitMs = std::max(maxWaitMs, due - oldestChange);
+            due = oldestChange = -1;
+        };
+        for (long t = 0; t <= durationMs; t += stepMs) {
+            advanceTo(t);
+            if (autoShow)
+                win.w.tmrAutoShow_Timer();
+            else
+                win.w.Form_KeyDown(Qt::Key_Down, 0);
+            if (oldestChange < 0) oldestChange = t;
+            if (due < 0 && place.timer().isActive()) due = t + place.timer().interval();
+        }
+        advanceTo(durationMs + place.timer().interval());
+        writes = settings::fileReplacements() - before;
+    }
+    state.counters["replacements"] = double(writes);
+    state.counters["max_unsaved_s"] = double(maxWaitMs) / 1000;
 }
 
 // Bound: QLineEdit::setText alone with text of a given length (alternating two texts so each
@@ -271,6 +322,8 @@ int main(int argc, char** argv) {
         if (!gOpt.common.isEmpty())
             benchmark::RegisterBenchmark("FindNext/commonest_letter", BM_FindNext, &gOpt.common)
                 ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark("PageDown/no_heading", BM_PageDown)
+            ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("ShowLine/ordinary", BM_ShowNextLine, &gOpt.book, 500000L)
             ->Unit(benchmark::kMicrosecond);
     }
@@ -303,6 +356,13 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMicrosecond);
     }
     benchmark::RegisterBenchmark("PositionWrites/10000", BM_PositionWrites)
+        ->Unit(benchmark::kMillisecond);
+    // An hour of auto-show at its shortest interval; Down held for 10 s at a fast key repeat.
+    benchmark::RegisterBenchmark("PlaceWrites/auto_show_hour", BM_PlaceWrites, true, 3600000L, 350L)
+        ->Iterations(1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("PlaceWrites/held_down_10s", BM_PlaceWrites, false, 10000L, 25L)
+        ->Iterations(1)
         ->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

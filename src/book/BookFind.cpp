@@ -167,8 +167,9 @@ std::int64_t findInLines(const LineStore& lines, std::int64_t firstLine, std::in
     auto found = [&](std::uint64_t pos) {
         if (!matchesAt(base + pos, n, fold)) return false;
         result = lineOfMatch(lines, pos, m);
-        if (result >= 0 && matchAt) *matchAt = pos - lines.lineStart(result);
-        return result >= 0;
+        if (result < 0) return false;
+        if (matchAt) *matchAt = pos - lines.lineStart(result);
+        return true;
     };
 
     std::uint64_t pos = begin;

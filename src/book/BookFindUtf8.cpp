@@ -96,7 +96,7 @@ std::int64_t findInLinesUtf8(const LineStore& lines, std::int64_t firstLine, std
     if (needle.empty()) return range->firstLine;
     const auto [first, begin, lastStart] = *range;
     const auto* base = reinterpret_cast<const unsigned char*>(lines.data());
-    auto accept = [&](std::uint64_t pos) -> std::int64_t {
+    auto accept = [&](std::uint64_t pos) {
         const std::int64_t line = lineOfMatch(lines, pos, m);
         if (line >= 0 && matchAt) *matchAt = pos - lines.lineStart(line);
         return line;

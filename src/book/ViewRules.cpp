@@ -1,5 +1,6 @@
 #include "book/ViewRules.h"
 
+#include <algorithm>
 #include <cfenv>
 #include <charconv>
 #include <cmath>
@@ -171,6 +172,44 @@ int WheelSteps::add(int angleDelta) {
     const int steps = pending_ / kNotch;
     pending_ -= steps * kNotch;
     return steps;
+}
+
+bool onSomeScreen(const DeskRect& frame, std::span<const DeskRect> screens) {
+    if (screens.empty()) return true;
+    // Edges as 64-bit sums: a stored place may be near the ends of the int range.
+    const auto overlaps = [&](const DeskRect& s) {
+        return std::int64_t(frame.x) < std::int64_t(s.x) + s.width &&
+               std::int64_t(s.x) < std::int64_t(frame.x) + frame.width &&
+               std::int64_t(frame.y) < std::int64_t(s.y) + s.height &&
+               std::int64_t(s.y) < std::int64_t(frame.y) + frame.height;
+    };
+    return frame.width > 0 && frame.height > 0 &&
+           std::any_of(screens.begin(), screens.end(), overlaps);
+}
+
+std::optional<DeskPoint> bringBackOnScreen(const DeskRect& frame, std::span<const DeskRect> screens,
+                                           std::span<const DeskRect> areas) {
+    if (onSomeScreen(frame, screens) || areas.empty()) return std::nullopt;
+    // The start on one axis that keeps [start, start + size) inside the area, as near as can be.
+    const auto clampAxis = [](int start, int size, int areaStart, int areaSize) {
+        const std::int64_t last = std::int64_t(areaStart) + areaSize - size;
+        return int(std::max<std::int64_t>(areaStart, std::min<std::int64_t>(start, last)));
+    };
+    std::optional<DeskPoint> best;
+    double bestDistance = 0;
+    for (const DeskRect& a : areas) {
+        const DeskPoint p{clampAxis(frame.x, frame.width, a.x, a.width),
+                          clampAxis(frame.y, frame.height, a.y, a.height)};
+        // In doubles: the square of a difference of two ints may not fit in 64 bits.
+        const double dx = double(p.x) - frame.x;
+        const double dy = double(p.y) - frame.y;
+        const double distance = dx * dx + dy * dy;
+        if (!best || distance < bestDistance) {
+            best = p;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 }  // namespace tresslin

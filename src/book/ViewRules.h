@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,27 @@ class WheelSteps {
   private:
     int pending_ = 0;
 };
+
+// A rectangle of the desktop in pixels: a window's frame or a screen.
+struct DeskRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+struct DeskPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// Whether some part of the frame lies on one of the screens. With no screens to judge by it
+// counts as on one, so nothing is moved on a guess.
+bool onSomeScreen(const DeskRect& frame, std::span<const DeskRect> screens);
+// Where a frame that lies on no screen is put back: inside the nearest of the areas, against the
+// edge it was left beyond (its top-left edge when it is larger than the area). Nothing when the
+// frame is on a screen already or there are no areas.
+std::optional<DeskPoint> bringBackOnScreen(const DeskRect& frame, std::span<const DeskRect> screens,
+                                           std::span<const DeskRect> areas);
 
 // The window caption's version text, e.g. "Tresslin v.1.03".
 std::string versionCaption();

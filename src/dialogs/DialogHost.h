@@ -10,6 +10,8 @@ class DialogHost {
     virtual void RefreshShow() = 0;
     // Starts auto-show at the given interval in milliseconds and says so in the caption.
     virtual void startAutoShow(int interval) = 0;
+    // Keeps the window above others or not, and sets its opacity, as the settings now say.
+    virtual void applyWindowOptions() = 0;
 
   protected:
     ~DialogHost() = default;

@@ -1,10 +1,13 @@
-// The desktop's boxes and the program's own three dialogs: everything the main window asks the
+// The desktop's boxes and the program's own dialogs: everything the main window asks the
 // user through. Tests pass a scripted fake.
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <optional>
 
 #include "platform/Prompts.h"
+#include "settings/RecentBooks.h"
 
 class QWidget;
 
@@ -18,6 +21,8 @@ class DialogPrompts : public virtual Prompts {
     virtual bool showFind(QWidget* parent, QString& sFind) = 0;
     virtual void showSettings(QWidget* parent, DialogHost& host) = 0;
     virtual void showTimer(QWidget* parent, DialogHost& host) = 0;
+    // The recent books, newest first: the index of the chosen one, nothing on Esc.
+    virtual std::optional<int> showRecent(QWidget* parent, const QList<RecentBook>& books) = 0;
 };
 
 }  // namespace tresslin

@@ -1,6 +1,7 @@
 #include "dialogs/QtDialogPrompts.h"
 
 #include "dialogs/frmFind.h"
+#include "dialogs/frmRecent.h"
 #include "dialogs/frmSettings.h"
 #include "dialogs/frmTimer.h"
 
@@ -20,6 +21,11 @@ void QtDialogPrompts::showSettings(QWidget* parent, DialogHost& host) {
 void QtDialogPrompts::showTimer(QWidget* parent, DialogHost& host) {
     frmTimer dialog(parent, host);
     dialog.exec();
+}
+
+std::optional<int> QtDialogPrompts::showRecent(QWidget* parent, const QList<RecentBook>& books) {
+    frmRecent dialog(parent, books);
+    return dialog.ShowRecent();
 }
 
 }  // namespace tresslin

@@ -11,6 +11,7 @@ class QtDialogPrompts : public QtPrompts, public DialogPrompts {
     bool showFind(QWidget* parent, QString& sFind) override;
     void showSettings(QWidget* parent, DialogHost& host) override;
     void showTimer(QWidget* parent, DialogHost& host) override;
+    std::optional<int> showRecent(QWidget* parent, const QList<RecentBook>& books) override;
 };
 
 }  // namespace tresslin

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <iterator>
 
 #include "book/mdlFiles.h"
@@ -16,6 +18,7 @@
 #include "dialogs/FixedDialog.h"
 #include "platform/Colors.h"
 #include "platform/Prompts.h"
+#include "platform/WindowOptions.h"
 #include "settings/Settings.h"
 
 namespace tresslin {
@@ -23,6 +26,7 @@ namespace tresslin {
 namespace {
 
 constexpr int kDetectRow = 375;
+constexpr int kWindowRow = 375;
 
 // Entry i is coding index i; a coding added to the book text needs its name here.
 constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
@@ -46,13 +50,17 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
       cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
       cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
       chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)),
-      chkWrap(new QCheckBox(QStringLiteral("Wrap long lines"), this)) {
+      chkWrap(new QCheckBox(QStringLiteral("Wrap long lines"), this)),
+      chkStayOnTop(new QCheckBox(QStringLiteral("Stay on top"), this)),
+      lblOpacity(new QLabel(QStringLiteral("Opacity:"), this)),
+      spnOpacity(new QSpinBox(this)) {
     // An empty icon would fall back to the application's; a transparent one shows nothing.
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
-    // Rows below the colours for the detection and wrapping switches.
-    setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705, 1245 + 2 * kDetectRow);
+    // Rows below the colours for the detection and wrapping switches and the window options.
+    setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
+                     1245 + 2 * kDetectRow + kWindowRow);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -62,6 +70,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(cmdDefault, "cmdDefault", 2340, 240, 1050, 375);
     placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
     placeTwips(chkWrap, "chkWrap", 150, 1260 + kDetectRow, 3465, 315);
+    setUpWindowRow(1260 + 2 * kDetectRow);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the
@@ -81,6 +90,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setTabOrder(cmdText, cmdBackColor);
     setTabOrder(cmdBackColor, chkDetect);
     setTabOrder(chkDetect, chkWrap);
+    setTabOrder(chkWrap, chkStayOnTop);
+    setTabOrder(chkStayOnTop, spnOpacity);
     cmdDefault->setFocus();
 
     // Only a choice in the list counts, not every change of the current index.
@@ -103,6 +114,36 @@ void frmSettings::Form_Load() {
     StoreColors();
     chkDetect->setChecked(settings::readFlag(settings::DetectCoding));
     chkWrap->setChecked(settings::readFlag(settings::WrapLines));
+    chkStayOnTop->setChecked(settings::readFlag(settings::StayOnTop));
+    const QSignalBlocker quiet(spnOpacity);
+    spnOpacity->setValue(settings::readNumber(settings::Opacity));
+}
+
+void frmSettings::setUpWindowRow(int top) {
+    placeTwips(chkStayOnTop, "chkStayOnTop", 150, top, 1500, 315);
+    placeTwips(lblOpacity, "lblOpacity", 1800, top + 30, 700, 255);
+    placeTwips(spnOpacity, "spnOpacity", 2520, top, 1095, 315);
+    spnOpacity->setRange(settings::Opacity.min, settings::Opacity.max);
+    spnOpacity->setSuffix(QStringLiteral(" %"));
+    const WindowOptionLimits limits = windowOptionLimits(QGuiApplication::platformName());
+    chkStayOnTop->setEnabled(limits.stayOnTop.isEmpty());
+    chkStayOnTop->setToolTip(limits.stayOnTop);
+    for (QWidget* w : {static_cast<QWidget*>(lblOpacity), static_cast<QWidget*>(spnOpacity)}) {
+        w->setEnabled(limits.opacity.isEmpty());
+        w->setToolTip(limits.opacity);
+    }
+    connect(chkStayOnTop, &QCheckBox::clicked, this, &frmSettings::chkStayOnTop_Click);
+    connect(spnOpacity, &QSpinBox::valueChanged, this, &frmSettings::spnOpacity_Change);
+}
+
+void frmSettings::chkStayOnTop_Click() {
+    settings::writeNumber(settings::StayOnTop, chkStayOnTop->isChecked() ? 1 : 0);
+    host_.applyWindowOptions();
+}
+
+void frmSettings::spnOpacity_Change() {
+    settings::writeNumber(settings::Opacity, spnOpacity->value());
+    host_.applyWindowOptions();
 }
 
 void frmSettings::chkDetect_Click() {

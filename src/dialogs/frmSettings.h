@@ -10,6 +10,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+class QSpinBox;
 
 namespace tresslin {
 
@@ -34,6 +35,9 @@ class frmSettings : public QDialog {
     void chooseColor(std::int32_t& colour);
     void chkDetect_Click();
     void chkWrap_Click();
+    void setUpWindowRow(int top);
+    void chkStayOnTop_Click();
+    void spnOpacity_Change();
 
     DialogHost& host_;
     Prompts& prompts_;
@@ -48,6 +52,9 @@ class frmSettings : public QDialog {
     QPushButton* cmdDefault;
     QCheckBox* chkDetect;
     QCheckBox* chkWrap;
+    QCheckBox* chkStayOnTop;
+    QLabel* lblOpacity;
+    QSpinBox* spnOpacity;
 };
 
 }  // namespace tresslin

@@ -5,8 +5,11 @@
 #include <QSet>
 #include <QSettings>
 #include <QStandardPaths>
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "book/ViewRules.h"
 #include "platform/StaleLock.h"
@@ -44,7 +47,8 @@ class Store {
             unchanged_.insert(where, value);
             return;
         }
-        unsaved_.insert(where, value);
+        // An earlier unchanged write of this very key is stale now.
+        unchanged_.remove(where);
         if (!changedSections_.contains(section)) {
             changedSections_.insert(section);
             const QString prefix = section + u'/';
@@ -52,6 +56,7 @@ class Store {
                 if (it.key().startsWith(prefix)) unsaved_.insert(it.key(), it.value());
             }
         }
+        unsaved_.insert(where, value);
         scheduleSave();
     }
 
@@ -69,6 +74,7 @@ class Store {
         unchanged_.clear();
         const bool saved = s.status() == QSettings::NoError;
         if (saved) {
+            if (!unsaved_.isEmpty()) ++replacements_;
             unsaved_.clear();
             failureSaid_ = false;
         } else if (!failureSaid_) {
@@ -80,6 +86,7 @@ class Store {
     }
 
     QString fileName() { return disk().fileName(); }
+    std::uint64_t replacements() const { return replacements_; }
 
   private:
     QSettings& disk() {
@@ -116,6 +123,7 @@ class Store {
     QSettings::SettingsMap unchanged_;
     bool saveScheduled_ = false;
     bool failureSaid_ = false;
+    std::uint64_t replacements_ = 0;
 };
 
 std::unique_ptr<Store>& storeSlot() {
@@ -183,6 +191,38 @@ void writeNumber(const Setting& setting, std::int64_t value) {
 
 bool flush() {
     return store().save();
+}
+
+std::uint64_t fileReplacements() {
+    return store().replacements();
+}
+
+namespace {
+// The keys live as long as the program, so the table's entries can point at them.
+const Setting& recentSetting(int n, bool line) {
+    static const auto keys = [] {
+        std::array<std::array<std::string, 2>, kRecentBooks> k;
+        for (int i = 0; i < kRecentBooks; ++i)
+            k[std::size_t(i)] = {"File" + std::to_string(i + 1), "Line" + std::to_string(i + 1)};
+        return k;
+    }();
+    static const auto table = [] {
+        std::array<std::array<Setting, 2>, kRecentBooks> t{};
+        for (std::size_t i = 0; i < t.size(); ++i)
+            t[i] = {text("Recent Files", keys[i][0].c_str(), ""),
+                    number("Recent Files", keys[i][1].c_str(), 1, 1)};
+        return t;
+    }();
+    return table[std::size_t(std::clamp(n, 1, kRecentBooks) - 1)][line ? 1 : 0];
+}
+}  // namespace
+
+Setting RecentFile(int n) {
+    return recentSetting(n, false);
+}
+
+Setting RecentLine(int n) {
+    return recentSetting(n, true);
 }
 
 QString filePath() {

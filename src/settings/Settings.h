@@ -58,6 +58,9 @@ inline constexpr Setting DetectCoding = flag("Settings", "Detect Coding", true);
 inline constexpr Setting WrapLines = flag("Settings", "Wrap Lines", true);
 inline constexpr Setting LastFile = text("Settings", "Last File", "");
 inline constexpr Setting LastLine = number("Settings", "Last Line", 1);
+inline constexpr Setting StayOnTop = flag("Settings", "Stay On Top", false);
+// Percent; below 30 the strip could no longer be found on the desktop.
+inline constexpr Setting Opacity = number("Settings", "Opacity", 100, 30, 100);
 // 0x80000000 + a system colour index: window text and window background.
 inline constexpr Setting TextColor = number("COLORS", "TEXT_COLOR", std::int32_t(0x80000008u));
 inline constexpr Setting BackColor = number("COLORS", "BACK_COLOR", std::int32_t(0x80000005u));
@@ -65,6 +68,11 @@ inline constexpr Setting TimerInterval = interval("TIMER", "T_INTERVAL", kInterv
 inline constexpr Setting Top = twips("Position", "Top");
 inline constexpr Setting Left = twips("Position", "Left");
 inline constexpr Setting Width = twips("Position", "Width");
+// The books read last, newest first: "Recent Files"/"File1".."File20", each beside the line on
+// view when it was left, "Line1".."Line20".
+inline constexpr int kRecentBooks = 20;
+Setting RecentFile(int n);  // n from 1 to kRecentBooks
+Setting RecentLine(int n);
 
 // The value by the setting's kind (Number, Flag, Interval).
 std::int32_t readNumber(const Setting& setting);
@@ -79,6 +87,9 @@ void writeNumber(const Setting& setting, std::int64_t value);
 // stay in memory and later writes try again); the first failure after a success is said on
 // stderr.
 bool flush();
+
+// How many times the file has been replaced since the program started (for benchmarks).
+std::uint64_t fileReplacements();
 
 // The file the store uses, for messages and tests.
 QString filePath();

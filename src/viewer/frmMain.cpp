@@ -4,9 +4,11 @@
 #include <QEvent>
 #include <QFont>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLocale>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
 
@@ -51,7 +53,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
       prompts_(prompts),
       txtView(new QLineEdit(this)),
       imgBack(new ImageButton(this)),
-      imgNext(new ImageButton(this)) {
+      imgNext(new ImageButton(this)),
+      readingPlace_([this] {
+          if (!isMinimized()) SavePosition();
+      }) {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
     // PNG sizes rather than the SVG: the SVG image plugin is not always installed.
@@ -85,6 +90,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     tmrAutoShow.setInterval(0);
     connect(&tmrAutoShow, &QTimer::timeout, this, &frmMain::tmrAutoShow_Timer);
 
+    for (QScreen* screen : QGuiApplication::screens()) watchScreen(screen);
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, &frmMain::watchScreen);
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &frmMain::keepOnScreenSoon);
+
     resize(twipsToPixels(6075), twipsToPixels(480));
     LoadHeight = height();
     // The strip may be made wider or narrower, never taller.
@@ -110,6 +119,8 @@ bool frmMain::OpenBook(const QString& sBookName) {
     // Memory may run out anywhere here (the path, detection, the first display); the open then
     // fails like any other and the book being read comes back whole.
     LineStore previous;
+    std::vector<std::int64_t> previousHeadings;
+    const bool previousExact = exactHeadings_;
     const QString previousPath = BookPath, previousName = BookName, previousTitle = windowTitle();
     const QString previousCoding = ReadSetting(settings::TextCoding);
     const std::int32_t previousCur = CurLine, previousMax = MaxLine;
@@ -120,14 +131,18 @@ bool frmMain::OpenBook(const QString& sBookName) {
         // A relative path is made absolute so the book can be reopened from anywhere later.
         const QString absolute = absolutePath(sBookName);
         const std::string path = pathBytes(absolute).toStdString();
-        const FormattedBook formatted = readFormattedBook(path);
+        FormattedBook formatted = readFormattedBook(path);
         if (!formatted.ok() ||
             !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
                                                         : splitBookLines(formatted.text, loaded)))
             return fail();
         previous = std::move(BookLines);
+        previousHeadings = std::move(headings_);
         BookLines = std::move(loaded);
         replaced = true;
+        // A FictionBook marks its titles itself; guessing them from the text would only err.
+        exactHeadings_ = formatted.format == BookFormat::FictionBook;
+        headings_ = std::move(formatted.headings);
         if (formatted.format == BookFormat::FictionBook) {
             // The book's own declaration gave its coding; the text is held as UTF-8.
             settings::writeNumber(settings::TextCoding, kUtf8);
@@ -148,6 +163,8 @@ bool frmMain::OpenBook(const QString& sBookName) {
     }
     if (replaced) {
         BookLines = std::move(previous);
+        headings_ = std::move(previousHeadings);
+        exactHeadings_ = previousExact;
         BookPath = previousPath;
         BookName = previousName;
         CurLine = previousCur;
@@ -303,6 +320,7 @@ void frmMain::ShowLine(std::int32_t n) {
     }
     txtView->setCursorPosition(0);
     ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
+    notePlace();
 }
 
 void frmMain::RefreshShow() {

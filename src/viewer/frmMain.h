@@ -10,12 +10,16 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "book/LineWrap.h"
 #include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
+#include "viewer/ReadingPlace.h"
+
+class QScreen;
 
 namespace tresslin {
 
@@ -33,6 +37,7 @@ class frmMain : public QWidget, public DialogHost {
     void ShowCaptionStatus(const QString& sAddText);
     void RefreshShow() override;
     void startAutoShow(int interval) override;
+    void applyWindowOptions() override;
 
     // Start-up: arguments are those after the program's name, already split.
     void Form_Load(const QStringList& arguments);
@@ -54,6 +59,7 @@ class frmMain : public QWidget, public DialogHost {
     std::int32_t lastLine() const { return LastLine; }
     QLineEdit* view() const { return txtView; }
     const QTimer& autoShowTimer() const { return tmrAutoShow; }
+    ReadingPlace& readingPlace() { return readingPlace_; }
 
     // The text of the commands list and its title.
     static QString commandsListText();
@@ -73,6 +79,9 @@ class frmMain : public QWidget, public DialogHost {
     // Restores the window from minimised and brings it to the front, active: what keypad plus
     // does from any program, and what any other request to come back should do.
     void bringBack();
+    // Moves a window left wholly outside every screen (one unplugged or made smaller) back to
+    // the nearest screen's edge.
+    void keepOnScreen();
 
   public:
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
@@ -115,6 +124,8 @@ class frmMain : public QWidget, public DialogHost {
     void HandleBookKey(int key, int shift);
     void HandleBookCtrlKey(int key);
     void HandleMoveKey(int key);
+    // The next chapter heading, or the previous one (the book's start before the first).
+    void stepChapter(bool forward);
     void ShowCommandsList();
 
     // Commands.
@@ -122,12 +133,16 @@ class frmMain : public QWidget, public DialogHost {
     void goToLine();
     void FindCommand(bool Again);
     void FindNext();
+    void openRecent();
+    void notePlace();
 
     // Layout and position.
     void RestorePosition();
     void Form_Resize();
     void SavePosition();
     void applyPendingWidth();
+    void watchScreen(QScreen* screen);
+    void keepOnScreenSoon();
     void Form_QueryUnload();
     void Form_Unload();
     void UnloadAllForms();
@@ -142,8 +157,10 @@ class frmMain : public QWidget, public DialogHost {
     QString LastFile;
     std::int32_t LastLine = 0;
     QString FindText;
-    int LoadHeight = 0;       // client height in pixels the window is held at
-    QString lastOpenChoice_;  // the open dialog's previous choice
+    bool exactHeadings_ = false;          // headings_ are the book's own, not found in its text
+    std::vector<std::int64_t> headings_;  // ascending
+    int LoadHeight = 0;                   // client height in pixels the window is held at
+    QString lastOpenChoice_;              // the open dialog's previous choice
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame
@@ -163,6 +180,7 @@ class frmMain : public QWidget, public DialogHost {
     ImageButton* imgBack;
     ImageButton* imgNext;
     QTimer tmrAutoShow;
+    ReadingPlace readingPlace_;
     std::unique_ptr<ActivationHotKey> hotKey_;
 };
 

@@ -2,12 +2,16 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
+#include "book/Chapters.h"
 #include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
+#include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -100,6 +104,8 @@ void frmMain::HandleGeneralKey(int key, int shift) {
             break;
         case Qt::Key_Minus:
         case Qt::Key_Underscore:  // the same key with Shift held
+            // The moment a reader looks away is the moment the desk may be left.
+            readingPlace_.saveNow();
             showMinimized();
             break;
         default:
@@ -111,6 +117,9 @@ void frmMain::HandleGeneralCtrlKey(int key) {
     switch (key) {
         case Qt::Key_O:
             OpenNewText();
+            break;
+        case Qt::Key_R:
+            openRecent();
             break;
         case Qt::Key_G:
             if (!LastFile.isEmpty() && LastLine >= 1) {
@@ -173,10 +182,44 @@ void frmMain::HandleMoveKey(int key) {
         case Qt::Key_F3:
             FindCommand(true);
             break;
+        case Qt::Key_PageDown:
+        case Qt::Key_PageUp:
+            stepChapter(key == Qt::Key_PageDown);
+            break;
         default:
             break;
     }
     ShowLine(CurLine);
+}
+
+void frmMain::stepChapter(bool forward) {
+    if (exactHeadings_) {
+        if (forward) {
+            const auto next = std::upper_bound(headings_.begin(), headings_.end(), CurLine);
+            if (next != headings_.end()) CurLine = std::int32_t(*next);
+        } else {
+            const auto at = std::lower_bound(headings_.begin(), headings_.end(), CurLine);
+            if (at != headings_.begin())
+                CurLine = std::int32_t(*std::prev(at));
+            else if (!headings_.empty())
+                CurLine = 0;
+        }
+        return;
+    }
+    const int coding = settings::readNumber(settings::TextCoding);
+    if (forward) {
+        const std::int64_t next = nextChapterHeading(BookLines, CurLine, coding);
+        if (next >= 0) CurLine = std::int32_t(next);
+        return;
+    }
+    const std::int64_t previous = prevChapterHeading(BookLines, CurLine, coding);
+    if (previous >= 0) {
+        CurLine = std::int32_t(previous);
+    } else if (nextChapterHeading(BookLines, std::int64_t(CurLine) - 1, coding) >= 0) {
+        // Before the first chapter (a foreword, the title page) the way back is the book's start;
+        // a book without chapters keeps its line.
+        CurLine = 0;
+    }
 }
 
 QString frmMain::commandsListText() {
@@ -201,6 +244,7 @@ QString frmMain::commandsListText() {
         "==============",
         "CTRL + O   -  Open New Text",
         "CTRL + G   -  Get Open Last File",
+        "CTRL + R   -  Recent Books",
         "CTRL + L   -  Goto Line",
         "CTRL + F   -  Find",
         "F3 Key     -  Find Next",

@@ -3,9 +3,12 @@
 #include <QMoveEvent>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QTimer>
+#include <vector>
 
 #include "book/ViewRules.h"
 #include "platform/Twips.h"
+#include "platform/WindowOptions.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
@@ -14,6 +17,18 @@ namespace tresslin {
 namespace {
 // The smallest stored width that still leaves the view a positive width.
 constexpr double kMinStoredWidth = 450;
+
+DeskRect deskRect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// Each screen's whole area, or the part free of panels and docks.
+std::vector<DeskRect> screenRects(bool available) {
+    std::vector<DeskRect> rects;
+    for (const QScreen* s : QGuiApplication::screens())
+        rects.push_back(deskRect(available ? s->availableGeometry() : s->geometry()));
+    return rects;
+}
 }  // namespace
 
 void frmMain::RestorePosition() {
@@ -38,11 +53,7 @@ void frmMain::RestorePosition() {
         frame.setWidth(twipsToPixels(*width));
 
     // A place wholly outside every screen (a monitor since unplugged) would hide the window.
-    bool visible = QGuiApplication::screens().isEmpty();
-    for (const QScreen* s : QGuiApplication::screens()) {
-        if (s->geometry().intersects(frame)) visible = true;
-    }
-    if (placed && visible) move(frame.topLeft());
+    if (placed && onSomeScreen(deskRect(frame), screenRects(false))) move(frame.topLeft());
     const int extra = frameGeometry().width() - width();
     if (frame.width() != frameGeometry().width()) {
         // Until the window manager has framed the window its frame is unknown; the width is
@@ -51,6 +62,30 @@ void frmMain::RestorePosition() {
         restoredClientWidth_ = frame.width() - extra;
         resize(restoredClientWidth_, height());
     }
+}
+
+void frmMain::watchScreen(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, &frmMain::keepOnScreenSoon);
+    connect(screen, &QScreen::availableGeometryChanged, this, &frmMain::keepOnScreenSoon);
+}
+
+void frmMain::keepOnScreenSoon() {
+    // While a screen goes away the list of screens and the window's own screen are still being
+    // changed; they are settled at the next turn of the event loop.
+    QTimer::singleShot(0, this, &frmMain::keepOnScreen);
+}
+
+void frmMain::keepOnScreen() {
+    // A minimised window is moved too, so it comes back on a screen.
+    if (const auto place =
+            bringBackOnScreen(deskRect(frameGeometry()), screenRects(false), screenRects(true)))
+        move(place->x, place->y);
+}
+
+void frmMain::applyWindowOptions() {
+    const WindowOptionLimits limits = windowOptionLimits(QGuiApplication::platformName());
+    if (limits.stayOnTop.isEmpty()) setStayOnTop(this, settings::readFlag(settings::StayOnTop));
+    if (limits.opacity.isEmpty()) setWindowOpacity(settings::readNumber(settings::Opacity) / 100.0);
 }
 
 void frmMain::applyPendingWidth() {
@@ -70,6 +105,7 @@ void frmMain::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
     // Framing by the window manager moves the window; its frame is known from then on.
     applyPendingWidth();
+    if (isVisible() && !isMinimized()) readingPlace_.windowMoved();
 }
 
 void frmMain::resizeEvent(QResizeEvent* event) {

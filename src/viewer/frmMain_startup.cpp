@@ -14,6 +14,7 @@ namespace tresslin {
 
 void frmMain::Form_Load(const QStringList& arguments) {
     RestorePosition();
+    applyWindowOptions();
     ApplyColors();
     setWindowTitle(QString::fromStdString(versionCaption()));
 
@@ -65,6 +66,7 @@ void frmMain::Form_Unload() {
         WriteSetting(settings::LastFile, storedPath(BookPath));
         settings::writeNumber(settings::LastLine, qint64(CurLine) + 1);
     }
+    readingPlace_.leave();
     UnloadAllForms();
 }
 

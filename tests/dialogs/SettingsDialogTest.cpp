@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include "ModalDriver.h"
@@ -105,7 +106,8 @@ TEST_F(SettingsDialog, ColoursCancelChooseAndDefault) {
 
 TEST_F(SettingsDialog, EscClosesWhicheverControlHasTheFocus) {
     QtDialogPrompts real;
-    for (const char* name : {"cmdDefault", "cmbCoding", "cmdText", "cmdBackColor"}) {
+    for (const char* name :
+         {"cmdDefault", "cmbCoding", "cmdText", "cmdBackColor", "chkStayOnTop", "spnOpacity"}) {
         SCOPED_TRACE(name);
         WhenModal(
             [name](QDialog& d) { QTest::keyClick(d.findChild<QWidget*>(name), Qt::Key_Escape); });
@@ -164,4 +166,18 @@ TEST_F(SettingsDialog, TheCodingLabelShowsWholeInAWideFont) {
     const int textRight = label->x() + label->fontMetrics().horizontalAdvance(label->text());
     EXPECT_LE(textRight, List(dialog)->x());
     EXPECT_LE(textRight, label->geometry().right() + 1);
+}
+
+TEST_F(SettingsDialog, StayOnTopAndOpacityTakeEffectAtOnce) {
+    WriteSetting(settings::Opacity, "70");
+    frmSettings dialog(&main, main, prompts);
+    auto* onTop = dialog.findChild<QCheckBox*>("chkStayOnTop");
+    auto* opacity = dialog.findChild<QSpinBox*>("spnOpacity");
+    EXPECT_EQ(opacity->text(), "70 %");
+    onTop->click();
+    EXPECT_EQ(ReadSetting(settings::StayOnTop), "1");
+    EXPECT_TRUE(main.windowFlags() & Qt::WindowStaysOnTopHint);
+    opacity->setValue(0);  // held to the lowest allowed
+    EXPECT_EQ(ReadSetting(settings::Opacity), "30");
+    EXPECT_NEAR(main.windowOpacity(), 0.3, 0.01);
 }

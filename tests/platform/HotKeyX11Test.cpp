@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/HotKey.h"
+#include "platform/WindowOptions.h"
 
 // X headers last: their macros (None, Bool, KeyPress, ...) would break the Qt headers.
 #include <X11/XKBlib.h>
@@ -324,6 +325,33 @@ TEST_F(HotKeyX11, HoldsEveryLockVariantUntilDestroyed) {
                            }),
                   0)
             << "modifiers " << modifiers;
+    }
+}
+
+// The window manager sees both options change, on the same native window, left where it was.
+TEST_F(HotKeyX11, StayOnTopAndOpacityReachTheWindowManager) {
+    QWidget window;
+    window.setGeometry(100, 100, 300, 80);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return wmState(idOf(window)) == kNormalState; }, kWaitMs));
+    const Window id = idOf(window);
+    const QRect frame = window.frameGeometry();
+    const long above = long(XInternAtom(other_, "_NET_WM_STATE_ABOVE", False));
+    for (const bool on : {true, false}) {
+        setStayOnTop(&window, on);
+        window.setWindowOpacity(on ? 0.5 : 1.0);
+        const auto state = [&] { return windowProperty(id, "_NET_WM_STATE", XA_ATOM); };
+        EXPECT_TRUE(QTest::qWaitFor([&] { return (state() == above) == on; }, kWaitMs)) << on;
+        // Xlib hands the 32-bit value over sign-extended.
+        const auto opacity = [&] {
+            return windowProperty(id, "_NET_WM_WINDOW_OPACITY", XA_CARDINAL) & 0xffffffffL;
+        };
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return opacity() == (on ? 0x80000000L : 0xffffffffL); }, kWaitMs))
+            << opacity();
+        EXPECT_EQ(idOf(window), id) << "the native window was made anew";
+        EXPECT_EQ(window.frameGeometry(), frame);
+        EXPECT_TRUE(window.isVisible());
     }
 }
 

@@ -6,6 +6,8 @@
 //   instance BOOK STEPS X Y W  the main window on BOOK, STEPS lines in, at X,Y with width W;
 //                              prints "ready TOP LEFT WIDTH" (its place in twips) once up,
 //                              quits on SIGTERM like the program, then prints "saved ..."
+//   place BOOK STEPS           the main window on BOOK, STEPS lines in; its reading-place timer
+//                              is run out, "placed" printed, and it waits to be killed
 //   session BOOK               a whole session through the program's own dialogs, answered as
 //                              a user would: open BOOK, step, find, go to a line, settings with
 //                              a colour, the timer, the commands list, Esc
@@ -133,6 +135,22 @@ int instance(const char* book, int steps, int x, int y, int width) {
     return rc;
 }
 
+int place(const char* book, int steps) {
+    int argc = 1;
+    char name[] = "tresslin_reliability_child";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    test::FakePrompts prompts;
+    frmMain window(prompts);
+    window.Form_Load({QString::fromLocal8Bit(book)});
+    for (int i = 0; i < steps; ++i) window.Form_KeyDown(Qt::Key_Down, 0);
+    if (!window.readingPlace().timer().isActive()) return 6;
+    window.readingPlace().settle();
+    std::printf("placed\n");
+    std::fflush(stdout);
+    return app.exec();
+}
+
 // Answers whatever modal dialog is up, as a user would; visits counts the times each was seen.
 void answerDialog(const QString& book, std::map<QWidget*, int>& visits) {
     QWidget* modal = QApplication::activeModalWidget();
@@ -228,6 +246,7 @@ int main(int argc, char** argv) {
     if (mode == "instance" && argc == 7)
         return instance(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
                         std::atoi(argv[6]));
+    if (mode == "place" && argc == 4) return place(argv[2], std::atoi(argv[3]));
     if (mode == "session" && argc == 3) return session(argv[2]);
     std::fprintf(stderr, "usage: see the comment at the top of ReliabilityChild.cpp\n");
     return 2;

@@ -343,3 +343,25 @@ TEST(SettingsKill, TwoInstancesQuittingLeaveOneInstancesGroups) {
         ExpectGroupsOfOne(FileBytes(box.iniPath()), both, nullptr);
     }
 }
+
+TEST(SettingsKill, AKillAfterTheReadingPlaceSettledKeepsIt) {
+    SettingsSandbox box;
+    TempBooks books;
+    const QString book = books.write("a.txt", NumberedBook(40));
+    ChildOptions o;
+    o.args = {HelperPath(), "place", book.toStdString(), "19"};
+    o.env["QT_QPA_PLATFORM"] = "offscreen";
+    o.captureStdout = true;
+    o.hangAlarmSeconds = 30;
+    Child c = StartChild(o);
+    ASSERT_EQ(ReadLine(c), "placed");
+    kill(c.pid, SIGKILL);
+    const int status = WaitChild(c);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << DescribeStatus(status);
+    QSettings::SettingsMap map;
+    ASSERT_TRUE(ParseWhole(FileBytes(box.iniPath()), map));
+    EXPECT_EQ(valueOf(map, "Settings/Last File"), book);
+    EXPECT_EQ(valueOf(map, "Settings/Last Line"), "20");
+    EXPECT_EQ(valueOf(map, "Recent Files/File1"), book);
+    EXPECT_EQ(valueOf(map, "Recent Files/Line1"), "20");
+}

@@ -112,6 +112,12 @@ TEST(Settings, AnUnchangedValueDoesNotRewriteTheFile) {
     ASSERT_TRUE(settings::flush());
     EXPECT_NE(inode(), before);
     EXPECT_TRUE(box.fileText().contains("Left=300\nTop=1215\n")) << box.fileText().toStdString();
+    // Written unchanged, then changed before the save: the change stands.
+    WriteSetting(settings::Top, "1215");
+    WriteSetting(settings::Top, "1230");
+    EXPECT_EQ(ReadSetting(settings::Top), "1230");
+    ASSERT_TRUE(settings::flush());
+    EXPECT_TRUE(box.fileText().contains("Top=1230\n"));
 }
 
 TEST(Settings, ByteOrderMarksAreNoPartOfKeys) {

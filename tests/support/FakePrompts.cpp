@@ -52,4 +52,12 @@ void FakePrompts::showTimer(QWidget*, DialogHost& host) {
     if (onTimer) onTimer(host);
 }
 
+std::optional<int> FakePrompts::showRecent(QWidget*, const QList<RecentBook>& books) {
+    recentShown.push_back(books);
+    if (recentAnswers.empty()) return std::nullopt;
+    const auto a = recentAnswers.front();
+    recentAnswers.pop_front();
+    return a;
+}
+
 }  // namespace tresslin::test

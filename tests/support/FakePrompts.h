@@ -27,6 +27,7 @@ class FakePrompts : public DialogPrompts {
     bool showFind(QWidget* parent, QString& sFind) override;
     void showSettings(QWidget* parent, DialogHost& host) override;
     void showTimer(QWidget* parent, DialogHost& host) override;
+    std::optional<int> showRecent(QWidget* parent, const QList<RecentBook>& books) override;
 
     // Queued answers; when a queue is empty the fake answers as Cancel would.
     std::deque<QString> inputAnswers;
@@ -39,6 +40,9 @@ class FakePrompts : public DialogPrompts {
     std::function<void(DialogHost&)> onTimer;
     // Run while a message box would be open (e.g. to look at the window behind it).
     std::function<void(const MessageCall&)> onMessage;
+    // The recent books: nothing = Esc, a number = that entry chosen.
+    std::deque<std::optional<int>> recentAnswers;
+    std::vector<QList<RecentBook>> recentShown;
 
     std::vector<MessageCall> messages;
     QStringList inputPrompts;   // "title|prompt"

@@ -80,13 +80,14 @@ TEST_F(Keys, CommandsListOnF1ButNotCtrlF1) {
     EXPECT_EQ(prompts.messages[0].title, "Tresslin v.1.03 Help");
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
     const QStringList lines = prompts.messages[0].text.split("\r\n");
-    const int lengths[] = {14, 14, 14, 48, 52, 61, 0,  19, 19, 20, 23, 27,
-                           35, 29, 0,  14, 14, 14, 27, 32, 23, 18, 23, 36};
-    ASSERT_EQ(lines.size(), 24);
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(lines[i].size(), lengths[i]) << i + 1;
+    const int lengths[] = {14, 14, 14, 48, 52, 61, 0,  19, 19, 20, 23, 27, 35,
+                           29, 0,  14, 14, 14, 27, 32, 26, 23, 18, 23, 36};
+    ASSERT_EQ(lines.size(), qsizetype(std::size(lengths)));
+    for (int i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].size(), lengths[i]) << i + 1;
     EXPECT_EQ(lines[5], "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program");
     EXPECT_EQ(lines[3].indexOf('-'), 33);
     EXPECT_EQ(lines[12], "CTRL + T   -  Timer On  (Auto Show)");
+    EXPECT_EQ(lines[20].indexOf('-'), 11);
     EXPECT_FALSE(prompts.messages[0].text.contains('\t'));
     EXPECT_FALSE(prompts.messages[0].text.endsWith("\r\n"));
 }
@@ -145,4 +146,53 @@ TEST_F(Keys, WheelStepsLikeTheArrows) {
     EXPECT_EQ(caption(), "book.txt  line: 4  (75.00%)");
     wheel(120);
     EXPECT_EQ(window->curLine(), 2);
+}
+
+TEST_F(Keys, PageDownAndUpStepByChapter) {
+    // Line numbers from 1; "text" lines are no headings, the lone time neither.
+    const std::string chapters = CrLfBook(
+        {"Пролог", "", "text", "", "Глава 1", "", "12:30", "", "* * *", "", "text", "text"});
+    const std::string foreword = CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "text"});
+    const std::string none = CrLfBook({"text", "", "12.30", "", "text"});
+    const struct {
+        const std::string& book;
+        int from;
+        int key;
+        int want;
+    } cases[] = {
+        {chapters, 3, Qt::Key_PageDown, 5},   {chapters, 5, Qt::Key_PageDown, 9},
+        {chapters, 10, Qt::Key_PageDown, 10}, {chapters, 12, Qt::Key_PageUp, 9},
+        {chapters, 9, Qt::Key_PageUp, 5},     {chapters, 3, Qt::Key_PageUp, 1},
+        {chapters, 1, Qt::Key_PageUp, 1},     {foreword, 3, Qt::Key_PageUp, 1},
+        {foreword, 1, Qt::Key_PageDown, 5},   {none, 3, Qt::Key_PageDown, 3},
+        {none, 3, Qt::Key_PageUp, 3},
+    };
+    for (const int coding : {0, 2}) {
+        for (const auto& c : cases) {
+            makeWindow();
+            open(RecodeText(Cp1251(c.book), 0, coding));
+            setCoding(coding);
+            for (int i = 1; i < c.from; ++i) key(Qt::Key_Down);
+            window->startAutoShow(100000);
+            key(c.key);
+            EXPECT_EQ(window->curLine() + 1, c.want) << coding << " " << c.from << " " << c.key;
+            EXPECT_FALSE(window->autoShowTimer().isActive());
+        }
+    }
+}
+
+TEST_F(Keys, PageDownInAFictionBookStopsAtItsOwnTitlesOnly) {
+    // "12" alone would read as a heading in plain text; here only the titles count.
+    open(
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><body>"
+        "<section><title><p>Один</p></title><p>a</p><empty-line/><p>12</p><empty-line/></section>"
+        "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>",
+        "book.fb2");
+    std::vector<int> stops;
+    for (int k : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp,
+                  Qt::Key_PageUp, Qt::Key_PageUp}) {
+        key(k);
+        stops.push_back(window->curLine());
+    }
+    EXPECT_EQ(stops, (std::vector<int>{3, 8, 8, 3, 0, 0}));
 }

@@ -90,3 +90,22 @@ TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
     EXPECT_EQ(stored(settings::Width), 1);
     EXPECT_NE(width, 1);
 }
+
+TEST_F(Layout, StayOnTopAndOpacityAtStart) {
+    WriteSetting(settings::StayOnTop, "1");
+    WriteSetting(settings::Opacity, "30");
+    window->Form_Load({});
+    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_NEAR(window->windowOpacity(), 0.3, 0.01);
+}
+
+TEST_F(Layout, AScreenChangeBringsALostWindowBack) {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen->availableGeometry();
+    window->Form_Load({});
+    window->show();
+    window->move(area.right() + 500, area.top() + 20);
+    emit screen->geometryChanged(screen->geometry());  // as when a monitor is unplugged
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->frameGeometry().topRight(), QPoint(area.right(), area.top() + 20));
+}

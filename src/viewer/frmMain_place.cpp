@@ -1,0 +1,31 @@
+// The reading place kept on disk as it changes, and the recent books.
+#include "dialogs/DialogPrompts.h"
+#include "settings/RecentBooks.h"
+#include "viewer/FileNames.h"
+#include "viewer/frmMain.h"
+
+namespace tresslin {
+
+void frmMain::notePlace() {
+    // The same rule as at shutdown: a book that failed to open or has one line is not kept.
+    const bool kept = !BookPath.isEmpty() && MaxLine > 0;
+    // Kept in the form the settings file holds, so that a name in any bytes reopens.
+    readingPlace_.show(kept ? storedPath(BookPath) : QString(), CurLine + 1);
+}
+
+void frmMain::openRecent() {
+    // The book being read shows at its line on view, not the one of the last write.
+    readingPlace_.saveNow();
+    const QList<RecentBook> books = readRecentBooks();
+    const std::optional<int> chosen = prompts_.showRecent(this, books);
+    if (!chosen || *chosen < 0 || *chosen >= books.size()) return;
+    const RecentBook book = books[*chosen];
+    if (!OpenBook(pathFromStored(book.path))) {
+        writeRecentBooks(withoutBook(readRecentBooks(), book.path));
+        return;
+    }
+    CurLine = std::min(book.line - 1, MaxLine);
+    ShowLine(CurLine);
+}
+
+}  // namespace tresslin
