@@ -161,6 +161,17 @@ void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
     state.counters["chars"] = double(win.w.view()->text().size());
 }
 
+// Down through the parts of the one-line book: each part is found from the one before, never
+// by laying out the line from its start.
+void BM_ShowNextPart(benchmark::State& state, const QString* path) {
+    Window win;
+    if (!win.open(*path)) return state.SkipWithError("open failed");
+    CallTimes times;
+    for (auto _ : state) times.time([&] { win.w.Form_KeyDown(Qt::Key_Down, 0); });
+    times.report(state);
+    if (win.w.view()->text().size() > 200) state.SkipWithError("the line was not wrapped");
+}
+
 void BM_PositionWrites(benchmark::State& state) {
     int last = 0;
     for (auto _ : state) {
@@ -323,6 +334,9 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("Open/single_line_book", BM_Open, &gOpt.longBook)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark("ShowLine/single_line_book", BM_ShowRecodedLine,
+                                     &gOpt.longBook)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark("ShowLine/single_line_next_part", BM_ShowNextPart,
                                      &gOpt.longBook)
             ->Unit(benchmark::kMicrosecond);
     }

@@ -10,6 +10,7 @@ int main(int argc, char** argv) {
         if (tresslin::forwardActivation(tresslin::callerActivationToken())) return 0;
         argc = 1;
     }
+    // QApplication takes its own options out of argv; the rest name the book.
     QApplication app(argc, argv);
-    return tresslin::runApplication(app);
+    return tresslin::runApplication(app, tresslin::bookArguments(argc, argv));
 }

@@ -165,6 +165,15 @@ std::string versionCaption() {
     return std::string(kAppTitle) + " v." + kVersionText;
 }
 
+int WheelSteps::add(int angleDelta) {
+    constexpr int kNotch = 120;
+    if ((angleDelta > 0 && pending_ < 0) || (angleDelta < 0 && pending_ > 0)) pending_ = 0;
+    pending_ += angleDelta;
+    const int steps = pending_ / kNotch;
+    pending_ -= steps * kNotch;
+    return steps;
+}
+
 bool onSomeScreen(const DeskRect& frame, std::span<const DeskRect> screens) {
     if (screens.empty()) return true;
     // Edges as 64-bit sums: a stored place may be near the ends of the int range.

@@ -33,6 +33,18 @@ std::optional<std::int32_t> parseWholeNumber(std::string_view text);
 // A number of twips as stored for the window position; nothing when the text is not numeric.
 std::optional<double> parseTwips(std::string_view text);
 
+// Wheel turning in whole steps. A notch is 120 (eighths of a degree); high-resolution wheels
+// and touchpads report less per event and step once their sum reaches a notch. Turning the
+// other way drops what was left over, so a reversal is felt at once.
+class WheelSteps {
+  public:
+    // Steps for this much more turning: positive away from the user, negative towards.
+    int add(int angleDelta);
+
+  private:
+    int pending_ = 0;
+};
+
 // A rectangle of the desktop in pixels: a window's frame or a screen.
 struct DeskRect {
     int x = 0;

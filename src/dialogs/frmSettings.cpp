@@ -50,6 +50,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
       cmdText(new QPushButton(QStringLiteral("Text Color"), fraColors)),
       cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
       chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)),
+      chkWrap(new QCheckBox(QStringLiteral("Wrap long lines"), this)),
       chkStayOnTop(new QCheckBox(QStringLiteral("Stay on top"), this)),
       lblOpacity(new QLabel(QStringLiteral("Opacity:"), this)),
       spnOpacity(new QSpinBox(this)) {
@@ -57,9 +58,9 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     QPixmap blank(16, 16);
     blank.fill(Qt::transparent);
     setWindowIcon(QIcon(blank));
-    // One row below the colours for the detection switch.
+    // Rows below the colours for the detection and wrapping switches and the window options.
     setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
-                     1245 + kDetectRow + kWindowRow);
+                     1245 + 2 * kDetectRow + kWindowRow);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -68,9 +69,18 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(cmdText, "cmdText", 1230, 240, 1050, 375);
     placeTwips(cmdDefault, "cmdDefault", 2340, 240, 1050, 375);
     placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
-    setUpWindowRow(1260 + kDetectRow);
+    placeTwips(chkWrap, "chkWrap", 150, 1260 + kDetectRow, 3465, 315);
+    setUpWindowRow(1260 + 2 * kDetectRow);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the
+    // label, would hide its colon, so the list gives up room on its left.
+    const int labelRight = Label1->x() + Label1->sizeHint().width();
+    if (labelRight > cmbCoding->x()) {
+        Label1->resize(Label1->sizeHint().width(), Label1->height());
+        cmbCoding->setGeometry(labelRight, cmbCoding->y(),
+                               cmbCoding->geometry().right() + 1 - labelRight, cmbCoding->height());
+    }
     cmbCoding->setEditable(false);
     for (const char* name : kCodingNames) cmbCoding->addItem(QString::fromLatin1(name));
 
@@ -79,7 +89,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setTabOrder(cmbCoding, cmdText);
     setTabOrder(cmdText, cmdBackColor);
     setTabOrder(cmdBackColor, chkDetect);
-    setTabOrder(chkDetect, chkStayOnTop);
+    setTabOrder(chkDetect, chkWrap);
+    setTabOrder(chkWrap, chkStayOnTop);
     setTabOrder(chkStayOnTop, spnOpacity);
     cmdDefault->setFocus();
 
@@ -89,6 +100,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     connect(cmdBackColor, &QPushButton::clicked, this, &frmSettings::cmdBackColor_Click);
     connect(cmdDefault, &QPushButton::clicked, this, &frmSettings::cmdDefault_Click);
     connect(chkDetect, &QCheckBox::clicked, this, &frmSettings::chkDetect_Click);
+    connect(chkWrap, &QCheckBox::clicked, this, &frmSettings::chkWrap_Click);
 
     Form_Load();
 }
@@ -101,6 +113,7 @@ void frmSettings::Form_Load() {
     CurBackColor = settings::readNumber(settings::BackColor);
     StoreColors();
     chkDetect->setChecked(settings::readFlag(settings::DetectCoding));
+    chkWrap->setChecked(settings::readFlag(settings::WrapLines));
     chkStayOnTop->setChecked(settings::readFlag(settings::StayOnTop));
     const QSignalBlocker quiet(spnOpacity);
     spnOpacity->setValue(settings::readNumber(settings::Opacity));
@@ -135,6 +148,11 @@ void frmSettings::spnOpacity_Change() {
 
 void frmSettings::chkDetect_Click() {
     settings::writeNumber(settings::DetectCoding, chkDetect->isChecked() ? 1 : 0);
+}
+
+void frmSettings::chkWrap_Click() {
+    settings::writeNumber(settings::WrapLines, chkWrap->isChecked() ? 1 : 0);
+    host_.RefreshShow();
 }
 
 void frmSettings::StoreColors() {

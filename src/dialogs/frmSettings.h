@@ -34,6 +34,7 @@ class frmSettings : public QDialog {
     void cmdDefault_Click();
     void chooseColor(std::int32_t& colour);
     void chkDetect_Click();
+    void chkWrap_Click();
     void setUpWindowRow(int top);
     void chkStayOnTop_Click();
     void spnOpacity_Change();
@@ -50,6 +51,7 @@ class frmSettings : public QDialog {
     QPushButton* cmdText;
     QPushButton* cmdDefault;
     QCheckBox* chkDetect;
+    QCheckBox* chkWrap;
     QCheckBox* chkStayOnTop;
     QLabel* lblOpacity;
     QSpinBox* spnOpacity;

@@ -9,6 +9,7 @@
 #include "platform/ShortcutPortal.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
+#include "viewer/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -57,7 +58,13 @@ void installTerminationHandler(frmMain& window) {
     QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
 }
 
-int runApplication(QApplication& app) {
+QStringList bookArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) arguments << pathFromBytes(QByteArray(argv[i]));
+    return arguments;
+}
+
+int runApplication(QApplication& app, const QStringList& arguments) {
     ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
@@ -65,8 +72,6 @@ int runApplication(QApplication& app) {
     QtDialogPrompts prompts;
     frmMain window(prompts);
     installTerminationHandler(window);
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
     window.Form_Load(arguments);
     // Ended during start-up (a signal while a message box was open): everything is saved.
     if (window.isUnloaded()) return 0;

@@ -19,7 +19,11 @@ std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out)
 // place in the book is saved.
 void installTerminationHandler(frmMain& window);
 
-// Creates the main window on app's arguments, runs the event loop and returns its exit code.
-int runApplication(QApplication& app);
+// The arguments after the program's name, as QApplication left them, with their bytes kept
+// (a book's name need not be UTF-8).
+QStringList bookArguments(int argc, char** argv);
+
+// Creates the main window on those arguments, runs the event loop and returns its exit code.
+int runApplication(QApplication& app, const QStringList& arguments);
 
 }  // namespace tresslin

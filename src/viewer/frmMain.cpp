@@ -1,15 +1,16 @@
 // The window itself, the line display and the caption.
 #include "viewer/frmMain.h"
 
-#include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLocale>
 #include <QPixmap>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 #include "book/BookFind.h"
 #include "book/CodingDetect.h"
@@ -25,6 +26,7 @@
 #include "platform/HotKey.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
+#include "viewer/FileNames.h"
 
 // The pictures are linked into a static library, whose resources must be registered by hand.
 static void initResources() {
@@ -102,47 +104,76 @@ frmMain::~frmMain() = default;
 
 QString frmMain::fileNameOf(const QString& path) {
     // The book code works on the bytes the file system knows the path by.
-    return QFile::decodeName(
-        QByteArray::fromStdString(GetFileName(QFile::encodeName(path).toStdString())));
+    return readablePath(
+        pathFromBytes(QByteArray::fromStdString(GetFileName(pathBytes(path).toStdString()))));
 }
 
 bool frmMain::OpenBook(const QString& sBookName) {
-    BusyCursor busy;
-    LineStore loaded;
-    // A relative path is made absolute so the book can be reopened from anywhere later.
-    const QString absolute = sBookName.isEmpty() || sBookName.startsWith(u'/')
-                                 ? sBookName
-                                 : QDir::current().absoluteFilePath(sBookName);
-    const std::string path = QFile::encodeName(absolute).toStdString();
-    const FormattedBook formatted = readFormattedBook(path);
-    if (!formatted.ok() ||
-        !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
-                                                    : splitBookLines(formatted.text, loaded))) {
-        const QString text = QStringLiteral("Error Open ") + sBookName;
+    const auto fail = [&] {
+        const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
         prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         txtView->setText(text);
         // The book being read stays open and is still remembered at shutdown.
         return false;
+    };
+    // Memory may run out anywhere here (the path, detection, the first display); the open then
+    // fails like any other and the book being read comes back whole.
+    LineStore previous;
+    std::vector<std::int64_t> previousHeadings;
+    const bool previousExact = exactHeadings_;
+    const QString previousPath = BookPath, previousName = BookName, previousTitle = windowTitle();
+    const QString previousCoding = ReadSetting(settings::TextCoding);
+    const std::int32_t previousCur = CurLine, previousMax = MaxLine;
+    bool replaced = false;
+    try {
+        BusyCursor busy;
+        LineStore loaded;
+        // A relative path is made absolute so the book can be reopened from anywhere later.
+        const QString absolute = absolutePath(sBookName);
+        const std::string path = pathBytes(absolute).toStdString();
+        FormattedBook formatted = readFormattedBook(path);
+        if (!formatted.ok() ||
+            !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
+                                                        : splitBookLines(formatted.text, loaded)))
+            return fail();
+        previous = std::move(BookLines);
+        previousHeadings = std::move(headings_);
+        BookLines = std::move(loaded);
+        replaced = true;
+        // A FictionBook marks its titles itself; guessing them from the text would only err.
+        exactHeadings_ = formatted.format == BookFormat::FictionBook;
+        headings_ = std::move(formatted.headings);
+        if (formatted.format == BookFormat::FictionBook) {
+            // The book's own declaration gave its coding; the text is held as UTF-8.
+            settings::writeNumber(settings::TextCoding, kUtf8);
+        } else if (settings::readFlag(settings::DetectCoding)) {
+            const std::string_view head(BookLines.data(),
+                                        std::min(BookLines.byteSize(), kDetectSampleBytes));
+            if (const auto coding = detectCoding(head))
+                settings::writeNumber(settings::TextCoding, *coding);
+        }
+        BookPath = absolute;
+        CurLine = 0;
+        firstPart();
+        MaxLine = std::int32_t(BookLines.upperBound());
+        BookName = fileNameOf(absolute);
+        ShowLine(CurLine);
+        return true;
+    } catch (const std::exception&) {
     }
-    BookLines = std::move(loaded);
-    // A FictionBook marks its titles itself; guessing them from the text would only err.
-    exactHeadings_ = formatted.format == BookFormat::FictionBook;
-    headings_ = formatted.headings;
-    if (formatted.format == BookFormat::FictionBook) {
-        // The book's own declaration gave its coding; the text is held as UTF-8.
-        settings::writeNumber(settings::TextCoding, kUtf8);
-    } else if (settings::readFlag(settings::DetectCoding)) {
-        const std::string_view head(BookLines.data(),
-                                    std::min(BookLines.byteSize(), kDetectSampleBytes));
-        if (const auto coding = detectCoding(head))
-            settings::writeNumber(settings::TextCoding, *coding);
+    if (replaced) {
+        BookLines = std::move(previous);
+        headings_ = std::move(previousHeadings);
+        exactHeadings_ = previousExact;
+        BookPath = previousPath;
+        BookName = previousName;
+        CurLine = previousCur;
+        MaxLine = previousMax;
+        if (ReadSetting(settings::TextCoding) != previousCoding)
+            WriteSetting(settings::TextCoding, previousCoding);
+        setWindowTitle(previousTitle);
     }
-    BookPath = absolute;
-    CurLine = 0;
-    MaxLine = std::int32_t(BookLines.upperBound());
-    BookName = fileNameOf(absolute);
-    ShowLine(CurLine);
-    return true;
+    return fail();
 }
 
 QString frmMain::displayText(std::int32_t line) const {
@@ -170,9 +201,123 @@ QString frmMain::displayText(std::int32_t line) const {
     return text;
 }
 
+double frmMain::viewTextWidth() const {
+    QStyleOptionFrame option;
+    option.initFrom(txtView);
+    option.rect = txtView->contentsRect();
+    option.lineWidth =
+        txtView->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, txtView);
+    const QRect text =
+        txtView->style()->subElementRect(QStyle::SE_LineEditContents, &option, txtView);
+    // QLineEdit keeps a margin of two pixels on each side inside that rectangle.
+    return text.width() - 4;
+}
+
+std::optional<LineWrap> frmMain::wrapOf(std::int32_t line) const {
+    if (line < 0 || line > MaxLine || line >= BookLines.size() ||
+        !settings::readFlag(settings::WrapLines))
+        return std::nullopt;
+    const QFont font = txtView->font();
+    if (font != advanceFont_) {
+        advanceFont_ = font;
+        advances_.fill(-1);
+    }
+    const QFontMetricsF metrics(font);
+    auto advance = [this, metrics](char32_t c) {
+        if (c < advances_.size()) {
+            double& a = advances_[c];
+            if (a < 0) a = metrics.horizontalAdvance(QChar(char16_t(c)));
+            return a;
+        }
+        return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
+    };
+    return LineWrap(BookLines.line(line), settings::readNumber(settings::TextCoding),
+                    WrapMetrics{advance, viewTextWidth()});
+}
+
+void frmMain::alignPart(const LineWrap* wrap) {
+    // A command that moved to a line without a word of parts shows its first part.
+    if (partLine_ != CurLine) {
+        partLine_ = CurLine;
+        partStart_ = 0;
+        partIsStart_ = true;
+    }
+    if (!wrap) {
+        partStart_ = 0;
+        return;
+    }
+    // Another width, font or coding: the part holding the first character shown stays in view.
+    const double width = viewTextWidth();
+    const int coding = settings::readNumber(settings::TextCoding);
+    if (!partIsStart_ || width != wrappedWidth_ || coding != wrappedCoding_ ||
+        txtView->font() != wrappedFont_) {
+        partStart_ = wrap->partStartAt(partStart_);
+        partIsStart_ = true;
+        wrappedWidth_ = width;
+        wrappedCoding_ = coding;
+        wrappedFont_ = txtView->font();
+    }
+}
+
+bool frmMain::stepForward() {
+    const auto wrap = wrapOf(CurLine);
+    alignPart(wrap ? &*wrap : nullptr);
+    if (wrap) {
+        if (const auto next = wrap->nextStart(partStart_)) {
+            partStart_ = *next;
+            return true;
+        }
+    }
+    if (CurLine >= MaxLine) return false;
+    ++CurLine;
+    return true;
+}
+
+bool frmMain::stepBack() {
+    const auto wrap = wrapOf(CurLine);
+    alignPart(wrap ? &*wrap : nullptr);
+    if (wrap && partStart_ > 0) {
+        partStart_ = wrap->prevStart(partStart_).value_or(0);
+        return true;
+    }
+    if (CurLine <= 0) return false;
+    --CurLine;
+    if (const auto previous = wrapOf(CurLine)) {
+        partLine_ = CurLine;
+        partStart_ = previous->lastStart();
+    }
+    return true;
+}
+
+bool frmMain::IsBookOpen() const {
+    if (MaxLine >= 1) return true;
+    // A book of one line that reads in parts is read with the keys like any other.
+    const auto wrap = wrapOf(0);
+    return wrap && wrap->nextStart(0).has_value();
+}
+
+void frmMain::rewrapView() {
+    // Only a part of the book on view is re-wrapped, never a start or error text.
+    if (shownPart_.isEmpty() || txtView->text() != shownPart_) return;
+    const auto wrap = wrapOf(CurLine);
+    if (!wrap) return;
+    alignPart(&*wrap);
+    shownPart_ =
+        QString::fromStdU16String(wrap->displayText(partStart_, wrap->partEnd(partStart_)));
+    txtView->setText(shownPart_);
+    txtView->setCursorPosition(0);
+}
+
 void frmMain::ShowLine(std::int32_t n) {
     ApplyColors();
-    if (n >= 0 && n <= MaxLine && n < BookLines.size()) txtView->setText(displayText(n));
+    if (n >= 0 && n <= MaxLine && n < BookLines.size()) {
+        const auto wrap = wrapOf(n);
+        alignPart(wrap ? &*wrap : nullptr);
+        shownPart_ = wrap ? QString::fromStdU16String(
+                                wrap->displayText(partStart_, wrap->partEnd(partStart_)))
+                          : displayText(n);
+        txtView->setText(shownPart_);
+    }
     txtView->setCursorPosition(0);
     ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
     notePlace();
@@ -223,32 +368,25 @@ void frmMain::startAutoShow(int interval) {
 }
 
 void frmMain::tmrAutoShow_Timer() {
-    if (MaxLine < 1 || CurLine >= MaxLine) {
+    if (!IsBookOpen() || !stepForward()) {
         tmrAutoShow.stop();
         ShowCaptionStatus(timerStatus(false));
         return;
     }
-    ++CurLine;
     ShowLine(CurLine);
 }
 
 void frmMain::imgBack_Click() {
     TimerOff();
     if (IsBookOpen()) imgBack->setBorderStyle(1);
-    if (CurLine > 0) {
-        --CurLine;
-        ShowLine(CurLine);
-    }
+    if (stepBack()) ShowLine(CurLine);
     imgBack->setBorderStyle(0);
 }
 
 void frmMain::imgNext_Click() {
     TimerOff();
     if (IsBookOpen()) imgNext->setBorderStyle(1);
-    if (CurLine < MaxLine) {
-        ++CurLine;
-        ShowLine(CurLine);
-    }
+    if (stepForward()) ShowLine(CurLine);
     imgNext->setBorderStyle(0);
 }
 

@@ -1,14 +1,19 @@
 // The main window: a strip one text line high that shows one line of the open book.
 #pragma once
 
+#include <QFont>
 #include <QLineEdit>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "book/LineWrap.h"
+#include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
@@ -91,6 +96,7 @@ class frmMain : public QWidget, public DialogHost {
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     // Display.
@@ -99,10 +105,22 @@ class frmMain : public QWidget, public DialogHost {
     void TimerOff();
     QString displayText(std::int32_t line) const;
 
+    // Long lines in parts: the part on view starts at byte partStart_ of line partLine_.
+    std::optional<LineWrap> wrapOf(std::int32_t line) const;
+    double viewTextWidth() const;
+    void alignPart(const LineWrap* wrap);
+    // The next or previous part, else the next line's first or the previous line's last part;
+    // false at the ends of the book.
+    bool stepForward();
+    bool stepBack();
+    void firstPart() { partLine_ = -1; }
+    // Shows the part again after the view's width has changed.
+    void rewrapView();
+
     // Keys.
     void HandleGeneralKey(int key, int shift);
     void HandleGeneralCtrlKey(int key);
-    bool IsBookOpen() const { return MaxLine >= 1; }
+    bool IsBookOpen() const;
     void HandleBookKey(int key, int shift);
     void HandleBookCtrlKey(int key);
     void HandleMoveKey(int key);
@@ -147,6 +165,16 @@ class frmMain : public QWidget, public DialogHost {
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame
     int restoredClientWidth_ = 0;
+    WheelSteps wheel_;
+    std::int32_t partLine_ = -1;  // -1 (or another line than CurLine): its first part
+    std::size_t partStart_ = 0;
+    bool partIsStart_ = true;  // false: partStart_ is any offset, shown by the part holding it
+    double wrappedWidth_ = 0;  // what the part on view was wrapped for
+    int wrappedCoding_ = -1;
+    QFont wrappedFont_;
+    QString shownPart_;  // the view's text when it shows a part
+    mutable QFont advanceFont_;
+    mutable std::array<double, 0x500> advances_{};  // Latin and Cyrillic, measured once a font
 
     QLineEdit* txtView;
     ImageButton* imgBack;

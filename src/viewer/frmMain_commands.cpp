@@ -1,5 +1,6 @@
 // Open, go to a line, find.
 #include <QFileInfo>
+#include <vector>
 
 #include "book/BookFind.h"
 #include "book/BookFindUtf8.h"
@@ -7,24 +8,49 @@
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "settings/Settings.h"
+#include "viewer/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
 
 namespace {
 
-// The search text in the book's coding, or nothing when Windows Cyrillic cannot hold one of
-// its characters (such a text cannot be in the book).
-std::optional<std::string> searchBytes(const QString& text, int coding) {
+// The search text in the book's coding and the folding to compare it with, or nothing when
+// Windows Cyrillic cannot hold one of its characters (such a text cannot be in the book).
+struct Needle {
     std::string bytes;
+    FoldTable fold;
+};
+
+std::optional<Needle> searchNeedle(const QString& text, int coding) {
+    const CodingTables& tables = tablesFor(coding);
+    Needle needle{{}, tables.fold};
+    // The view shows every byte Windows Cyrillic has no character for (DOS and KOI8-R box
+    // drawing) as U+FFFD; a line proposed for the search must still find itself, so all such
+    // bytes compare as one, and as the U+FFFD of the search text.
+    int unshown = -1;
+    for (int b = 0; b < 256; ++b) {
+        if (tables.toUnicode[std::size_t(b)] != 0xFFFD) continue;
+        if (unshown < 0) unshown = b;
+        needle.fold[std::size_t(b)] = static_cast<unsigned char>(unshown);
+    }
+    std::string bytes;
+    std::vector<std::size_t> marks;
     bytes.reserve(std::size_t(text.size()));
     const auto codepoints = text.toUcs4();
     for (const char32_t c : codepoints) {
+        if (c == 0xFFFD && unshown >= 0) {
+            marks.push_back(bytes.size());
+            bytes += ' ';
+            continue;
+        }
         const auto b = unicodeToCp1251(c);
         if (!b) return std::nullopt;
         bytes += char(*b);
     }
-    return RecodeText(bytes, kWindowsCyrillic, coding);
+    needle.bytes = RecodeText(bytes, kWindowsCyrillic, coding);
+    for (const std::size_t m : marks) needle.bytes[m] = char(unshown);
+    return needle;
 }
 
 }  // namespace
@@ -33,12 +59,13 @@ void frmMain::OpenNewText() {
     const std::optional<QString> chosen = prompts_.openFile(this, lastOpenChoice_);
     // Cancel changes nothing: the book being read stays as it is.
     if (!chosen || chosen->isEmpty()) return;
+    const QString path = resolveChosenPath(*chosen);
     lastOpenChoice_ = *chosen;
-    setWindowTitle(*chosen);
+    setWindowTitle(readablePath(path));
     txtView->setText(QStringLiteral(" Please, Wait..."));
     // Let the window show the path and the wait text before the load blocks it.
     txtView->repaint();
-    OpenBook(*chosen);
+    OpenBook(path);
 }
 
 void frmMain::goToLine() {
@@ -49,6 +76,7 @@ void frmMain::goToLine() {
     const auto line = parseLineJump(answer.toStdString(), MaxLine);
     if (!line) return;
     CurLine = *line;
+    firstPart();
     ShowLine(CurLine);
 }
 
@@ -61,16 +89,21 @@ void frmMain::FindCommand(bool Again) {
 
 void frmMain::FindNext() {
     const int coding = settings::readNumber(settings::TextCoding);
-    const auto needle = coding == kUtf8 ? std::optional<std::string>(FindText.toStdString())
-                                        : searchBytes(FindText, coding);
+    const auto needle = coding == kUtf8 ? std::optional<Needle>({FindText.toStdString(), {}})
+                                        : searchNeedle(FindText, coding);
     if (needle) {
         const std::int64_t first = std::int64_t(CurLine) + 1;
+        std::uint64_t at = 0;
         const std::int64_t hit =
             coding == kUtf8
-                ? findInLinesUtf8(BookLines, first, MaxLine, *needle)
-                : findInLines(BookLines, first, MaxLine, *needle, tablesFor(coding).fold);
+                ? findInLinesUtf8(BookLines, first, MaxLine, needle->bytes, &at)
+                : findInLines(BookLines, first, MaxLine, needle->bytes, needle->fold, &at);
         if (hit >= 0) {
             CurLine = std::int32_t(hit);
+            // The part that holds the start of the match.
+            partLine_ = CurLine;
+            partStart_ = std::size_t(at);
+            partIsStart_ = false;
             ShowLine(CurLine);
             return;
         }

@@ -1,7 +1,9 @@
 // The key dispatcher and the commands list.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 
 #include "book/Chapters.h"
@@ -73,6 +75,14 @@ bool frmMain::event(QEvent* e) {
     return QWidget::event(e);
 }
 
+void frmMain::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    // Over the view and the buttons too: they pass the wheel on to the window.
+    const int steps = wheel_.add(event->angleDelta().y());
+    for (int i = 0; i < std::abs(steps) && !unloaded_; ++i)
+        Form_KeyDown(steps > 0 ? Qt::Key_Up : Qt::Key_Down, 0);
+}
+
 void frmMain::Form_KeyDown(int key, int shift) {
     TimerOff();
     HandleGeneralKey(key, shift);
@@ -116,6 +126,7 @@ void frmMain::HandleGeneralCtrlKey(int key) {
                 if (OpenBook(LastFile)) {
                     // A book that has become shorter opens at its last line.
                     CurLine = std::min(LastLine - 1, MaxLine);
+                    firstPart();
                     ShowLine(CurLine);
                 }
             }
@@ -155,16 +166,18 @@ void frmMain::HandleBookCtrlKey(int key) {
 void frmMain::HandleMoveKey(int key) {
     switch (key) {
         case Qt::Key_Down:
-            if (CurLine < MaxLine) ++CurLine;
+            stepForward();
             break;
         case Qt::Key_Up:
-            if (CurLine > 0) --CurLine;
+            stepBack();
             break;
         case Qt::Key_Home:
             CurLine = 0;
+            firstPart();
             break;
         case Qt::Key_End:
             CurLine = MaxLine;
+            firstPart();
             break;
         case Qt::Key_F3:
             FindCommand(true);

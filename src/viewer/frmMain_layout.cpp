@@ -35,18 +35,25 @@ void frmMain::RestorePosition() {
     QRect frame = frameGeometry();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect desktop = screen ? screen->virtualGeometry() : QRect();
+    // Moving the window at all tells the window manager the program chose its place; without a
+    // usable stored place that choice is left to the manager.
+    bool placed = false;
     if (const auto top = settings::readTwips(settings::Top);
-        top && *top < pixelsToTwips(desktop.y() + desktop.height()))
+        top && *top < pixelsToTwips(desktop.y() + desktop.height())) {
         frame.moveTop(twipsToPixels(*top));
+        placed = true;
+    }
     if (const auto left = settings::readTwips(settings::Left);
-        left && *left < pixelsToTwips(desktop.x() + desktop.width()))
+        left && *left < pixelsToTwips(desktop.x() + desktop.width())) {
         frame.moveLeft(twipsToPixels(*left));
+        placed = true;
+    }
     if (const auto width = settings::readTwips(settings::Width);
         width && *width > kMinStoredWidth && *width < pixelsToTwips(QWIDGETSIZE_MAX))
         frame.setWidth(twipsToPixels(*width));
 
     // A place wholly outside every screen (a monitor since unplugged) would hide the window.
-    if (onSomeScreen(deskRect(frame), screenRects(false))) move(frame.topLeft());
+    if (placed && onSomeScreen(deskRect(frame), screenRects(false))) move(frame.topLeft());
     const int extra = frameGeometry().width() - width();
     if (frame.width() != frameGeometry().width()) {
         // Until the window manager has framed the window its frame is unknown; the width is
@@ -125,6 +132,7 @@ void frmMain::Form_Resize() {
     imgNext->setGeometry(buttonLeft, imgNext->y(), twipsToPixels(buttonWidth), twipsToPixels(150));
     imgBack->setGeometry(buttonLeft, imgBack->y(), twipsToPixels(buttonWidth), twipsToPixels(150));
     if (height() != LoadHeight) resize(width(), LoadHeight);
+    rewrapView();
     layingOut_ = false;
     SavePosition();
 }

@@ -1,6 +1,7 @@
 // The reading place kept on disk as it changes, and the recent books.
 #include "dialogs/DialogPrompts.h"
 #include "settings/RecentBooks.h"
+#include "viewer/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -8,7 +9,8 @@ namespace tresslin {
 void frmMain::notePlace() {
     // The same rule as at shutdown: a book that failed to open or has one line is not kept.
     const bool kept = !BookPath.isEmpty() && MaxLine > 0;
-    readingPlace_.show(kept ? BookPath : QString(), CurLine + 1);
+    // Kept in the form the settings file holds, so that a name in any bytes reopens.
+    readingPlace_.show(kept ? storedPath(BookPath) : QString(), CurLine + 1);
 }
 
 void frmMain::openRecent() {
@@ -18,7 +20,7 @@ void frmMain::openRecent() {
     const std::optional<int> chosen = prompts_.showRecent(this, books);
     if (!chosen || *chosen < 0 || *chosen >= books.size()) return;
     const RecentBook book = books[*chosen];
-    if (!OpenBook(book.path)) {
+    if (!OpenBook(pathFromStored(book.path))) {
         writeRecentBooks(withoutBook(readRecentBooks(), book.path));
         return;
     }

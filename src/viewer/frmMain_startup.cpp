@@ -7,6 +7,7 @@
 #include "book/ViewRules.h"
 #include "platform/HotKey.h"
 #include "settings/Settings.h"
+#include "viewer/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -20,7 +21,7 @@ void frmMain::Form_Load(const QStringList& arguments) {
     // The desktop hands over the arguments split; a path with blanks arrives whole again.
     const QString commandLine = trimBlanks(arguments.join(u' '));
     if (commandLine.isEmpty()) {
-        LastFile = ReadSetting(settings::LastFile);
+        LastFile = pathFromStored(ReadSetting(settings::LastFile));
         if (!LastFile.isEmpty()) {
             LastLine = settings::readNumber(settings::LastLine);
             txtView->setText(QStringLiteral("Last File: ") + fileNameOf(LastFile) +
@@ -62,7 +63,7 @@ void frmMain::unload() {
 void frmMain::Form_Unload() {
     TimerOff();
     if (!BookPath.isEmpty() && MaxLine > 0) {
-        WriteSetting(settings::LastFile, BookPath);
+        WriteSetting(settings::LastFile, storedPath(BookPath));
         settings::writeNumber(settings::LastLine, qint64(CurLine) + 1);
     }
     readingPlace_.leave();

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -134,6 +135,37 @@ TEST_F(SettingsDialog, Utf8IsLastAndDetectionIsASwitch) {
     detect->click();
     EXPECT_EQ(ReadSetting(settings::DetectCoding), "0");
     EXPECT_EQ(Coding(), "3");  // the coding is left alone
+}
+
+TEST_F(SettingsDialog, WrappingIsASwitchThatShowsAtOnce) {
+    TempBooks books;
+    const std::string line(2000, 'x');
+    ASSERT_TRUE(main.OpenBook(books.write("w.txt", line + "\r\nnext")));
+    frmSettings dialog(&main, main, prompts);
+    auto* wrap = dialog.findChild<QCheckBox*>("chkWrap");
+    ASSERT_NE(wrap, nullptr);
+    EXPECT_EQ(wrap->text(), "Wrap long lines");
+    EXPECT_TRUE(wrap->isChecked());
+    EXPECT_LT(main.view()->text().size(), 200);
+    wrap->click();
+    EXPECT_EQ(ReadSetting(settings::WrapLines), "0");
+    EXPECT_EQ(main.view()->text().size(), 2001);
+    EXPECT_GT(wrap->y(), dialog.findChild<QCheckBox*>("chkDetect")->y());
+    EXPECT_LE(wrap->geometry().bottom(), dialog.height());
+}
+
+TEST_F(SettingsDialog, TheCodingLabelShowsWholeInAWideFont) {
+    // A desktop without Arial or its metric twin falls back to a wider face.
+    QFont::insertSubstitution("Arial", "DejaVu Sans");
+    QFont::insertSubstitution("Liberation Sans", "DejaVu Sans");
+    frmSettings dialog(&main, main, prompts);
+    QFont::removeSubstitutions("Arial");
+    QFont::removeSubstitutions("Liberation Sans");
+    const auto* label = dialog.findChild<QLabel*>("Label1");
+    EXPECT_EQ(label->text(), "Text Coding:");
+    const int textRight = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+    EXPECT_LE(textRight, List(dialog)->x());
+    EXPECT_LE(textRight, label->geometry().right() + 1);
 }
 
 TEST_F(SettingsDialog, StayOnTopAndOpacityTakeEffectAtOnce) {

@@ -20,6 +20,7 @@
 #include "ReliabilityFixture.h"
 #include "book/mdlText.h"
 #include "formats/BookFormats.h"
+#include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "viewer/frmMain.h"
 
@@ -249,6 +250,7 @@ TEST(BookChanges, ChangedWhileTheWindowOpensItTheWindowShowsWhatWasRead) {
 TEST(BookChanges, ChangedAfterOpeningTheBookInMemoryStays) {
     TempBooks books;
     SettingsSandbox box;
+    WriteSetting(settings::WrapLines, "0");  // a tick is a line
     FakePrompts prompts;
     frmMain w(prompts);
     const std::string master = MasterText(3u << 20);

@@ -71,6 +71,25 @@ TEST_F(Commands, CapitalsFoundFromSmallLettersInEveryCoding) {
     }
 }
 
+TEST_F(Commands, ALineWithACharacterTheViewCannotShowFindsItsTwin) {
+    // ╚ in DOS and KOI8-R has no Windows Cyrillic character, nor has Windows Cyrillic's own
+    // unused 0x98; the view shows U+FFFD for each.
+    const std::pair<int, char> cases[] = {{0, '\x98'}, {1, '\xc8'}, {2, '\xab'}};
+    for (const auto& [coding, box] : cases) {
+        makeWindow();
+        setCoding(coding);
+        WriteSetting(settings::DetectCoding, "0");
+        const std::string line = std::string(1, box) + " end";
+        open(line + "\r\n? end\r\n" + line);
+        const QString shown = QString(QChar::ReplacementCharacter) + " end";
+        prompts.findAnswers.push_back(shown);  // the proposal confirmed as it is
+        key(Qt::Key_F, Qt::ControlModifier);
+        EXPECT_EQ(prompts.findProposals.last(), shown) << coding;
+        EXPECT_EQ(window->curLine(), 2) << coding;
+        EXPECT_TRUE(prompts.messages.empty()) << coding;
+    }
+}
+
 TEST_F(Commands, UnmappableSearchTextIsNotFound) {
     open(Cp1251("a\r\nb?c\r\nd"));
     prompts.findAnswers.push_back(QString("b中c"));

@@ -1,3 +1,5 @@
+#include <QWheelEvent>
+
 #include "ViewerFixture.h"
 
 using namespace tresslin;
@@ -125,6 +127,25 @@ TEST_F(Keys, SettingsAndTimerDialogs) {
     prompts.onTimer = [this](DialogHost&) { EXPECT_FALSE(window->autoShowTimer().isActive()); };
     key(Qt::Key_T, Qt::ControlModifier);
     EXPECT_EQ(prompts.timerShown, 1);
+}
+
+TEST_F(Keys, WheelStepsLikeTheArrows) {
+    open(NumberedBook(5));
+    const auto wheel = [this](int dy) {
+        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, dy), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window.get(), &e);
+    };
+    window->startAutoShow(100000);
+    wheel(-60);
+    EXPECT_TRUE(window->autoShowTimer().isActive()) << "half a notch does nothing yet";
+    wheel(-60);
+    EXPECT_FALSE(window->autoShowTimer().isActive());
+    wheel(-240);
+    EXPECT_EQ(window->curLine(), 3);
+    EXPECT_EQ(caption(), "book.txt  line: 4  (75.00%)");
+    wheel(120);
+    EXPECT_EQ(window->curLine(), 2);
 }
 
 TEST_F(Keys, PageDownAndUpStepByChapter) {
