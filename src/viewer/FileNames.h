@@ -20,7 +20,7 @@ QString readablePath(const QString& path);
 
 // The text stored in the settings for a path. A path that is valid UTF-8 is stored as it is;
 // one that is not as a file URI with its bytes percent-encoded ("file:///..."), which no
-// absolute path is, the form freedesktop's specifications give for such names.
+// absolute path is, the file-URI form freedesktop's desktop files use for such names.
 QString storedPath(const QString& path);
 QString pathFromStored(const QString& stored);
 
