@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything (program, tests, benchmarks, fuzzers) with clang in Release with warnings as
-# errors in build-fuzz, so clang's optimiser warnings are seen too; then runs each fuzzer for about
-# a minute (FUZZ_SECONDS), from the seeds in fuzz/corpus/, as many at once as there are processors.
+# errors in build-fuzz, so clang's optimiser warnings are seen too; then runs each fuzzer for
+# FUZZ_SECONDS (30 by default), from the seeds in fuzz/corpus/, as many at once as there are processors.
 # Fails on any finding; the input that found it is kept in build-fuzz/findings/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build="$root/build-fuzz"
-seconds=${FUZZ_SECONDS:-60}
+seconds=${FUZZ_SECONDS:-30}
 targets=(fuzz_split_lines fuzz_coding fuzz_find fuzz_setting_texts fuzz_ini fuzz_formats)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
