@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything (program, tests, benchmarks, fuzzers) with clang in Release with warnings as
 # errors in build-fuzz, so clang's optimiser warnings are seen too; then runs each fuzzer for
-# FUZZ_SECONDS (30 by default), from the seeds in fuzz/corpus/, as many at once as there are processors.
+# FUZZ_SECONDS (30 by default), from the seeds in fuzz/corpus/, as many at once as there are
+# processors.
 # Fails on any finding; the input that found it is kept in build-fuzz/findings/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
