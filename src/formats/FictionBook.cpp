@@ -55,8 +55,9 @@ class LineWriter {
         end -= trailing;
         if (r == end) {
             pending |= trailing;
-        } else if (isSingleSpaced(r, end)) {
-            // Most text has one blank between words and nothing else to collapse.
+        } else if (*r != ' ' && end[-1] != ' ' && isSingleSpaced(r, end)) {
+            // Most text has one blank between words and nothing else to collapse; a second blank
+            // at either end still needs the slow path.
             if (pending && !empty) *w++ = ' ';
             std::memmove(w, r, std::size_t(end - r));
             w += end - r;

@@ -62,6 +62,13 @@ TEST(FictionBook, Extraction) {
     EXPECT_EQ(book.headings, (std::vector<std::int64_t>{3, 4, 8, 14}));
 }
 
+TEST(FictionBook, BlankRunsAtTheEdgesOfMarkup) {
+    for (const char* p : {"a  <b>b</b>", "<b>a</b>  b", "<b>a</b> \t b", "  a  <b>b</b>  "})
+        EXPECT_EQ(readFormattedBytes(fb2("<body><p>" + std::string(p) + "</p></body>")).text,
+                  "\n\n\na b\n")
+            << p;
+}
+
 TEST(FictionBook, DeclaredCodings) {
     const std::pair<const char*, const char*> cases[] = {
         {"<?xml version=\"1.0\" encoding=\"windows-1251\"?>", "\xEC\xE8\xF0"},
