@@ -1,7 +1,7 @@
 // Scripted prompts for tests: answers are queued beforehand, and every question is recorded.
+// When a queue is empty the answer is what Cancel (or Esc) gives.
 #pragma once
 
-#include <QString>
 #include <QStringList>
 #include <deque>
 #include <functional>
@@ -19,38 +19,67 @@ struct MessageCall {
 
 class FakePrompts : public DialogPrompts {
   public:
-    void message(QWidget* parent, const QString& text, MessageIcon icon,
-                 const QString& title) override;
-    QString input(QWidget* parent, const QString& prompt, const QString& title) override;
-    std::optional<QString> openFile(QWidget* parent, const QString& lastPath) override;
-    std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) override;
-    bool showFind(QWidget* parent, QString& sFind) override;
-    void showSettings(QWidget* parent, DialogHost& host) override;
-    void showTimer(QWidget* parent, DialogHost& host) override;
-    std::optional<int> showRecent(QWidget* parent, const QList<RecentBook>& books) override;
+    void message(QWidget*, const QString& text, MessageIcon icon, const QString& title) override {
+        messages.push_back({text, icon, title});
+        if (onMessage) onMessage(messages.back());
+    }
+    QString input(QWidget*, const QString& prompt, const QString& title) override {
+        inputPrompts << title + "|" + prompt;
+        return next(inputAnswers);
+    }
+    std::optional<QString> openFile(QWidget*, const QString& lastPath) override {
+        openLastPaths << lastPath;
+        return next(openAnswers);
+    }
+    std::optional<std::int32_t> chooseColor(QWidget*, std::int32_t colour) override {
+        colorGiven.push_back(colour);
+        return next(colorAnswers);
+    }
+    bool showFind(QWidget*, QString& sFind) override {
+        findProposals << sFind;
+        const auto answer = next(findAnswers);
+        if (answer) sFind = *answer;
+        return answer.has_value();
+    }
+    void showSettings(QWidget*, DialogHost& host) override {
+        ++settingsShown;
+        if (onSettings) onSettings(host);
+    }
+    void showTimer(QWidget*, DialogHost& host) override {
+        ++timerShown;
+        if (onTimer) onTimer(host);
+    }
+    std::optional<int> showRecent(QWidget*, const QList<RecentBook>& books) override {
+        recentShown.push_back(books);
+        return next(recentAnswers);
+    }
 
-    // Queued answers; when a queue is empty the fake answers as Cancel would.
     std::deque<QString> inputAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<std::int32_t>> colorAnswers;
-    // The find dialog: nothing = Cancel, a text = confirmed with that text.
-    std::deque<std::optional<QString>> findAnswers;
-    // Run while the settings or timer dialog would be open.
-    std::function<void(DialogHost&)> onSettings;
-    std::function<void(DialogHost&)> onTimer;
-    // Run while a message box would be open (e.g. to look at the window behind it).
+    std::deque<std::optional<QString>> findAnswers;  // a text: confirmed with that text
+    std::deque<std::optional<int>> recentAnswers;    // a number: that entry chosen
+    // Run while the settings or timer dialog or a message box would be open.
+    std::function<void(DialogHost&)> onSettings, onTimer;
     std::function<void(const MessageCall&)> onMessage;
-    // The recent books: nothing = Esc, a number = that entry chosen.
-    std::deque<std::optional<int>> recentAnswers;
-    std::vector<QList<RecentBook>> recentShown;
 
     std::vector<MessageCall> messages;
+    std::vector<QList<RecentBook>> recentShown;
     QStringList inputPrompts;   // "title|prompt"
     QStringList openLastPaths;  // the lastPath given to each open dialog
     std::vector<std::int32_t> colorGiven;
     QStringList findProposals;  // sFind as given to each find dialog
     int settingsShown = 0;
     int timerShown = 0;
+
+  private:
+    template <typename T>
+    static T next(std::deque<T>& answers) {
+        if (answers.empty()) return T();
+        T answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
 };
 
 }  // namespace tresslin::test
