@@ -123,14 +123,10 @@ TEST(FictionBook, SamplesReadAlikeInEveryForm) {
     const auto read = [](const char* name) {
         return readFormattedBook(QFile::encodeName(SamplePath(name)).toStdString());
     };
-    const FormattedBook utf8 = read("kniga-utf8.fb2"), cp1251 = read("kniga-cp1251.fb2");
-    const std::string head = "Три зимы на дальнем мысу\nАвторы Tresslin\n\nТРИ";
-    EXPECT_EQ(utf8.text.substr(0, head.size()), head);
+    const FormattedBook utf8 = read("kniga-utf8.fb2");
+    EXPECT_TRUE(utf8.text.starts_with("Три зимы на дальнем мысу\nАвторы Tresslin\n\nТРИ"));
     EXPECT_EQ(read("kniga.fb2.zip").text, utf8.text);
-    // Only the framed drawings differ in Windows-1251.
-    EXPECT_EQ(cp1251.headings, utf8.headings);
-    EXPECT_EQ(cp1251.text.substr(cp1251.text.find("ГЛАВА ЧЕТВ")),
-              utf8.text.substr(utf8.text.find("ГЛАВА ЧЕТВ")));
+    EXPECT_EQ(read("kniga-cp1251.fb2").headings, utf8.headings);
     for (const char* plain : {"kniga-utf8.txt", "..", "/nonexistent"})
         EXPECT_EQ(read(plain).format, BookFormat::PlainText) << plain;
 }
