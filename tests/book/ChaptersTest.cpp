@@ -44,14 +44,13 @@ TEST(Chapters, NextAndPreviousHeadingStandAlone) {
     const std::string book =
         "Пролог\r\n\r\nТекст.\r\nГлава 1\r\n\r\nТекст.\r\n  \nГлава 2\n\nТекст.\r\n\r\n"
         "* * *\r\nТекст.\r\n\r\nЭпилог";
+    const std::pair<std::int64_t, std::int64_t> next[] = {{-1, 0}, {0, 7}, {7, 14}, {14, -1}};
+    const std::pair<std::int64_t, std::int64_t> prev[] = {{15, 14}, {14, 7}, {7, 0}, {0, -1}};
     for (int coding = 0; coding < kStoredCodingCount; ++coding) {
         LineStore s;
         ASSERT_TRUE(splitBookLines(stored(book, coding), s));
-        ASSERT_EQ(s.size(), 15);
-        const std::pair<std::int64_t, std::int64_t> next[] = {{-1, 0}, {0, 7}, {7, 14}, {14, -1}};
         for (const auto& [from, want] : next)
             EXPECT_EQ(nextChapterHeading(s, from, coding), want) << from << " " << coding;
-        const std::pair<std::int64_t, std::int64_t> prev[] = {{15, 14}, {14, 7}, {7, 0}, {0, -1}};
         for (const auto& [from, want] : prev)
             EXPECT_EQ(prevChapterHeading(s, from, coding), want) << from << " " << coding;
     }

@@ -7,77 +7,53 @@
 
 using namespace tresslin;
 
-TEST(Caption, PercentageAndFormat) {
-    EXPECT_EQ(formatPercent(percentage(499, 999), "."), "49.95");
-    EXPECT_EQ(formatPercent(percentage(0, 0), "."), "100.00");
-    EXPECT_EQ(formatPercent(percentage(0, 999), ","), "0,00");
-    EXPECT_EQ(formatPercent(percentage(999, 999), "."), "100.00");
-    EXPECT_EQ(formatPercent(percentage(1000, 999), "."), "100.10");
-    EXPECT_EQ(formatPercent(percentage(INT32_MAX, INT32_MAX - 1), "."), "100.00");
+TEST(Caption, PercentageAndVersion) {
+    const struct {
+        std::int32_t line, last;
+        const char *point, *text;
+    } cases[] = {{499, 999, ".", "49.95"},   {0, 0, ".", "100.00"},
+                 {0, 999, ",", "0,00"},      {999, 999, ".", "100.00"},
+                 {1000, 999, ".", "100.10"}, {INT32_MAX, INT32_MAX - 1, ".", "100.00"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(formatPercent(percentage(c.line, c.last), c.point), c.text) << c.line;
     EXPECT_EQ(versionCaption(), "Tresslin v.1.03");
 }
 
-TEST(LineJump, TypedNumbers) {
-    const std::pair<const char*, std::optional<std::int32_t>> cases[] = {
-        {"250", 249},
-        {"1", 0},
-        {"0", std::nullopt},
-        {"251", std::nullopt},
-        {"-5", std::nullopt},
-        {"2.5", 1},
-        {"3.5", 3},
-        {"abc", std::nullopt},
-        {"", std::nullopt},
-        {"1e300", std::nullopt},
-        {" 12 ", 11},
-        {"1e2", 99},
-        {"+7", 6},
-        {"0.5", std::nullopt},
-        {"1.5", 1},
-        {"12abc", std::nullopt},
-        {"nan", std::nullopt},
-        {"inf", std::nullopt},
-        {"-1e300", std::nullopt},
-        {"1e99999", std::nullopt},
-        {".", std::nullopt},
-    };
-    for (const auto& [text, want] : cases) EXPECT_EQ(parseLineJump(text, 249), want) << text;
-}
+TEST(TypedAndStoredNumbers, ParsedAndKeptInRange) {
+    using J = std::optional<std::int32_t>;
+    const std::pair<const char*, J> jumps[] = {
+        {"250", 249}, {"1", 0},    {"0", {}},     {"251", {}},   {"-5", {}},   {"2.5", 1},
+        {"3.5", 3},   {"abc", {}}, {"", {}},      {"1e300", {}}, {" 12 ", 11}, {"1e2", 99},
+        {"+7", 6},    {"0.5", {}}, {"12abc", {}}, {"nan", {}},   {"inf", {}},  {".", {}}};
+    for (const auto& [text, want] : jumps) EXPECT_EQ(parseLineJump(text, 249), want) << text;
+    // The last line of the largest book, without an overflow before the subtraction.
+    EXPECT_EQ(parseLineJump("2147483648", INT32_MAX), INT32_MAX);
+    EXPECT_EQ(parseLineJump("2147483649", INT32_MAX), std::nullopt);
 
-TEST(TimerInterval, StoredTexts) {
-    const std::pair<const char*, std::int32_t> cases[] = {
+    const std::pair<const char*, std::int32_t> intervals[] = {
         {"350", 350},   {"10000", 10000}, {"2551", 2551},     {"20000", 2550},
         {"100", 2550},  {"abc", 2550},    {"", 2550},         {"99999999999", 2550},
         {"700ms", 700}, {"  800", 800},   {"1000.4", 1000},   {"-500", 2550},
-        {"1e3", 1000},  {"349.5", 350},   {"10000.5", 10000}, {"1e400", 2550},
-    };
-    for (const auto& [text, want] : cases) EXPECT_EQ(readTimerInterval(text), want) << text;
-}
+        {"1e3", 1000},  {"349.5", 350},   {"10000.5", 10000}, {"1e400", 2550}};
+    for (const auto& [text, want] : intervals) EXPECT_EQ(readTimerInterval(text), want) << text;
 
-TEST(StoredNumbers, WholeNumbersAndTwips) {
-    EXPECT_EQ(parseWholeNumber("-2147483640"), -2147483640);
-    EXPECT_EQ(parseWholeNumber(" 12 "), 12);
-    EXPECT_EQ(parseWholeNumber("2147483648"), std::nullopt);
-    EXPECT_EQ(parseWholeNumber("1,5"), std::nullopt);
-    EXPECT_EQ(parseWholeNumber("0x10"), std::nullopt);
-    EXPECT_EQ(parseWholeNumber(""), std::nullopt);
-    EXPECT_EQ(parseTwips("1440"), 1440.0);
-    EXPECT_EQ(parseTwips("-300"), -300.0);
-    EXPECT_EQ(parseTwips("12.5"), 12.5);
-    EXPECT_EQ(parseTwips("wide"), std::nullopt);
-}
-
-TEST(LineJump, TheLastLineOfTheLargestBook) {
-    // Found by fuzzing: line 2^31 of a book of 2^31 lines overflowed before the subtraction.
-    EXPECT_EQ(parseLineJump("2147483648", INT32_MAX), INT32_MAX);
-    EXPECT_EQ(parseLineJump("2147483649", INT32_MAX), std::nullopt);
+    const std::pair<const char*, J> wholes[] = {{"-2147483640", -2147483640},
+                                                {" 12 ", 12},
+                                                {"2147483648", {}},
+                                                {"1,5", {}},
+                                                {"0x10", {}},
+                                                {"+-5", {}},
+                                                {"", {}}};
+    for (const auto& [text, want] : wholes) EXPECT_EQ(parseWholeNumber(text), want) << text;
+    const std::pair<const char*, std::optional<double>> twips[] = {
+        {"1440", 1440.0}, {"-300", -300.0}, {"12.5", 12.5}, {"1e-400", 0.0}, {"wide", {}}};
+    for (const auto& [text, want] : twips) EXPECT_EQ(parseTwips(text), want) << text;
 }
 
 TEST(Wheel, StepsPerNotch) {
     const struct {
         const char* what;
-        std::vector<int> deltas;
-        std::vector<int> steps;
+        std::vector<int> deltas, steps;
     } cases[] = {
         {"notches", {-120, 120, -240}, {-1, 1, -2}},
         {"fine wheel adds up", {-40, -40, -40, -40}, {0, 0, -1, 0}},

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 
+#include "settings/RecentBooks.h"
 #include "settings/Settings.h"
 #include "support/TestSupport.h"
 
@@ -20,15 +20,38 @@ void writeFile(const QString& path, const QByteArray& text) {
 }
 }  // namespace
 
-TEST(Settings, DefaultsOnAnEmptyStore) {
-    SettingsSandbox box;
-    EXPECT_EQ(ReadSetting(settings::LastFile), QString());
-    EXPECT_EQ(ReadSetting(settings::LastLine), "1");
-    EXPECT_EQ(ReadSetting(settings::TextColor), "-2147483640");
-    EXPECT_EQ(ReadSetting(settings::BackColor), "-2147483643");
-    EXPECT_EQ(ReadSetting(settings::TimerInterval), "2550");
-    EXPECT_EQ(settings::readNumber(settings::TextCoding), 0);
-    EXPECT_TRUE(box.fileText().isEmpty());  // reading writes nothing
+TEST(Settings, DefaultsOnAnEmptyOrGarbledStore) {
+    using S = settings::Setting;
+    const struct {
+        const S& setting;
+        const char* stored;  // nothing, or a value that must read as the default
+        const char* text;
+        std::int32_t number;
+    } cases[] = {
+        {settings::TextCoding, "4", "0", 0},
+        {settings::DetectCoding, "", "1", 1},
+        {settings::WrapLines, "x", "1", 1},
+        {settings::StayOnTop, "1,5", "0", 0},
+        {settings::LastLine, "1,5", "1", 1},
+        {settings::Opacity, "29", "100", 100},
+        {settings::TextColor, "12x", "-2147483640", -2147483640},
+        {settings::BackColor, "99999999999", "-2147483643", -2147483643},
+        {settings::TimerInterval, "abc", "2550", 2550},
+    };
+    for (bool garbled : {false, true}) {
+        SettingsSandbox box;
+        for (const auto& c : cases) {
+            if (garbled) {
+                WriteSetting(c.setting, c.stored);
+            } else {
+                EXPECT_EQ(ReadSetting(c.setting), c.text) << c.setting.key;
+            }
+            EXPECT_EQ(settings::readNumber(c.setting), c.number) << c.setting.key << garbled;
+        }
+        EXPECT_EQ(ReadSetting(settings::LastFile), "");
+        EXPECT_EQ(settings::readTwips(settings::Top), std::nullopt);
+        EXPECT_TRUE(garbled || box.fileText().isEmpty());  // reading writes nothing
+    }
 }
 
 TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
@@ -39,54 +62,35 @@ TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
     WriteSetting(settings::Top, "1440");
     EXPECT_EQ(settings::readNumber(settings::TextCoding), 2);  // visible before any flush
     ASSERT_TRUE(settings::flush());
-    const QString text = box.fileText();
-    EXPECT_TRUE(text.contains("[Settings]\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("\nText Coding=2\n")) << text.toStdString();
-    EXPECT_TRUE(text.contains("Last File=/home/u/Книги/war and peace.txt\n"));
-    EXPECT_TRUE(text.contains("[COLORS]\nTEXT_COLOR=255\n"));
-    EXPECT_TRUE(text.contains("[Position]\nTop=1440\n"));
-
-    // A fresh store reads back what is on disk.
-    settings::resetForTests();
-    EXPECT_EQ(ReadSetting(settings::LastFile), "/home/u/Книги/war and peace.txt");
-    EXPECT_EQ(ReadSetting(settings::Top), "1440");
-}
-
-TEST(Settings, AwkwardValuesRoundTrip) {
-    SettingsSandbox box;
-    const QString values[] = {"a,b,c", "C:\\Books\\war.txt", "line\nbreak\rcr", " lead trail ",
-                              "=x=",   "[Section]",          "\\n literally",   "#not a comment"};
-    for (const auto& v : values) {
+    EXPECT_EQ(box.fileText(),
+              "[COLORS]\nTEXT_COLOR=255\n\n[Position]\nTop=1440\n\n[Settings]\n"
+              "Last File=/home/u/Книги/war and peace.txt\nText Coding=2\n");
+    // A fresh store reads back what is on disk, however awkward.
+    for (const char* v : {"a,b,c", "C:\\Books\\war.txt", "line\nbreak\rcr", " lead trail ",
+                          "=x=", "[Section]", "\\n literally", "#not a comment"}) {
         WriteSetting(settings::LastFile, v);
         ASSERT_TRUE(settings::flush());
         settings::resetForTests();
-        EXPECT_EQ(ReadSetting(settings::LastFile), v);
+        EXPECT_EQ(ReadSetting(settings::LastFile), QString(v));
+        EXPECT_EQ(settings::readTwips(settings::Top), 1440.0);
     }
 }
 
-TEST(Settings, HandEditedGarbageReadsAsDefaults) {
+TEST(Settings, HandEditedFileReadsWhatItCan) {
     SettingsSandbox box;
     writeFile(box.iniPath(),
-              "garbage line\n[Settings]\nText Coding=abc\nLast Line=1,5\n"
-              "Last File=/books/a,b.txt\n[COLORS]\r\nTEXT_COLOR = 12x\r\nBACK_COLOR=99999999999\n"
-              "[TIMER\nT_INTERVAL=700\n\xff\xfe\n");
-    EXPECT_EQ(settings::readNumber(settings::TextCoding), 0);
-    EXPECT_EQ(settings::readNumber(settings::LastLine), 1);
+              "garbage line\n[Settings]\nLast File=/books/a,b.txt\n\xEF\xBB\xBFLast Line=4\n"
+              "[COLORS]\r\nTEXT_COLOR = 12\r\n[TIMER\nT_INTERVAL=700\n\xff\xfe\n");
     EXPECT_EQ(ReadSetting(settings::LastFile), "/books/a,b.txt");
-    EXPECT_EQ(settings::readNumber(settings::TextColor), settings::TextColor.defaultNumber);
-    EXPECT_EQ(settings::readNumber(settings::BackColor), settings::BackColor.defaultNumber);
-    for (const char* coding : {"7", "-1", "2147483647"}) {
-        WriteSetting(settings::TextCoding, coding);
-        EXPECT_EQ(settings::readNumber(settings::TextCoding), 0) << coding;
-    }
+    EXPECT_EQ(settings::readNumber(settings::LastLine), 4);
+    EXPECT_EQ(settings::readNumber(settings::TextColor), 12);
+    EXPECT_EQ(settings::readNumber(settings::TimerInterval), 2550);
 }
 
 TEST(Settings, UnwritableFolderKeepsWorkingInMemory) {
     SettingsSandbox box;
-    // A file where the settings folder should be.
-    writeFile(box.folder() + "/Tresslin", "not a folder");
+    writeFile(box.folder() + "/Tresslin", "not a folder");  // where the settings folder should be
     WriteSetting(settings::LastLine, "7");
-    EXPECT_EQ(ReadSetting(settings::LastLine), "7");
     EXPECT_FALSE(settings::flush());
     EXPECT_EQ(ReadSetting(settings::LastLine), "7");
 }
@@ -94,43 +98,48 @@ TEST(Settings, UnwritableFolderKeepsWorkingInMemory) {
 TEST(Settings, AnUnchangedValueDoesNotRewriteTheFile) {
     // The window stores its unchanged place at every start; that must not replace the file.
     SettingsSandbox box;
-    WriteSetting(settings::Top, "1200");
-    WriteSetting(settings::Left, "300");
-    ASSERT_TRUE(settings::flush());
     const auto inode = [&] {
         struct stat st {};
         return ::stat(QFile::encodeName(box.iniPath()).constData(), &st) == 0 ? st.st_ino : 0;
     };
+    WriteSetting(settings::Top, "1200");
+    ASSERT_TRUE(settings::flush());
     const auto before = inode();
-    ASSERT_NE(before, 0u);
     WriteSetting(settings::Top, "1200");
     ASSERT_TRUE(settings::flush());
     EXPECT_EQ(inode(), before);
-    // A changed value still goes through the atomic replace, and reads see it at once.
-    WriteSetting(settings::Top, "1215");
-    EXPECT_EQ(ReadSetting(settings::Top), "1215");
-    ASSERT_TRUE(settings::flush());
-    EXPECT_NE(inode(), before);
-    EXPECT_TRUE(box.fileText().contains("Left=300\nTop=1215\n")) << box.fileText().toStdString();
     // Written unchanged, then changed before the save: the change stands.
-    WriteSetting(settings::Top, "1215");
+    WriteSetting(settings::Top, "1200");
     WriteSetting(settings::Top, "1230");
     EXPECT_EQ(ReadSetting(settings::Top), "1230");
     ASSERT_TRUE(settings::flush());
+    EXPECT_NE(inode(), before);
     EXPECT_TRUE(box.fileText().contains("Top=1230\n"));
 }
 
-TEST(Settings, ByteOrderMarksAreNoPartOfKeys) {
+TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
     SettingsSandbox box;
-    // Found by fuzzing: a key that was only a byte-order mark read back differently once written.
-    writeFile(
-        box.iniPath(),
-        "x\n\r\r\xEF\xBB\xBF=odd\n\r\xEF\xBB\xBF;=comment\n[Settings]\n\xEF\xBB\xBFLast Line=4\n");
-    EXPECT_EQ(ReadSetting(settings::LastLine), "4");
-    WriteSetting(settings::TextCoding, "1");
-    ASSERT_TRUE(settings::flush());
+    QList<RecentBook> list;
+    for (int i = 1; i <= 25; ++i) list = withBookFirst(list, {QString("/b%1").arg(i), i});
+    list = withBookFirst(list, {"/b10", 77});
+    ASSERT_EQ(list.size(), 20);
+    EXPECT_EQ(list[0], (RecentBook{"/b10", 77}));
+    EXPECT_EQ(list[1].path, "/b25");
+    EXPECT_EQ(list.back().path, "/b6");  // /b10 moved, not repeated
+    writeRecentBooks(list);
+    writeRecentBooks(list.mid(0, 2));
+    settings::flush();
     settings::resetForTests();
-    EXPECT_EQ(ReadSetting(settings::LastLine), "4");
-    EXPECT_FALSE(box.fileText().contains(QChar(0xFEFF)));
-    EXPECT_FALSE(box.fileText().contains("comment"));
+    EXPECT_EQ(readRecentBooks(), list.mid(0, 2));
+
+    const std::pair<const char*, QList<RecentBook>> sections[] = {
+        {"File1=/a\nLine1=x\nFile2=/b\n", {{"/b", 1}}},
+        {"File1=/a\nLine1=0\nFile2=\nLine2=3\nFile3=/c\nLine3=1\n", {{"/c", 1}}},
+        {"File1=/a\nLine1=3\nFile2=/a\nLine2=9\n", {{"/a", 3}}},
+        {"File1=/a\nLine1=99999999999\n", {}}};
+    for (const auto& [section, read] : sections) {
+        writeFile(box.iniPath(), QByteArray("[Recent Files]\n") + section);
+        settings::resetForTests();
+        EXPECT_EQ(readRecentBooks(), read) << section;
+    }
 }
