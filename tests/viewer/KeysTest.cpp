@@ -1,5 +1,3 @@
-#include <QWheelEvent>
-
 #include "ViewerFixture.h"
 
 using namespace tresslin;
@@ -8,191 +6,178 @@ using namespace tresslin::test;
 using Keys = ViewerTest;
 
 namespace {
-struct KeyCase {
-    const char* what;
-    int key;
-    Qt::KeyboardModifiers mods;
-    bool timerRunning;
-    int wantLine;        // 1-based, from line 5 of 10
-    const char* suffix;  // caption suffix afterwards
+struct Book {
+    QString name;
+    std::string bytes;
 };
+const Book kTen{"book.txt", NumberedBook(10)};
+const Book kOne{"book.txt", "one line"};
+const Book kEmpty{"book.txt", ""};
+// Line numbers from 1; "text" lines are no headings, the lone time neither.
+const Book kChapters{"book.txt", Cp1251(CrLfBook({"Пролог", "", "text", "", "Глава 1", "", "12:30",
+                                                  "", "* * *", "", "text", "text"}))};
+const Book kForeword{"book.txt",
+                     Cp1251(CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "text"}))};
+const Book kNoChapters{"book.txt", CrLfBook({"text", "", "12.30", "", "text"})};
+// "12" alone would read as a heading in plain text; here only the titles count.
+const Book kFictionBook{
+    "book.fb2",
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><body>"
+    "<section><title><p>Один</p></title><p>a</p><empty-line/><p>12</p><empty-line/></section>"
+    "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>"};
 }  // namespace
 
-TEST_F(Keys, DispatchTable) {
-    const KeyCase cases[] = {
-        {"Down", Qt::Key_Down, Qt::NoModifier, false, 6, ""},
-        {"Up", Qt::Key_Up, Qt::NoModifier, false, 4, ""},
-        {"Home", Qt::Key_Home, Qt::NoModifier, false, 1, ""},
-        {"End", Qt::Key_End, Qt::NoModifier, false, 10, ""},
-        {"Shift+Down", Qt::Key_Down, Qt::ShiftModifier, false, 6, ""},
-        {"Ctrl+Shift+Down", Qt::Key_Down, Qt::ControlModifier | Qt::ShiftModifier, false, 6, ""},
-        {"Alt+Down", Qt::Key_Down, Qt::AltModifier, false, 6, ""},
-        {"Ctrl+Down", Qt::Key_Down, Qt::ControlModifier, false, 5, ""},
-        {"keypad Down", Qt::Key_Down, Qt::KeypadModifier, false, 6, ""},
-        {"letter while running", Qt::Key_A, Qt::NoModifier, true, 5, ""},
-        {"Shift alone while running", Qt::Key_Shift, Qt::ShiftModifier, true, 5, ""},
-        {"Ctrl alone while running", Qt::Key_Control, Qt::NoModifier, true, 5, "   Timer: Off"},
-        {"Down while running", Qt::Key_Down, Qt::NoModifier, true, 6, ""},
-        {"Ctrl+Q while running", Qt::Key_Q, Qt::ControlModifier, true, 5, "   Timer: Off"},
-        {"Tab", Qt::Key_Tab, Qt::NoModifier, false, 5, ""},
+TEST_F(Keys, KeysPressedToCaptionAndView) {
+    const struct {
+        const Book* book;  // none: nothing opened
+        const char* keys;
+        const char* answer;  // typed into the line or find prompt
+        QString caption;     // after "<book>  line: "
+        QString view;        // how the view's text ends
+        int dialogs, messages;
+    } rows[] = {
+        {&kTen, "4*Down Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Up", nullptr, "4  (33.33%)", " Line 4", 0, 0},
+        {&kTen, "4*Down Home", nullptr, "1  (0.00%)", " Line 1", 0, 0},
+        {&kTen, "4*Down End", nullptr, "10  (100.00%)", " Line 10", 0, 0},
+        {&kTen, "Home Up", nullptr, "1  (0.00%)", " Line 1", 0, 0},
+        {&kTen, "End Down", nullptr, "10  (100.00%)", " Line 10", 0, 0},
+        {&kTen, "4*Down Shift+Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Ctrl+Shift+Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Alt+Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Num+Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Ctrl+Down", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        {&kTen, "4*Down Tab", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        // Any key stops the auto-show; the line is shown again, or Ctrl alone only says so.
+        {&kTen, "4*Down timer A", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Shift", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Ctrl", nullptr, "5  (44.44%)   Timer: Off", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Ctrl+Q", nullptr, "5  (44.44%)   Timer: Off", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down timer F1", nullptr, "5  (44.44%)", " Line 5", 0, 1},
+        {&kTen, "4*Down timer tick", nullptr, "6  (55.56%)   Timer: On", " Line 6", 0, 0},
+        {&kTen, "End timer tick", nullptr, "10  (100.00%)   Timer: Off", " Line 10", 0, 0},
+        {&kOne, "timer tick", nullptr, "1  (100.00%)   Timer: Off", " one line", 0, 0},
+        {&kTen, "4*Down timer next", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "End timer next", nullptr, "10  (100.00%)   Timer: Off", " Line 10", 0, 0},
+        {&kTen, "4*Down timer back", nullptr, "4  (33.33%)", " Line 4", 0, 0},
+        {&kTen, "back", nullptr, "1  (0.00%)", " Line 1", 0, 0},
+        {&kTen, "4*Down timer wheel-60", nullptr, "5  (44.44%)   Timer: On", " Line 5", 0, 0},
+        {&kTen, "4*Down wheel-60 wheel-60", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down wheel-240", nullptr, "7  (66.67%)", " Line 7", 0, 0},
+        {&kTen, "4*Down wheel120", nullptr, "4  (33.33%)", " Line 4", 0, 0},
+        {&kTen, "4*Down Ctrl+L", "10", "10  (100.00%)", " Line 10", 1, 0},
+        {&kTen, "4*Down Ctrl+L", "1", "1  (0.00%)", " Line 1", 1, 0},
+        {&kTen, "4*Down Ctrl+L", "0", "5  (44.44%)", " Line 5", 1, 0},
+        {&kTen, "4*Down Ctrl+L", "11", "5  (44.44%)", " Line 5", 1, 0},
+        {&kTen, "4*Down Ctrl+L", nullptr, "5  (44.44%)", " Line 5", 1, 0},
+        // The first F3 asks; the text is kept untrimmed (" 1" is in "Line 10" only).
+        {&kTen, "4*Down F3 F3", " 1", "10  (100.00%)", " Line 10", 1, 1},
+        {&kTen, "Ctrl+F", "LINE 7", "7  (66.67%)", " Line 7", 1, 0},
+        {&kOne, "Down End Ctrl+L Ctrl+F F3 PgDown", nullptr, "1  (100.00%)", " one line", 0, 0},
+        {&kEmpty, "Down Ctrl+L", nullptr, "1  (100.00%)", " ", 0, 0},
+        {nullptr, "Down Up Home End F3 Ctrl+L Ctrl+S Ctrl+T Ctrl+F", nullptr, "", "", 0, 0},
+        {&kChapters, "2*Down timer PgDown", nullptr, "5  (36.36%)", " Глава 1", 0, 0},
+        {&kChapters, "4*Down PgDown", nullptr, "9  (72.73%)", " * * *", 0, 0},
+        {&kChapters, "9*Down PgDown", nullptr, "10  (81.82%)", " ", 0, 0},
+        {&kChapters, "End PgUp", nullptr, "9  (72.73%)", " * * *", 0, 0},
+        {&kChapters, "8*Down PgUp", nullptr, "5  (36.36%)", " Глава 1", 0, 0},
+        {&kChapters, "2*Down PgUp", nullptr, "1  (0.00%)", " Пролог", 0, 0},
+        {&kChapters, "PgUp", nullptr, "1  (0.00%)", " Пролог", 0, 0},
+        {&kForeword, "2*Down PgUp", nullptr, "1  (0.00%)", " Title", 0, 0},
+        {&kForeword, "PgDown", nullptr, "5  (66.67%)", " ГЛАВА ПЕРВАЯ", 0, 0},
+        {&kNoChapters, "2*Down PgDown", nullptr, "3  (50.00%)", " 12.30", 0, 0},
+        {&kNoChapters, "2*Down PgUp", nullptr, "3  (50.00%)", " 12.30", 0, 0},
+        {&kFictionBook, "PgDown", nullptr, "4  (", " Один", 0, 0},
+        {&kFictionBook, "PgDown PgDown PgDown", nullptr, "9  (", " Два", 0, 0},
+        {&kFictionBook, "PgDown PgDown PgUp", nullptr, "4  (", " Один", 0, 0},
+        {&kFictionBook, "PgDown PgUp PgUp", nullptr, "1  (", "", 0, 0},
     };
-    for (const auto& c : cases) {
+    WriteSetting(settings::DetectCoding, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.keys);
         makeWindow();
-        open(NumberedBook(10), "b.txt");
-        for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
-        if (c.timerRunning) window->startAutoShow(100000);
-        key(c.key, c.mods);
-        EXPECT_EQ(window->curLine() + 1, c.wantLine) << c.what;
-        EXPECT_FALSE(window->autoShowTimer().isActive()) << c.what;
-        EXPECT_TRUE(caption().endsWith(QString("%)") + c.suffix))
-            << c.what << " " << caption().toStdString();
+        if (c.book) open(c.book->bytes, c.book->name);
+        const auto dialogs = [&] {
+            return prompts.inputPrompts.size() + prompts.findProposals.size() +
+                   prompts.settingsShown + prompts.timerShown;
+        };
+        const auto dialogsBefore = dialogs();
+        const auto messagesBefore = prompts.messages.size();
+        if (c.answer) {
+            prompts.inputAnswers = {c.answer};
+            prompts.findAnswers = {QString(c.answer)};
+        }
+        press(c.keys);
+        const QString shown = c.book ? c.book->name + "  line: " : QString();
+        if (c.caption.endsWith('('))
+            EXPECT_TRUE(caption().startsWith(shown + c.caption)) << caption().toStdString();
+        else
+            EXPECT_EQ(caption(), shown + c.caption);
+        EXPECT_TRUE(view().endsWith(c.view)) << view().toStdString();
+        EXPECT_EQ(dialogs() - dialogsBefore, c.dialogs);
+        EXPECT_EQ(prompts.messages.size() - messagesBefore, std::size_t(c.messages));
+        prompts.inputAnswers.clear();
+        prompts.findAnswers.clear();
     }
-}
-
-TEST_F(Keys, NoBookOrOneLineBookIgnoresTheBookKeys) {
-    for (const char* book : {"", "one line"}) {
-        makeWindow();
-        if (*book) open(book);
-        const QString before = caption();
-        for (int k : {Qt::Key_Down, Qt::Key_Up, Qt::Key_Home, Qt::Key_End, Qt::Key_F3}) key(k);
-        for (int k : {Qt::Key_L, Qt::Key_S, Qt::Key_T, Qt::Key_F}) key(k, Qt::ControlModifier);
-        EXPECT_EQ(caption(), before);
-        EXPECT_EQ(prompts.settingsShown + prompts.timerShown, 0);
-        EXPECT_TRUE(prompts.inputPrompts.isEmpty());
-        EXPECT_TRUE(prompts.findProposals.isEmpty());
-    }
-}
-
-TEST_F(Keys, EndsOfTheBookDoNotWrap) {
-    open(NumberedBook(3));
-    key(Qt::Key_Up);
-    EXPECT_EQ(window->curLine(), 0);
-    key(Qt::Key_End);
-    key(Qt::Key_Down);
-    EXPECT_EQ(window->curLine(), 2);
 }
 
 TEST_F(Keys, CommandsListOnF1ButNotCtrlF1) {
-    key(Qt::Key_F1, Qt::ControlModifier);
+    press("Ctrl+F1");
     EXPECT_TRUE(prompts.messages.empty());
-    key(Qt::Key_F1, Qt::ShiftModifier);
+    press("Shift+F1");
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].title, "Tresslin v.1.03 Help");
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
-    const QStringList lines = prompts.messages[0].text.split("\r\n");
-    const int lengths[] = {14, 14, 14, 48, 52, 61, 0,  19, 19, 20, 23, 27, 35,
-                           29, 0,  14, 14, 14, 27, 32, 26, 23, 18, 23, 36};
-    ASSERT_EQ(lines.size(), qsizetype(std::size(lengths)));
-    for (int i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].size(), lengths[i]) << i + 1;
-    EXPECT_EQ(lines[5], "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program");
-    EXPECT_EQ(lines[3].indexOf('-'), 33);
-    EXPECT_EQ(lines[12], "CTRL + T   -  Timer On  (Auto Show)");
-    EXPECT_EQ(lines[20].indexOf('-'), 11);
-    EXPECT_FALSE(prompts.messages[0].text.contains('\t'));
-    EXPECT_FALSE(prompts.messages[0].text.endsWith("\r\n"));
+    const QStringList expected{
+        "==============",
+        "File Commands:",
+        "==============",
+        "ESC Key                          -  Exit program",
+        "(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program",
+        "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program",
+        "",
+        "===================",
+        "Text View Commands:",
+        "====================",
+        "Key Down   -  Next Line",
+        "Key Up     -  Previous Line",
+        "CTRL + T   -  Timer On  (Auto Show)",
+        "(Press Any Key For Timer Off)",
+        "",
+        "==============",
+        "Edit Commands:",
+        "==============",
+        "CTRL + O   -  Open New Text",
+        "CTRL + G   -  Get Open Last File",
+        "CTRL + R   -  Recent Books",
+        "CTRL + L   -  Goto Line",
+        "CTRL + F   -  Find",
+        "F3 Key     -  Find Next",
+        "CTRL + S   -  Settings (Text Coding)",
+    };
+    EXPECT_EQ(prompts.messages[0].text, expected.join("\r\n"));
 }
 
-TEST_F(Keys, F1WithABookReShowsTheLineAfterwards) {
-    open(NumberedBook(3));
-    window->startAutoShow(100000);
-    key(Qt::Key_F1);
-    EXPECT_EQ(caption(), "book.txt  line: 1  (0.00%)");
-}
-
-TEST_F(Keys, MinusMinimises) {
+TEST_F(Keys, MinusMinimisesOnEitherKeyButNotWithCtrl) {
     window->show();
-    key(Qt::Key_Minus, Qt::KeypadModifier);
+    press("Num+-");
     EXPECT_TRUE(window->isMinimized());
     window->showNormal();
-    key(Qt::Key_Minus, Qt::ControlModifier);
+    press("Ctrl+-");
     EXPECT_FALSE(window->isMinimized());
-    key(Qt::Key_Minus);
+    press("_");
     EXPECT_TRUE(window->isMinimized());
 }
 
-TEST_F(Keys, CtrlLettersWorkOnTheRussianLayout) {
+TEST_F(Keys, RussianLayoutAndTheDialogKeys) {
     open(NumberedBook(3));
-    key(0x0414 /* Д, the L key */, Qt::ControlModifier);
+    press("Ctrl+Д");  // the L key
     EXPECT_EQ(prompts.inputPrompts, QStringList{"Open Line|Insert Line Number from 1 to 3"});
-    key(0x044b /* ы, the S key */, Qt::ControlModifier);
-    EXPECT_EQ(prompts.settingsShown, 1);
-}
-
-TEST_F(Keys, SettingsAndTimerDialogs) {
-    open(NumberedBook(3));
     prompts.onSettings = [](DialogHost&) { WriteSetting(settings::TextColor, "255"); };
-    key(Qt::Key_S, Qt::ControlModifier);
+    press("Ctrl+Ы");  // the S key: the line is shown again in the chosen colour
     EXPECT_EQ(window->view()->palette().color(QPalette::Text), QColor(255, 0, 0));
-    window->startAutoShow(100000);
     prompts.onTimer = [this](DialogHost&) { EXPECT_FALSE(window->autoShowTimer().isActive()); };
-    key(Qt::Key_T, Qt::ControlModifier);
+    press("timer Ctrl+T");
     EXPECT_EQ(prompts.timerShown, 1);
-}
-
-TEST_F(Keys, WheelStepsLikeTheArrows) {
-    open(NumberedBook(5));
-    const auto wheel = [this](int dy) {
-        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, dy), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(window.get(), &e);
-    };
-    window->startAutoShow(100000);
-    wheel(-60);
-    EXPECT_TRUE(window->autoShowTimer().isActive()) << "half a notch does nothing yet";
-    wheel(-60);
-    EXPECT_FALSE(window->autoShowTimer().isActive());
-    wheel(-240);
-    EXPECT_EQ(window->curLine(), 3);
-    EXPECT_EQ(caption(), "book.txt  line: 4  (75.00%)");
-    wheel(120);
-    EXPECT_EQ(window->curLine(), 2);
-}
-
-TEST_F(Keys, PageDownAndUpStepByChapter) {
-    // Line numbers from 1; "text" lines are no headings, the lone time neither.
-    const std::string chapters = CrLfBook(
-        {"Пролог", "", "text", "", "Глава 1", "", "12:30", "", "* * *", "", "text", "text"});
-    const std::string foreword = CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "text"});
-    const std::string none = CrLfBook({"text", "", "12.30", "", "text"});
-    const struct {
-        const std::string& book;
-        int from;
-        int key;
-        int want;
-    } cases[] = {
-        {chapters, 3, Qt::Key_PageDown, 5},   {chapters, 5, Qt::Key_PageDown, 9},
-        {chapters, 10, Qt::Key_PageDown, 10}, {chapters, 12, Qt::Key_PageUp, 9},
-        {chapters, 9, Qt::Key_PageUp, 5},     {chapters, 3, Qt::Key_PageUp, 1},
-        {chapters, 1, Qt::Key_PageUp, 1},     {foreword, 3, Qt::Key_PageUp, 1},
-        {foreword, 1, Qt::Key_PageDown, 5},   {none, 3, Qt::Key_PageDown, 3},
-        {none, 3, Qt::Key_PageUp, 3},
-    };
-    for (const int coding : {0, 2}) {
-        for (const auto& c : cases) {
-            makeWindow();
-            open(RecodeText(Cp1251(c.book), 0, coding));
-            setCoding(coding);
-            for (int i = 1; i < c.from; ++i) key(Qt::Key_Down);
-            window->startAutoShow(100000);
-            key(c.key);
-            EXPECT_EQ(window->curLine() + 1, c.want) << coding << " " << c.from << " " << c.key;
-            EXPECT_FALSE(window->autoShowTimer().isActive());
-        }
-    }
-}
-
-TEST_F(Keys, PageDownInAFictionBookStopsAtItsOwnTitlesOnly) {
-    // "12" alone would read as a heading in plain text; here only the titles count.
-    open(
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?><FictionBook><body>"
-        "<section><title><p>Один</p></title><p>a</p><empty-line/><p>12</p><empty-line/></section>"
-        "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>",
-        "book.fb2");
-    std::vector<int> stops;
-    for (int k : {Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageDown, Qt::Key_PageUp,
-                  Qt::Key_PageUp, Qt::Key_PageUp}) {
-        key(k);
-        stops.push_back(window->curLine());
-    }
-    EXPECT_EQ(stops, (std::vector<int>{3, 8, 8, 3, 0, 0}));
 }

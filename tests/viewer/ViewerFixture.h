@@ -5,7 +5,9 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
+#include <QWheelEvent>
 #include <memory>
 
 #include "settings/Settings.h"
@@ -23,13 +25,30 @@ class ViewerTest : public ::testing::Test {
         window.reset();
         window = std::make_unique<frmMain>(prompts);
     }
-    // Opens a book of the given bytes and checks it opened.
     void open(std::string_view bytes, const QString& name = "book.txt") {
         ASSERT_TRUE(window->OpenBook(books.write(name, bytes)));
     }
     void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QKeyEvent e(QEvent::KeyPress, k, mods);
         QCoreApplication::sendEvent(window.get(), &e);
+    }
+    void wheel(int dy) {
+        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, dy), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window.get(), &e);
+    }
+    // Steps apart by blanks: key names as in "Ctrl+L", "3*Down" for a repeat, "next" and "back"
+    // for the image buttons, "timer" to start the auto-show, "tick" for its timer running out,
+    // "wheel-120" for the wheel.
+    void press(const QString& script) {
+        for (QString step : script.split(' ', Qt::SkipEmptyParts)) {
+            int times = 1;
+            if (const auto star = step.indexOf('*'); star > 0) {
+                times = step.left(star).toInt();
+                step = step.mid(star + 1);
+            }
+            for (int i = 0; i < times; ++i) pressOnce(step);
+        }
     }
     QString caption() const { return window->windowTitle(); }
     QString view() const { return window->view()->text(); }
@@ -39,6 +58,20 @@ class ViewerTest : public ::testing::Test {
     TempBooks books;
     FakePrompts prompts;
     std::unique_ptr<frmMain> window;
+
+  private:
+    void pressOnce(const QString& step) {
+        if (step == "next") return window->imgNext_Click();
+        if (step == "back") return window->imgBack_Click();
+        if (step == "tick") return window->tmrAutoShow_Timer();
+        if (step == "timer") return window->startAutoShow(100000);
+        if (step.startsWith("wheel")) return wheel(step.mid(5).toInt());
+        if (step == "Shift") return key(Qt::Key_Shift, Qt::ShiftModifier);
+        if (step == "Ctrl") return key(Qt::Key_Control);
+        const QKeySequence seq = QKeySequence::fromString(step, QKeySequence::PortableText);
+        ASSERT_EQ(seq.count(), 1) << step.toStdString();
+        key(seq[0].key(), seq[0].keyboardModifiers());
+    }
 };
 
 }  // namespace tresslin::test
