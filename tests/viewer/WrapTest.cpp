@@ -1,4 +1,3 @@
-#include <QWheelEvent>
 #include <functional>
 
 #include "ViewerFixture.h"
@@ -23,11 +22,6 @@ struct Wrap : ViewerTest {
         ViewerTest::SetUp();
         open(kFirst + "\r\nshort\r\n" + kLast);
     }
-    void wheel(int dy) {
-        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, dy), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(window.get(), &e);
-    }
     // The part on view without the display's leading blank, and the file line in the caption.
     std::pair<QString, QString> shown() const {
         return {view().mid(1), caption().section("line: ", 1).section(' ', 0, 0)};
@@ -38,59 +32,43 @@ struct Wrap : ViewerTest {
 
 TEST_F(Wrap, EveryWayOfSteppingReadsEachLineWholeAndBackAgain) {
     const std::pair<std::string, QString> lines[] = {{kFirst, "1"}, {"short", "2"}, {kLast, "3"}};
-    const struct {
-        const char* what;
-        std::function<void()> next, back;
-    } ways[] = {
-        {"keys", [this] { key(Qt::Key_Down); }, [this] { key(Qt::Key_Up); }},
-        {"buttons", [this] { window->imgNext_Click(); }, [this] { window->imgBack_Click(); }},
-        {"wheel", [this] { wheel(-120); }, [this] { wheel(120); }},
-    };
-    for (const auto& way : ways) {
-        key(Qt::Key_Home);
+    const std::pair<const char*, const char*> ways[] = {
+        {"Down", "Up"}, {"next", "back"}, {"wheel-120", "wheel120"}};
+    for (const auto& [next, back] : ways) {
+        SCOPED_TRACE(next);
+        press("Home");
         std::vector<std::pair<QString, QString>> forward{shown()};
-        for (int i = 0; i < 100 && window->curLine() < 2; ++i) {
-            way.next();
-            forward.push_back(shown());
-        }
         for (int i = 0; i < 100; ++i) {
-            way.next();  // past the end: the last part stays
+            press(next);  // past the end the last part stays
             if (shown() == forward.back()) break;
             forward.push_back(shown());
         }
-        way.next();
-        EXPECT_EQ(shown(), forward.back()) << way.what;
         for (const auto& [text, number] : lines) {
             QString joined;
             for (const auto& [part, n] : forward) joined += n == number ? part : QString();
-            EXPECT_EQ(joined.toStdString(), text) << way.what << " line " << number.toStdString();
+            EXPECT_EQ(joined.toStdString(), text) << "line " << number.toStdString();
         }
-        EXPECT_GT(forward.size(), 6u) << way.what;
+        EXPECT_GT(forward.size(), 6u);
         for (auto it = forward.rbegin() + 1; it != forward.rend(); ++it) {
-            way.back();
-            EXPECT_EQ(shown(), *it) << way.what;
+            press(back);
+            EXPECT_EQ(shown(), *it);
         }
-        way.back();  // before the start: the first part stays
-        EXPECT_EQ(shown(), forward.front()) << way.what;
+        press(back);  // before the start the first part stays
+        EXPECT_EQ(shown(), forward.front());
     }
 }
 
 TEST_F(Wrap, TheTimerStopsAfterTheLastPartOfTheLastLine) {
-    key(Qt::Key_End);
-    window->startAutoShow(100000);
-    int ticks = 0;
-    while (window->autoShowTimer().isActive() && ticks < 100) {
-        window->tmrAutoShow_Timer();
-        ++ticks;
-    }
-    EXPECT_GT(ticks, 2);
-    EXPECT_TRUE(view().endsWith("c90"));
-    EXPECT_TRUE(caption().endsWith("line: 3  (100.00%)   Timer: Off"));
+    press("End timer 3*tick");
+    EXPECT_TRUE(window->autoShowTimer().isActive());
+    press("100*tick");
+    EXPECT_TRUE(view().endsWith(" c90"));
+    EXPECT_EQ(caption(), "book.txt  line: 3  (100.00%)   Timer: Off");
 }
 
 TEST_F(Wrap, ResizeKeepsTheFirstShownWordInView) {
     window->show();
-    for (int i = 0; i < 4; ++i) key(Qt::Key_Down);
+    press("4*Down");
     for (const int width : {300, 900, 405}) {
         const QString first = view().mid(1).section(' ', 0, 0);
         window->resize(width, window->height());
@@ -100,30 +78,29 @@ TEST_F(Wrap, ResizeKeepsTheFirstShownWordInView) {
 }
 
 TEST_F(Wrap, FindShowsThePartOfTheMatchAndProposesThePartOnView) {
-    key(Qt::Key_Down);
+    press("Down");
     const QString part = view().trimmed();
     prompts.findAnswers.push_back(QString("c70 "));
-    key(Qt::Key_F, Qt::ControlModifier);
+    press("Ctrl+F");
     EXPECT_EQ(prompts.findProposals.last(), part);
     EXPECT_EQ(window->curLine(), 2);
     EXPECT_TRUE(view().contains(" c70 ")) << view().toStdString();
     EXPECT_FALSE(view().startsWith(" c1 "));
 }
 
-TEST_F(Wrap, SwitchedOffTheLineIsCutAtTheEdge) {
+TEST_F(Wrap, SwitchedOffOrAOneLineBook) {
     WriteSetting(settings::WrapLines, "0");
-    key(Qt::Key_Down);
+    press("Down");
     EXPECT_EQ(shown(), std::make_pair(QString("short"), QString("2")));
-    key(Qt::Key_Up);
+    press("Up");
     EXPECT_EQ(view().toStdString(), " " + kFirst);
-}
 
-TEST_F(Wrap, AOneLineBookThatReadsInPartsTakesTheKeys) {
-    open(kFirst);
+    WriteSetting(settings::WrapLines, "1");
+    open(kFirst);  // one line that reads in parts takes the keys
     const QString first = view();
-    key(Qt::Key_Down);
+    press("Down");
     EXPECT_NE(view(), first);
     EXPECT_EQ(caption(), "book.txt  line: 1  (100.00%)");
-    key(Qt::Key_Home);
+    press("Home");
     EXPECT_EQ(view(), first);
 }
