@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QKeySequence>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
@@ -25,6 +27,20 @@ inline void WhenModal(std::function<void(QDialog&)> action) {
             dialog->reject();
         }
     });
+}
+
+// Keys sent to the dialog's controls, steps apart by blanks: "txtFind:Shift+Return", and
+// "spnOpacity:3*PgDown" for a repeat.
+inline void PressIn(QWidget& dialog, const QString& script) {
+    for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+        auto* target = dialog.findChild<QWidget*>(step.section(':', 0, 0));
+        ASSERT_NE(target, nullptr) << step.toStdString();
+        const QString key = step.section(':', 1);
+        const int times = key.contains('*') ? key.section('*', 0, 0).toInt() : 1;
+        const QKeySequence keys = QKeySequence::fromString(key.section('*', -1));
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(target, keys[0].key(), keys[0].keyboardModifiers());
+    }
 }
 
 }  // namespace tresslin::test
