@@ -33,6 +33,12 @@ TEST_F(Layout, ResizingFollowsTheWidthAndHoldsTheHeight) {
     EXPECT_LT(next.right(), outer);
     EXPECT_GT(next.right(), outer - 15);
     EXPECT_EQ(stored(settings::Width), outer * 15);
+    window->move(120, 90);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window->readingPlace().timer().isActive());
+    window->readingPlace().settle();
+    EXPECT_EQ(stored(settings::Left), window->frameGeometry().x() * 15);
+    EXPECT_EQ(stored(settings::Top), window->frameGeometry().y() * 15);
 }
 
 TEST_F(Layout, PositionIsRestored) {
@@ -77,14 +83,6 @@ TEST_F(Layout, MinimisedWindowNeitherLaysOutNorSaves) {
     QCoreApplication::processEvents();
     window->unload();
     EXPECT_EQ(stored(settings::Width), 1);
-}
-
-TEST_F(Layout, StayOnTopAndOpacityAtStart) {
-    WriteSetting(settings::StayOnTop, "1");
-    WriteSetting(settings::Opacity, "30");
-    window->Form_Load({});
-    EXPECT_TRUE(window->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_NEAR(window->windowOpacity(), 0.3, 0.01);
 }
 
 TEST_F(Layout, AScreenChangeBringsALostWindowBack) {

@@ -1,7 +1,6 @@
 #include <QFile>
 
 #include "ViewerFixture.h"
-#include "platform/Twips.h"
 #include "settings/RecentBooks.h"
 
 using namespace tresslin;
@@ -46,18 +45,6 @@ TEST_F(Place, TheTimerIsNotRestartedByEachChange) {
     }  // until the clock has moved on, a millisecond or so
     press("Down");
     EXPECT_LT(place.timer().remainingTime(), left);
-}
-
-TEST_F(Place, WindowPlaceAfterAMove) {
-    window->show();
-    QCoreApplication::processEvents();
-    window->move(120, 90);
-    QCoreApplication::processEvents();
-    ASSERT_TRUE(window->readingPlace().timer().isActive());
-    window->readingPlace().settle();
-    const QRect frame = window->frameGeometry();
-    EXPECT_TRUE(sandbox.fileText().contains(
-        QString("Left=%1\nTop=%2\n").arg(pixelsToTwips(frame.x())).arg(pixelsToTwips(frame.y()))));
 }
 
 TEST_F(Place, RecentBooksOnCtrlR) {

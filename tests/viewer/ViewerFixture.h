@@ -32,22 +32,14 @@ class ViewerTest : public ::testing::Test {
         QKeyEvent e(QEvent::KeyPress, k, mods);
         QCoreApplication::sendEvent(window.get(), &e);
     }
-    void wheel(int dy) {
-        QWheelEvent e(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, dy), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-        QCoreApplication::sendEvent(window.get(), &e);
-    }
     // Steps apart by blanks: key names as in "Ctrl+L", "3*Down" for a repeat, "next" and "back"
     // for the image buttons, "timer" to start the auto-show, "tick" for its timer running out,
     // "wheel-120" for the wheel.
     void press(const QString& script) {
-        for (QString step : script.split(' ', Qt::SkipEmptyParts)) {
-            int times = 1;
-            if (const auto star = step.indexOf('*'); star > 0) {
-                times = step.left(star).toInt();
-                step = step.mid(star + 1);
-            }
-            for (int i = 0; i < times; ++i) pressOnce(step);
+        for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+            const auto star = step.indexOf('*');
+            for (int i = star > 0 ? step.left(star).toInt() : 1; i > 0; --i)
+                pressOnce(step.mid(star + 1));
         }
     }
     QString caption() const { return window->windowTitle(); }
@@ -65,7 +57,12 @@ class ViewerTest : public ::testing::Test {
         if (step == "back") return window->imgBack_Click();
         if (step == "tick") return window->tmrAutoShow_Timer();
         if (step == "timer") return window->startAutoShow(100000);
-        if (step.startsWith("wheel")) return wheel(step.mid(5).toInt());
+        if (step.startsWith("wheel")) {
+            QWheelEvent e({5, 5}, {5, 5}, {}, {0, step.mid(5).toInt()}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(window.get(), &e);
+            return;
+        }
         if (step == "Shift") return key(Qt::Key_Shift, Qt::ShiftModifier);
         if (step == "Ctrl") return key(Qt::Key_Control);
         const QKeySequence seq = QKeySequence::fromString(step, QKeySequence::PortableText);

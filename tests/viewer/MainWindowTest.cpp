@@ -1,0 +1,301 @@
+#include <QLocale>
+
+#include "ViewerFixture.h"
+
+using namespace tresslin;
+using namespace tresslin::test;
+
+using MainWindow = ViewerTest;
+
+namespace {
+// Numbered words, far wider than the strip.
+std::string paragraph(char tag, int words) {
+    std::string s;
+    for (int i = 1; i <= words; ++i) s += tag + std::to_string(i) + (i < words ? " " : "");
+    return s;
+}
+const std::string kTen = NumberedBook(10), kOne = "one line", kEmpty;
+// Line numbers from 1; "text" lines are no headings, the lone time neither.
+const std::string kChapters = Cp1251(
+    CrLfBook({"Пролог", "", "text", "", "Глава 1", "", "12:30", "", "* * *", "", "text", "text"}));
+const std::string kForeword = Cp1251(CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "x"}));
+const std::string kNoChapters = CrLfBook({"text", "", "12.30", "", "text"});
+// Titles in Windows Cyrillic; "12" alone would read as a heading in plain text.
+const std::string kFictionBook = Cp1251(
+    "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body>"
+    "<section><title><p>Один</p></title><p>a</p><empty-line/><p>12</p><empty-line/></section>"
+    "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>");
+const std::string kLong = paragraph('a', 150);
+const std::string kWrap = kLong + "\r\nshort\r\n" + paragraph('c', 90);
+}  // namespace
+
+TEST_F(MainWindow, KeysPressedToCaptionAndView) {
+    const struct {
+        const std::string* book;  // none: nothing opened
+        const char* keys;
+        const char* answer;  // typed into the line or find prompt
+        QString caption;     // after "book.txt  line: ", or its start when it ends in "("
+        QString view;        // a part of the view's text
+        int dialogs, messages;
+    } rows[] = {
+        {&kTen, "4*Down Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Up", nullptr, "4  (33.33%)", " Line 4", 0, 0},
+        {&kTen, "4*Down Home", nullptr, "1  (0.00%)", " Line 1", 0, 0},
+        {&kTen, "4*Down End", nullptr, "10  (100.00%)", " Line 10", 0, 0},
+        {&kTen, "Home Up", nullptr, "1  (0.00%)", " Line 1", 0, 0},
+        {&kTen, "End Down", nullptr, "10  (100.00%)", " Line 10", 0, 0},
+        {&kTen, "4*Down Ctrl+Shift+Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down Ctrl+Down", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        {&kTen, "4*Down Tab", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        // Any key stops the auto-show; the line is shown again, or Ctrl alone only says so.
+        {&kTen, "4*Down timer A", nullptr, "5  (44.44%)", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Ctrl", nullptr, "5  (44.44%)   Timer: Off", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Ctrl+Q", nullptr, "5  (44.44%)   Timer: Off", " Line 5", 0, 0},
+        {&kTen, "4*Down timer Down", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down timer F1", nullptr, "5  (44.44%)", " Line 5", 0, 1},
+        {&kTen, "4*Down timer tick", nullptr, "6  (55.56%)   Timer: On", " Line 6", 0, 0},
+        {&kTen, "End timer tick", nullptr, "10  (100.00%)   Timer: Off", " Line 10", 0, 0},
+        {&kOne, "timer tick", nullptr, "1  (100.00%)   Timer: Off", " one line", 0, 0},
+        {&kTen, "4*Down timer next", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "End timer next", nullptr, "10  (100.00%)   Timer: Off", " Line 10", 0, 0},
+        {&kTen, "4*Down timer back", nullptr, "4  (33.33%)", " Line 4", 0, 0},
+        {&kTen, "back", nullptr, "1  (0.00%)", " Line 1", 0, 0},
+        {&kTen, "4*Down timer wheel-60", nullptr, "5  (44.44%)   Timer: On", " Line 5", 0, 0},
+        {&kTen, "4*Down wheel-60 wheel-60", nullptr, "6  (55.56%)", " Line 6", 0, 0},
+        {&kTen, "4*Down wheel-240", nullptr, "7  (66.67%)", " Line 7", 0, 0},
+        {&kTen, "4*Down wheel120", nullptr, "4  (33.33%)", " Line 4", 0, 0},
+        {&kTen, "4*Down Ctrl+L", "10", "10  (100.00%)", " Line 10", 1, 0},
+        {&kTen, "4*Down Ctrl+L", "11", "5  (44.44%)", " Line 5", 1, 0},
+        {&kTen, "4*Down Ctrl+L", nullptr, "5  (44.44%)", " Line 5", 1, 0},
+        // The first F3 asks; the text is kept untrimmed (" 1" is in "Line 10" only).
+        {&kTen, "4*Down F3 F3", " 1", "10  (100.00%)", " Line 10", 1, 1},
+        {&kTen, "Ctrl+F", "LINE 7", "7  (66.67%)", " Line 7", 1, 0},
+        {&kTen, "Ctrl+F F3", nullptr, "10  (100.00%)", " Line 10", 1, 0},  // the kept proposal
+        {&kOne, "Down End Ctrl+L Ctrl+F F3 PgDown", nullptr, "1  (100.00%)", " one line", 0, 0},
+        {&kEmpty, "Down Ctrl+L", nullptr, "1  (100.00%)", " ", 0, 0},
+        {nullptr, "Down Up Home End F3 Ctrl+L Ctrl+S Ctrl+T Ctrl+F", nullptr, "", "", 0, 0},
+        {&kChapters, "2*Down timer PgDown", nullptr, "5  (36.36%)", " Глава 1", 0, 0},
+        {&kChapters, "9*Down PgDown", nullptr, "10  (81.82%)", " ", 0, 0},
+        {&kChapters, "8*Down PgUp", nullptr, "5  (36.36%)", " Глава 1", 0, 0},
+        {&kForeword, "2*Down PgUp", nullptr, "1  (0.00%)", " Title", 0, 0},
+        {&kNoChapters, "2*Down PgUp", nullptr, "3  (50.00%)", " 12.30", 0, 0},
+        {&kFictionBook, "3*PgDown", nullptr, "9  (", " Два", 0, 0},
+        {&kFictionBook, "PgDown PgDown PgUp", nullptr, "4  (", " Один", 0, 0},
+        {&kFictionBook, "PgDown PgUp PgUp", nullptr, "1  (", "", 0, 0},
+        {&kLong, "100*Down", nullptr, "1  (100.00%)", " a150", 0, 0},  // one line read in parts
+        {&kWrap, "End timer 100*tick", nullptr, "3  (100.00%)   Timer: Off", " c90", 0, 0},
+        {&kWrap, "Down Ctrl+F", "c70 ", "3  (100.00%)", " c70 ", 1, 0},
+    };
+    WriteSetting(settings::DetectCoding, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.keys);
+        makeWindow();
+        const QString name = c.book == &kFictionBook ? "book.fb2" : "book.txt";
+        if (c.book) open(*c.book, name);
+        const auto dialogs = [&] {
+            return prompts.inputPrompts.size() + prompts.findProposals.size() +
+                   prompts.settingsShown + prompts.timerShown;
+        };
+        const auto dialogsBefore = dialogs();
+        const auto messagesBefore = prompts.messages.size();
+        prompts.inputAnswers = {c.answer ? c.answer : ""};
+        prompts.findAnswers = {c.answer ? std::optional<QString>(c.answer) : std::nullopt};
+        press(c.keys);
+        const QString shown = c.book ? name + "  line: " + c.caption : QString();
+        EXPECT_EQ(c.caption.endsWith('(') ? caption().left(shown.size()) : caption(), shown);
+        EXPECT_TRUE(view().contains(c.view)) << view().toStdString();
+        EXPECT_EQ(dialogs() - dialogsBefore, c.dialogs);
+        EXPECT_EQ(prompts.messages.size() - messagesBefore, std::size_t(c.messages));
+    }
+}
+
+TEST_F(MainWindow, EveryWayOfSteppingReadsEachWrappedLineWholeAndBackAgain) {
+    open(kWrap);
+    const auto shown = [this] {  // the part on view and the line in the caption
+        return std::make_pair(view().mid(1), caption().section("line: ", 1).section(' ', 0, 0));
+    };
+    const std::pair<std::string, QString> lines[] = {
+        {kLong, "1"}, {"short", "2"}, {paragraph('c', 90), "3"}};
+    const std::pair<const char*, const char*> ways[] = {
+        {"Down", "Up"}, {"next", "back"}, {"wheel-120", "wheel120"}};
+    for (const auto& [next, back] : ways) {
+        SCOPED_TRACE(next);
+        press("Home");
+        std::vector<std::pair<QString, QString>> forward{shown()};
+        for (int i = 0; i < 100; ++i) {
+            press(next);  // past the end the last part stays
+            if (shown() == forward.back()) break;
+            forward.push_back(shown());
+        }
+        for (const auto& [text, line] : lines) {
+            QString joined;
+            for (const auto& [part, n] : forward) joined += n == line ? part : QString();
+            EXPECT_EQ(joined.toStdString(), text) << "line " << line.toStdString();
+        }
+        EXPECT_GT(forward.size(), 6u);
+        for (auto it = forward.rbegin() + 1; it != forward.rend(); ++it) {
+            press(back);
+            EXPECT_EQ(shown(), *it);
+        }
+        press(back);  // before the start the first part stays
+        EXPECT_EQ(shown(), forward.front());
+    }
+}
+
+TEST_F(MainWindow, CommandsListOnF1ButNotCtrlF1) {
+    press("Ctrl+F1");
+    EXPECT_TRUE(prompts.messages.empty());
+    press("Shift+F1");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Tresslin v.1.03 Help");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
+    const QStringList expected{
+        "==============",
+        "File Commands:",
+        "==============",
+        "ESC Key                          -  Exit program",
+        "(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program",
+        "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program",
+        "",
+        "===================",
+        "Text View Commands:",
+        "====================",
+        "Key Down   -  Next Line",
+        "Key Up     -  Previous Line",
+        "CTRL + T   -  Timer On  (Auto Show)",
+        "(Press Any Key For Timer Off)",
+        "",
+        "==============",
+        "Edit Commands:",
+        "==============",
+        "CTRL + O   -  Open New Text",
+        "CTRL + G   -  Get Open Last File",
+        "CTRL + R   -  Recent Books",
+        "CTRL + L   -  Goto Line",
+        "CTRL + F   -  Find",
+        "F3 Key     -  Find Next",
+        "CTRL + S   -  Settings (Text Coding)",
+    };
+    EXPECT_EQ(prompts.messages[0].text, expected.join("\r\n"));
+}
+
+TEST_F(MainWindow, MinusMinimisesOnEitherKeyButNotWithCtrl) {
+    window->show();
+    press("Num+-");
+    EXPECT_TRUE(window->isMinimized());
+    window->showNormal();
+    press("Ctrl+-");
+    EXPECT_FALSE(window->isMinimized());
+    press("_");
+    EXPECT_TRUE(window->isMinimized());
+}
+
+TEST_F(MainWindow, DialogsAreAskedWhatTheyNeed) {
+    open(NumberedBook(3));
+    press("Ctrl+Д");  // the L key on the Russian layout
+    EXPECT_EQ(prompts.inputPrompts, QStringList{"Open Line|Insert Line Number from 1 to 3"});
+    press("Down Ctrl+F");
+    EXPECT_EQ(prompts.findProposals, QStringList{"Line 2"});
+    prompts.onSettings = [](DialogHost&) { WriteSetting(settings::TextColor, "255"); };
+    press("Ctrl+Ы");  // the S key: the line is shown again in the chosen colour
+    EXPECT_EQ(window->view()->palette().color(QPalette::Text), QColor(255, 0, 0));
+    prompts.onTimer = [this](DialogHost&) { EXPECT_FALSE(window->autoShowTimer().isActive()); };
+    press("timer Ctrl+T");
+    EXPECT_EQ(prompts.timerShown, 1);
+}
+
+// Each book is the line, "? end", the line again; the first is shown and the typed text found.
+TEST_F(MainWindow, EveryCodingShowsAndFindsTheRussianText) {
+    std::string longUtf8 = "x";  // 'я' is two bytes: the cut must not leave half of one
+    for (int i = 0; i < 40000; ++i) longUtf8 += "я";
+    std::string longByte(1'000'000, 'a');
+    longByte[0] = 'B';
+    // ╚ in DOS and KOI8-R has no Windows Cyrillic character, nor has Windows Cyrillic's own
+    // unused 0x98; each shows as U+FFFD, and a line so proposed must still find its twin.
+    const QString box = "\uFFFD end";
+    const struct {
+        int coding;
+        std::string line;
+        QString shown;   // the view's text, or its start when size is given
+        qsizetype size;  // as much as a line box holds
+        QString typed;
+        int found;  // -1: not found
+    } rows[] = {
+        {0, "\xa8\xe6 \xc2\xee\xe9\xed\xe0 \xe8 \xec\xe8\xf0", " Ёж Война и мир", 0, "ёж война", 2},
+        {1, "\xf0\xa6 \x82\xae\xa9\xad\xa0 \xa8 \xac\xa8\xe0", " Ёж Война и мир", 0, "ёж война", 2},
+        {2, "\xb3\xd6 \xf7\xcf\xca\xce\xc1 \xc9 \xcd\xc9\xd2", " Ёж Война и мир", 0, "ёж война", 2},
+        {3, "\xEF\xBB\xBF\xD0\x81\xD0\xB6 \xFF end", " Ёж \uFFFD end", 0, "ёж", 2},
+        {3, longUtf8, " xя", 32767, "XЯЯ", 2},
+        {0, longByte, " Ba", 32767, "bAA", 2},
+        {0, "\x98 end", " " + box, 0, box, 2},
+        {1, "\xc8 end", " " + box, 0, box, 2},
+        {2, "\xab end", " " + box, 0, box, 2},
+        {0, "b?c", " b?c", 0, "b中c", -1},
+        {3, "b?c", " b?c", 0, "b中c", -1},
+    };
+    WriteSetting(settings::DetectCoding, "0");
+    WriteSetting(settings::WrapLines, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.shown.left(20).toStdString());
+        makeWindow();
+        setCoding(c.coding);
+        open(c.line + "\r\n? end\r\n" + c.line);
+        EXPECT_EQ(c.size ? view().left(c.shown.size()) : view(), c.shown);
+        if (c.size) {
+            EXPECT_EQ(view().size(), c.size);
+            EXPECT_FALSE(view().contains(QChar::ReplacementCharacter));
+        }
+        prompts.messages.clear();
+        prompts.findAnswers = {c.typed};
+        press("Ctrl+F");
+        EXPECT_EQ(window->curLine(), std::max(c.found, 0));
+        EXPECT_EQ(prompts.messages.size(), c.found < 0 ? 1u : 0u);
+    }
+}
+
+TEST_F(MainWindow, DetectionOnOpenUnlessSwitchedOff) {
+    const QString koi = SamplePath("kniga-koi8r.txt");
+    const struct {
+        const char* detect;
+        QString path;
+        int coding;
+        bool readable;
+    } rows[] = {{"1", koi, 2, true},
+                {"1", SamplePath("kniga-utf8.txt"), 3, true},
+                {"1", books.write("ascii.txt", "plain\r\ntext"), 3, false},  // nothing to tell
+                {"0", koi, 3, false}};
+    for (const auto& c : rows) {
+        WriteSetting(settings::DetectCoding, c.detect);
+        ASSERT_TRUE(window->OpenBook(c.path));
+        EXPECT_EQ(settings::readNumber(settings::TextCoding), c.coding) << c.path.toStdString();
+        EXPECT_EQ(view().contains(QStringLiteral("ЗИМЫ")), c.readable);
+    }
+}
+
+TEST_F(MainWindow, OpenCancelFailureAndSuccess) {
+    open(NumberedBook(5), "first.txt");
+    press("Down Ctrl+O");  // cancelled: nothing changes
+    EXPECT_EQ(caption(), "first.txt  line: 2  (25.00%)");
+
+    // A failure: the attempted path stays in the caption, the book stays open.
+    const QString missing = books.path("gone.txt");
+    prompts.openAnswers.push_back(missing);
+    press("Ctrl+O");
+    EXPECT_EQ(caption(), missing);
+    EXPECT_EQ(view(), "Error Open " + missing);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Error Open " + missing);
+    EXPECT_EQ(prompts.messages[0].title, "Tresslin");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Warning);
+    press("Down");
+    EXPECT_EQ(caption(), "first.txt  line: 3  (50.00%)");
+
+    const QString second = books.write("second.txt", NumberedBook(1001));
+    prompts.openAnswers.push_back(second);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    press("Ctrl+O Down");
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(caption(), "second.txt  line: 2  (0,10%)");
+    press("Ctrl+O");  // the previous choice is offered
+    EXPECT_EQ(prompts.openLastPaths.last(), second);
+}
