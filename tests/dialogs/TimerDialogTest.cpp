@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QScrollBar>
-#include <optional>
 
 #include "ModalDriver.h"
 #include "dialogs/QtDialogPrompts.h"
@@ -15,31 +13,21 @@
 using namespace tresslin;
 using namespace tresslin::test;
 
-namespace {
-QScrollBar* Bar(QDialog& d) {
-    return d.findChild<QScrollBar*>("vscInterval");
-}
-}  // namespace
-
-// Opening with a stored text; then, with the store marked, one arrow or track click.
+// Opening with a stored text; then, with the store marked, arrows or track clicks (the minimum
+// is at the top). The value stays when a key cannot move it, and nothing is written then.
 TEST(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
-    constexpr auto kUp = QAbstractSlider::SliderSingleStepSub;
-    constexpr auto kDown = QAbstractSlider::SliderSingleStepAdd;
     const struct {
         const char* stored;  // nothing: none
         int opensAt;
         const char* storedAfterOpen;
-        QAbstractSlider::SliderAction action;
-        int after;  // the value stays when the action could not move it: nothing is written
+        const char* keys;
+        int after;
     } rows[] = {
-        {nullptr, 2550, "2550", kUp, 2500},
-        {"350", 350, "350", kUp, 350},
-        {"350.4", 350, "350.4", kDown, 400},  // the bar's first value: opening wrote nothing
-        {"10000", 10000, "10000", kDown, 10000},
-        {"2551", 2551, "2551", kUp, 2501},
-        {"9951", 9951, "9951", kDown, 10000},
-        {"20000", 2550, "2550", QAbstractSlider::SliderPageStepAdd, 2600},
-        {"abc", 2550, "2550", QAbstractSlider::SliderPageStepSub, 2500},
+        {nullptr, 2550, "2550", "Up", 2500},      {"350", 350, "350", "Up", 350},
+        {"350.4", 350, "350.4", "Down", 400},  // the bar's first value: opening wrote nothing
+        {"10000", 10000, "10000", "Down", 10000}, {"2551", 2551, "2551", "Up", 2501},
+        {"9951", 9951, "9951", "Down", 10000},    {"20000", 2550, "2550", "PgDown", 2600},
+        {"abc", 2550, "2550", "2*PgUp", 2450},
     };
     for (const auto& c : rows) {
         SCOPED_TRACE(c.stored ? c.stored : "none");
@@ -49,11 +37,10 @@ TEST(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
         if (c.stored) WriteSetting(settings::TimerInterval, c.stored);
         frmTimer dialog(&main, main);
         const auto shown = [&] { return dialog.findChild<QLineEdit*>("txtTime")->text(); };
-        EXPECT_EQ(Bar(dialog)->value(), c.opensAt);
         EXPECT_EQ(shown(), QString::number(c.opensAt));
         EXPECT_EQ(ReadSetting(settings::TimerInterval), c.storedAfterOpen);
         WriteSetting(settings::TimerInterval, "marked");
-        Bar(dialog)->triggerAction(c.action);
+        PressIn(dialog, QString("vscInterval:") + c.keys);
         EXPECT_EQ(shown(), QString::number(c.after));
         EXPECT_EQ(ReadSetting(settings::TimerInterval),
                   c.after == c.opensAt ? "marked" : QString::number(c.after));
@@ -68,13 +55,11 @@ TEST(TimerDialog, EnterStartsAutoShowEscStartsNothing) {
     QtDialogPrompts real;
     WhenModal([](QDialog& d) {
         EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>("cmdRun"));
-        Bar(d)->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        PressIn(d, "vscInterval:Esc");
+        PressIn(d, "vscInterval:Down vscInterval:Esc");
     });
     real.showTimer(&main, main);
     EXPECT_FALSE(main.autoShowTimer().isActive());
     EXPECT_EQ(ReadSetting(settings::TimerInterval), "2601");
-
     WhenModal([](QDialog& d) { PressIn(d, "vscInterval:Num+Enter"); });
     real.showTimer(&main, main);
     EXPECT_TRUE(main.autoShowTimer().isActive());

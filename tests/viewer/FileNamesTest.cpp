@@ -39,9 +39,7 @@ TEST_F(FileNameBooks, NonUtf8NameOpensAndReopensAfterARestart) {
     window->Form_Load({});
     press("Ctrl+G");
     EXPECT_EQ(caption(), "Война.txt  line: 2  (33.33%)");
-
-    // The open dialog decodes the name as UTF-8 and hands back U+FFFD in its place.
-    makeWindow();
+    makeWindow();  // the open dialog decodes the name as UTF-8, with U+FFFD in its place
     prompts.openAnswers.push_back(QFile::decodeName(bytes));
     press("Ctrl+O");
     EXPECT_TRUE(prompts.messages.empty());

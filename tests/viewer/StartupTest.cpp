@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "ViewerFixture.h"
 
@@ -11,6 +13,7 @@ using Startup = ViewerTest;
 // The settings hold war.txt (50 lines) at a line; the program starts with the arguments given,
 // the keys are pressed, then Esc ends it. %F stands for the books' folder.
 TEST_F(Startup, ArgumentsAndTheRememberedBook) {
+    const QString offer = "Last File: war.txt  Line: %1  (Press CTRL + G for Open)";
     const struct {
         const char* lastLine;  // nothing: no book remembered
         QStringList arguments;
@@ -19,26 +22,11 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
         QString saved;  // the book and line remembered at the end
     } rows[] = {
         {nullptr, {}, "Ctrl+G", "Tresslin v.1.03", "Show Commands List - Press F1", "="},
-        {"20",
-         {"   "},
-         "",
-         "Tresslin v.1.03",
-         "Last File: war.txt  Line: 20  (Press CTRL + G for Open)",
-         "war.txt=20"},
+        {"20", {"   "}, "", "Tresslin v.1.03", offer.arg(20), "war.txt=20"},
         {"20", {}, "Ctrl+G Down", "war.txt  line: 21  (40.82%)", " Line 21", "war.txt=21"},
         {"120", {}, "Ctrl+G", "war.txt  line: 50  (100.00%)", " Line 50", "war.txt=50"},
-        {"0",
-         {},
-         "Ctrl+G",
-         "Tresslin v.1.03",
-         "Last File: war.txt  Line: 0  (Press CTRL + G for Open)",
-         "war.txt=0"},
-        {"many",
-         {},
-         "",
-         "Tresslin v.1.03",
-         "Last File: war.txt  Line: 1  (Press CTRL + G for Open)",
-         "war.txt=many"},
+        {"0", {}, "Ctrl+G", "Tresslin v.1.03", offer.arg(0), "war.txt=0"},
+        {"many", {}, "", "Tresslin v.1.03", offer.arg(1), "war.txt=many"},
         // Arguments arrive split at the blanks and are joined again.
         {"20",
          {"%F/my", "war", "book.txt"},
@@ -68,19 +56,73 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
         WriteSetting(settings::LastFile, c.lastLine ? books.path("war.txt") : "");
         WriteSetting(settings::LastLine, c.lastLine ? c.lastLine : "");
         makeWindow();
-        QStringList arguments;
-        for (const QString& a : c.arguments) arguments << subst(a);
         const auto messages = prompts.messages.size();
-        window->Form_Load(arguments);
+        window->Form_Load(subst(c.arguments.join('|')).split('|'));
         press(c.keys);
         EXPECT_EQ(caption(), c.caption);
         EXPECT_EQ(view(), subst(c.view));
         EXPECT_EQ(prompts.messages.size() - messages, c.view.startsWith("Error") ? 1u : 0u);
         press("Esc");
-        EXPECT_TRUE(window->isUnloaded());
         const QString file = ReadSetting(settings::LastFile);
         EXPECT_EQ(QFileInfo(file).fileName() + "=" + ReadSetting(settings::LastLine), c.saved);
         EXPECT_TRUE(file.isEmpty() || file.startsWith(books.folder()));
     }
     QDir::setCurrent(here);
+}
+
+TEST_F(Startup, StoredPlaceAndWidth) {
+    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+    const QString below = QString::number((desk.bottom() + 1) * 15);
+    const QString far = QString::number(-10000 * 15);
+    const int keep = INT_MIN;  // not applied
+    const struct {
+        QString top, left, width;
+        int wantTop, wantLeft, wantWidth;  // pixels
+    } rows[] = {
+        {"1500", "3000", "9000", 100, 200, 600},   {below, "3000", "9000", keep, 200, 600},
+        {"1500", "-1500", "9000", 100, -100, 600}, {"1500", far, "9000", keep, keep, 600},
+        {"1500", "3000", "450", 100, 200, keep},   {"high", "", "wide", keep, keep, keep},
+    };
+    for (const auto& c : rows) {
+        makeWindow();
+        const QRect before = window->frameGeometry();
+        WriteSetting(settings::Top, c.top);
+        WriteSetting(settings::Left, c.left);
+        WriteSetting(settings::Width, c.width);
+        window->Form_Load({});
+        const QRect after = window->frameGeometry();
+        const QRect want(c.wantLeft == keep ? before.x() : c.wantLeft,
+                         c.wantTop == keep ? before.y() : c.wantTop,
+                         c.wantWidth == keep ? before.width() : c.wantWidth, after.height());
+        EXPECT_EQ(after, want) << c.top.toStdString() << " " << c.left.toStdString();
+    }
+}
+
+TEST_F(Startup, ResizingFollowsTheWidthAndHoldsTheHeight) {
+    window->Form_Load({});
+    window->show();
+    const int height = window->height();
+    window->resize(600, 200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window->height(), height);
+    const int outer = window->frameGeometry().width();
+    const QRect view = window->view()->geometry();
+    const QRect next = window->findChild<QWidget*>("imgNext")->geometry();
+    const QRect back = window->findChild<QWidget*>("imgBack")->geometry();
+    EXPECT_GT(view.width(), 500);
+    EXPECT_LT(view.right(), next.left());
+    EXPECT_EQ(back.left(), next.left());
+    EXPECT_LT(back.bottom(), next.top());
+    EXPECT_LT(next.right(), outer);
+    EXPECT_EQ(ReadSetting(settings::Width).toInt(), outer * 15);
+    window->move(120, 90);
+    QCoreApplication::processEvents();
+    window->readingPlace().settle();
+    EXPECT_EQ(ReadSetting(settings::Left).toInt(), window->frameGeometry().x() * 15);
+    EXPECT_EQ(ReadSetting(settings::Top).toInt(), window->frameGeometry().y() * 15);
+    window->showMinimized();  // neither laid out nor saved while minimised
+    window->resize(700, 32);
+    QCoreApplication::processEvents();
+    press("Esc");
+    EXPECT_EQ(ReadSetting(settings::Width).toInt(), outer * 15);
 }

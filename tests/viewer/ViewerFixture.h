@@ -20,7 +20,6 @@ namespace tresslin::test {
 class ViewerTest : public ::testing::Test {
   protected:
     void SetUp() override { makeWindow(); }
-
     void makeWindow() {
         window.reset();
         window = std::make_unique<frmMain>(prompts);
@@ -28,13 +27,8 @@ class ViewerTest : public ::testing::Test {
     void open(std::string_view bytes, const QString& name = "book.txt") {
         ASSERT_TRUE(window->OpenBook(books.write(name, bytes)));
     }
-    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent e(QEvent::KeyPress, k, mods);
-        QCoreApplication::sendEvent(window.get(), &e);
-    }
-    // Steps apart by blanks: key names as in "Ctrl+L", "3*Down" for a repeat, "next" and "back"
-    // for the image buttons, "timer" to start the auto-show, "tick" for its timer running out,
-    // "wheel-120" for the wheel.
+    // Steps apart by blanks: keys as "Ctrl+L", "3*Down" for a repeat, "next" and "back" for the
+    // image buttons, "timer" to start the auto-show, "tick" for its timer, "wheel-120".
     void press(const QString& script) {
         for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
             const auto star = step.indexOf('*');
@@ -57,17 +51,17 @@ class ViewerTest : public ::testing::Test {
         if (step == "back") return window->imgBack_Click();
         if (step == "tick") return window->tmrAutoShow_Timer();
         if (step == "timer") return window->startAutoShow(100000);
+        QKeyCombination k(Qt::NoModifier, Qt::Key_Control);  // "Ctrl" alone
         if (step.startsWith("wheel")) {
             QWheelEvent e({5, 5}, {5, 5}, {}, {0, step.mid(5).toInt()}, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
             QCoreApplication::sendEvent(window.get(), &e);
             return;
         }
-        if (step == "Shift") return key(Qt::Key_Shift, Qt::ShiftModifier);
-        if (step == "Ctrl") return key(Qt::Key_Control);
-        const QKeySequence seq = QKeySequence::fromString(step, QKeySequence::PortableText);
-        ASSERT_EQ(seq.count(), 1) << step.toStdString();
-        key(seq[0].key(), seq[0].keyboardModifiers());
+        if (step != "Ctrl") k = QKeySequence::fromString(step)[0];
+        ASSERT_NE(k.toCombined(), 0) << step.toStdString();
+        QKeyEvent e(QEvent::KeyPress, k.key(), k.keyboardModifiers());
+        QCoreApplication::sendEvent(window.get(), &e);
     }
 };
 
