@@ -10,58 +10,48 @@ using namespace tresslin::test;
 
 using Startup = ViewerTest;
 
-// The settings hold war.txt (50 lines) at a line; the program starts with the arguments given,
-// the keys are pressed, then Esc ends it. %F stands for the books' folder.
+// The settings hold war.txt (50 lines) at a line; the program starts with the arguments given
+// (split at "|"), the keys are pressed, then Esc ends it. %F stands for the books' folder.
 TEST_F(Startup, ArgumentsAndTheRememberedBook) {
     const QString offer = "Last File: war.txt  Line: %1  (Press CTRL + G for Open)";
+    const QString start = "Tresslin v.1.03";
     const struct {
         const char* lastLine;  // nothing: no book remembered
-        QStringList arguments;
+        QString arguments;
         const char* keys;
         QString caption, view;
         QString saved;  // the book and line remembered at the end
     } rows[] = {
-        {nullptr, {}, "Ctrl+G", "Tresslin v.1.03", "Show Commands List - Press F1", "="},
-        {"20", {"   "}, "", "Tresslin v.1.03", offer.arg(20), "war.txt=20"},
-        {"20", {}, "Ctrl+G Down", "war.txt  line: 21  (40.82%)", " Line 21", "war.txt=21"},
-        {"120", {}, "Ctrl+G", "war.txt  line: 50  (100.00%)", " Line 50", "war.txt=50"},
-        {"0", {}, "Ctrl+G", "Tresslin v.1.03", offer.arg(0), "war.txt=0"},
-        {"many", {}, "", "Tresslin v.1.03", offer.arg(1), "war.txt=many"},
-        // Arguments arrive split at the blanks and are joined again.
-        {"20",
-         {"%F/my", "war", "book.txt"},
-         "Down Ctrl+G",
-         "my war book.txt  line: 2  (33.33%)",
-         " Line 2",
-         "my war book.txt=2"},
-        {"20", {"rel.txt"}, "", "rel.txt  line: 1  (0.00%)", " Line 1", "rel.txt=1"},
-        {"20", {"one.txt"}, "", "one.txt  line: 1  (100.00%)", " one", "war.txt=20"},
-        {"20",
-         {"\"%F/rel.txt\""},
-         "",
-         "Tresslin v.1.03",
-         "Error Open \"%F/rel.txt\"",
-         "war.txt=20"},
-        {"20", {"%F/gone.txt"}, "", "Tresslin v.1.03", "Error Open %F/gone.txt", "war.txt=20"},
+        {nullptr, "", "Ctrl+G", start, "Show Commands List - Press F1", "="},
+        {"20", "   ", "", start, offer.arg(20), "war.txt=20"},
+        {"20", "", "Ctrl+G Down", "war.txt  line: 21  (40.82%)", " Line 21", "war.txt=21"},
+        {"120", "", "Ctrl+G", "war.txt  line: 50  (100.00%)", " Line 50", "war.txt=50"},
+        {"0", "", "Ctrl+G", start, offer.arg(0), "war.txt=0"},
+        {"many", "", "", start, offer.arg(1), "war.txt=many"},
+        {"20", "%F/a|b.txt", "Down Ctrl+G", "a b.txt  line: 2  (33.33%)", " Line 2", "a b.txt=2"},
+        {"20", "rel.txt", "", "rel.txt  line: 1  (0.00%)", " Line 1", "rel.txt=1"},
+        {"20", "one.txt", "", "one.txt  line: 1  (100.00%)", " one", "war.txt=20"},
+        {"20", "\"%F/rel.txt\"", "", start, "Error Open \"%F/rel.txt\"", "war.txt=20"},
+        {"20", "%F/gone.txt", "", start, "Error Open %F/gone.txt", "war.txt=20"},
     };
     books.write("war.txt", NumberedBook(50));
-    books.write("my war book.txt", NumberedBook(4));
+    books.write("a b.txt", NumberedBook(4));
     books.write("rel.txt", NumberedBook(3));
     books.write("one.txt", "one");
     const QString here = QDir::currentPath();
     QDir::setCurrent(books.folder());  // relative paths are remembered absolute
     for (const auto& c : rows) {
-        SCOPED_TRACE(c.arguments.join(' ').toStdString() + " " + c.keys);
+        SCOPED_TRACE(c.arguments.toStdString() + " " + c.keys);
         const auto subst = [&](QString s) { return s.replace("%F", books.folder()); };
         WriteSetting(settings::LastFile, c.lastLine ? books.path("war.txt") : "");
         WriteSetting(settings::LastLine, c.lastLine ? c.lastLine : "");
         makeWindow();
-        const auto messages = prompts.messages.size();
-        window->Form_Load(subst(c.arguments.join('|')).split('|'));
+        prompts.messages.clear();
+        window->Form_Load(subst(c.arguments).split('|'));
         press(c.keys);
         EXPECT_EQ(caption(), c.caption);
         EXPECT_EQ(view(), subst(c.view));
-        EXPECT_EQ(prompts.messages.size() - messages, c.view.startsWith("Error") ? 1u : 0u);
+        EXPECT_EQ(prompts.messages.size(), c.view.startsWith("Error") ? 1u : 0u);
         press("Esc");
         const QString file = ReadSetting(settings::LastFile);
         EXPECT_EQ(QFileInfo(file).fileName() + "=" + ReadSetting(settings::LastLine), c.saved);
@@ -73,16 +63,14 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
 TEST_F(Startup, StoredPlaceAndWidth) {
     const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
     const QString below = QString::number((desk.bottom() + 1) * 15);
-    const QString far = QString::number(-10000 * 15);
     const int keep = INT_MIN;  // not applied
     const struct {
         QString top, left, width;
-        int wantTop, wantLeft, wantWidth;  // pixels
+        int y, x, w;  // pixels
     } rows[] = {
         {"1500", "3000", "9000", 100, 200, 600},   {below, "3000", "9000", keep, 200, 600},
-        {"1500", "-1500", "9000", 100, -100, 600}, {"1500", far, "9000", keep, keep, 600},
-        {"1500", "3000", "450", 100, 200, keep},   {"high", "", "wide", keep, keep, keep},
-    };
+        {"1500", "-1500", "9000", 100, -100, 600}, {"1500", "-150000", "9000", keep, keep, 600},
+        {"1500", "3000", "450", 100, 200, keep},   {"high", "", "wide", keep, keep, keep}};
     for (const auto& c : rows) {
         makeWindow();
         const QRect before = window->frameGeometry();
@@ -91,10 +79,9 @@ TEST_F(Startup, StoredPlaceAndWidth) {
         WriteSetting(settings::Width, c.width);
         window->Form_Load({});
         const QRect after = window->frameGeometry();
-        const QRect want(c.wantLeft == keep ? before.x() : c.wantLeft,
-                         c.wantTop == keep ? before.y() : c.wantTop,
-                         c.wantWidth == keep ? before.width() : c.wantWidth, after.height());
-        EXPECT_EQ(after, want) << c.top.toStdString() << " " << c.left.toStdString();
+        EXPECT_EQ(after.y(), c.y == keep ? before.y() : c.y) << c.top.toStdString();
+        EXPECT_EQ(after.x(), c.x == keep ? before.x() : c.x) << c.left.toStdString();
+        EXPECT_EQ(after.width(), c.w == keep ? before.width() : c.w) << c.width.toStdString();
     }
 }
 
@@ -106,20 +93,15 @@ TEST_F(Startup, ResizingFollowsTheWidthAndHoldsTheHeight) {
     QCoreApplication::processEvents();
     EXPECT_EQ(window->height(), height);
     const int outer = window->frameGeometry().width();
-    const QRect view = window->view()->geometry();
     const QRect next = window->findChild<QWidget*>("imgNext")->geometry();
-    const QRect back = window->findChild<QWidget*>("imgBack")->geometry();
-    EXPECT_GT(view.width(), 500);
-    EXPECT_LT(view.right(), next.left());
-    EXPECT_EQ(back.left(), next.left());
-    EXPECT_LT(back.bottom(), next.top());
+    EXPECT_GT(window->view()->width(), 500);
+    EXPECT_LT(window->view()->geometry().right(), next.left());
     EXPECT_LT(next.right(), outer);
     EXPECT_EQ(ReadSetting(settings::Width).toInt(), outer * 15);
     window->move(120, 90);
     QCoreApplication::processEvents();
     window->readingPlace().settle();
     EXPECT_EQ(ReadSetting(settings::Left).toInt(), window->frameGeometry().x() * 15);
-    EXPECT_EQ(ReadSetting(settings::Top).toInt(), window->frameGeometry().y() * 15);
     window->showMinimized();  // neither laid out nor saved while minimised
     window->resize(700, 32);
     QCoreApplication::processEvents();
