@@ -11,6 +11,12 @@
 #include <QTimer>
 #include <functional>
 
+#include "dialogs/QtDialogPrompts.h"
+#include "settings/Settings.h"
+#include "support/FakePrompts.h"
+#include "support/TestSupport.h"
+#include "viewer/frmMain.h"
+
 namespace tresslin::test {
 
 inline void WhenModal(std::function<void(QDialog&)> action) {

@@ -1,10 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <QListWidget>
 
 #include "ModalDriver.h"
 #include "dialogs/frmRecent.h"
-#include "support/TestSupport.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -21,8 +18,7 @@ TEST(RecentDialog, EntriesEnterAndEsc) {
         EXPECT_EQ(l->item(1)->toolTip(), "/gone");
         // The book that is gone is greyed, the other is not.
         EXPECT_NE(l->item(0)->foreground().color(), l->item(1)->foreground().color());
-        const QString script = keys;
-        WhenModal([script](QDialog& d) { PressIn(d, script); });
+        WhenModal([script = QString(keys)](QDialog& d) { PressIn(d, script); });
         EXPECT_EQ(dialog.ShowRecent(), chosen);
     }
 }

@@ -1,12 +1,5 @@
-#include <gtest/gtest.h>
-
 #include "ModalDriver.h"
-#include "dialogs/QtDialogPrompts.h"
 #include "dialogs/frmSettings.h"
-#include "settings/Settings.h"
-#include "support/FakePrompts.h"
-#include "support/TestSupport.h"
-#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -28,7 +21,7 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         {"cmdText:Space", 255, settings::TextColor, "255", {}, Qt::red},
         {"cmdBackColor:Space", 0xFF0000, settings::BackColor, "16711680", {}, system},
         {"cmdText:Space cmdDefault:Space", 255, settings::TextColor, "-2147483640", {}, system},
-        {"chkDetect:Space", {}, settings::DetectCoding, "0", {}, system},
+        {"chkDetect:Space", {}, settings::DetectCoding, "1", {}, system},
         {"chkWrap:Space", {}, settings::WrapLines, "0", " end", system},
         {"chkStayOnTop:Space", {}, settings::StayOnTop, "1", {}, system},
         {"spnOpacity:PgDown", {}, settings::Opacity, "90", {}, system},
@@ -40,11 +33,10 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         FakePrompts prompts;
         frmMain main{prompts};
         TempBooks books;
-        std::string line = "\xF0\xD2\xC9\xD7\xC5\xD4";  // "Привет" in KOI8-R, wider than the view
-        for (int i = 0; i < 100; ++i) line += " ab";
-        WriteSetting(settings::DetectCoding, "0");
-        ASSERT_TRUE(main.OpenBook(books.write("koi.txt", line + " end\r\nx")));
-        WriteSetting(settings::DetectCoding, "1");
+        WriteSetting(settings::DetectCoding, "0");  // "Привет" in KOI8-R, wider than the view
+        ASSERT_TRUE(main.OpenBook(books.write(
+            "koi.txt",
+            "\xF0\xD2\xC9\xD7\xC5\xD4" + QByteArray(" ab").repeated(100) + " end\r\nx")));
         if (c.colour) prompts.colorAnswers = {*c.colour};
         frmSettings dialog(&main, main, prompts);
         PressIn(dialog, c.keys);

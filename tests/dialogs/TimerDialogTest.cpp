@@ -1,14 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <QLineEdit>
 
 #include "ModalDriver.h"
-#include "dialogs/QtDialogPrompts.h"
 #include "dialogs/frmTimer.h"
-#include "settings/Settings.h"
-#include "support/FakePrompts.h"
-#include "support/TestSupport.h"
-#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
