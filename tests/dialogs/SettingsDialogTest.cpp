@@ -35,8 +35,8 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         TempBooks books;
         WriteSetting(settings::DetectCoding, "0");  // "Привет" in KOI8-R, wider than the view
         ASSERT_TRUE(main.OpenBook(books.write(
-            "koi.txt",
-            "\xF0\xD2\xC9\xD7\xC5\xD4" + QByteArray(" ab").repeated(100) + " end\r\nx")));
+            "koi.txt", ("\xF0\xD2\xC9\xD7\xC5\xD4" + QByteArray(" ab").repeated(100) + " end\r\nx")
+                           .toStdString())));
         if (c.colour) prompts.colorAnswers = {*c.colour};
         frmSettings dialog(&main, main, prompts);
         PressIn(dialog, c.keys);
