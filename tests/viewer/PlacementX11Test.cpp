@@ -48,6 +48,7 @@ TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
         frmMain window(prompts);
         window.Form_Load({});
         window.show();
+        const int height = window.height();
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }))
             << "never framed";
         ASSERT_GT(window.frameGeometry().height() - window.height(), 0);
@@ -60,6 +61,9 @@ TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
         } else {
             EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0));
         }
+        window.resize(500, 200);  // wider, never taller
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.width() == 500; }));
+        EXPECT_EQ(window.height(), height);
         const QRect frame = window.frameGeometry();
         window.close();
         EXPECT_EQ(ReadSetting(settings::Left).toInt(), frame.x() * 15);

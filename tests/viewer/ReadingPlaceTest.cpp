@@ -23,8 +23,7 @@ TEST_F(Place, OneWritePerSettledChange) {
         makeWindow();
         open(NumberedBook(50));
         ReadingPlace& place = window->readingPlace();
-        ASSERT_TRUE(place.timer().isActive());  // the open itself is a change
-        EXPECT_LE(place.timer().interval(), 3000);
+        ASSERT_TRUE(place.timer().isActive() && place.timer().interval() <= 3000);  // the open
         place.settle();
         const auto before = settings::fileReplacements();
         press(c.keys);
@@ -49,22 +48,18 @@ TEST_F(Place, TheTimerIsNotRestartedByEachChange) {
 }
 
 TEST_F(Place, RecentBooksOnCtrlR) {
-    const QString a = books.write("a.txt", NumberedBook(10));
-    const QString gone = books.write("gone.txt", NumberedBook(10));
-    ASSERT_TRUE(window->OpenBook(gone));
-    ASSERT_TRUE(window->OpenBook(a));
+    const QString a = books.write("a.txt", NumberedBook(10)),
+                  gone = books.write("gone.txt", "x\ny");
+    ASSERT_TRUE(window->OpenBook(gone) && window->OpenBook(a));
     press("3*Down");
     open(NumberedBook(10), "b.txt");  // a is left at line 4 at once
-    press("Down");
     QFile::remove(gone);
     prompts.recentAnswers = {1, 2, std::nullopt};
-    press("Ctrl+R");
-    const QList<RecentBook> shown{{books.path("b.txt"), 2}, {a, 4}, {gone, 1}};
-    EXPECT_EQ(prompts.recentShown.at(0), shown);
-    EXPECT_EQ(caption(), "a.txt  line: 4  (33.33%)");
+    press("Down Ctrl+R");
+    EXPECT_EQ(prompts.recentShown.at(0),
+              QList<RecentBook>({{books.path("b.txt"), 2}, {a, 4}, {gone, 1}}));
     press("Ctrl+R");  // the book that is gone: said so and dropped
-    ASSERT_EQ(prompts.messages.size(), 1u);
-    EXPECT_EQ(prompts.messages[0].text, "Error Open " + gone);
+    EXPECT_EQ(prompts.messages.at(0).text, "Error Open " + gone);
     EXPECT_EQ(readRecentBooks().size(), 2);
     press("Down Ctrl+R Esc");  // the line at quitting is what the list keeps
     EXPECT_EQ(caption(), "a.txt  line: 5  (44.44%)");

@@ -84,27 +84,3 @@ TEST_F(Startup, StoredPlaceAndWidth) {
         EXPECT_EQ(after.width(), c.w == keep ? before.width() : c.w) << c.width.toStdString();
     }
 }
-
-TEST_F(Startup, ResizingFollowsTheWidthAndHoldsTheHeight) {
-    window->Form_Load({});
-    window->show();
-    const int height = window->height();
-    window->resize(600, 200);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window->height(), height);
-    const int outer = window->frameGeometry().width();
-    const QRect next = window->findChild<QWidget*>("imgNext")->geometry();
-    EXPECT_GT(window->view()->width(), 500);
-    EXPECT_LT(window->view()->geometry().right(), next.left());
-    EXPECT_LT(next.right(), outer);
-    EXPECT_EQ(ReadSetting(settings::Width).toInt(), outer * 15);
-    window->move(120, 90);
-    QCoreApplication::processEvents();
-    window->readingPlace().settle();
-    EXPECT_EQ(ReadSetting(settings::Left).toInt(), window->frameGeometry().x() * 15);
-    window->showMinimized();  // neither laid out nor saved while minimised
-    window->resize(700, 32);
-    QCoreApplication::processEvents();
-    press("Esc");
-    EXPECT_EQ(ReadSetting(settings::Width).toInt(), outer * 15);
-}

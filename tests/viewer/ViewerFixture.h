@@ -20,10 +20,7 @@ namespace tresslin::test {
 class ViewerTest : public ::testing::Test {
   protected:
     void SetUp() override { makeWindow(); }
-    void makeWindow() {
-        window.reset();
-        window = std::make_unique<frmMain>(prompts);
-    }
+    void makeWindow() { window.reset(), window = std::make_unique<frmMain>(prompts); }
     void open(std::string_view bytes, const QString& name = "book.txt") {
         ASSERT_TRUE(window->OpenBook(books.write(name, bytes)));
     }
@@ -38,7 +35,6 @@ class ViewerTest : public ::testing::Test {
     }
     QString caption() const { return window->windowTitle(); }
     QString view() const { return window->view()->text(); }
-    void setCoding(int c) { WriteSetting(settings::TextCoding, QString::number(c)); }
 
     SettingsSandbox sandbox;
     TempBooks books;
@@ -51,14 +47,13 @@ class ViewerTest : public ::testing::Test {
         if (step == "back") return window->imgBack_Click();
         if (step == "tick") return window->tmrAutoShow_Timer();
         if (step == "timer") return window->startAutoShow(100000);
-        QKeyCombination k(Qt::NoModifier, Qt::Key_Control);  // "Ctrl" alone
         if (step.startsWith("wheel")) {
             QWheelEvent e({5, 5}, {5, 5}, {}, {0, step.mid(5).toInt()}, Qt::NoButton,
                           Qt::NoModifier, Qt::NoScrollPhase, false);
-            QCoreApplication::sendEvent(window.get(), &e);
-            return;
+            return void(QCoreApplication::sendEvent(window.get(), &e));
         }
-        if (step != "Ctrl") k = QKeySequence::fromString(step)[0];
+        const QKeyCombination k =
+            step == "Ctrl" ? QKeyCombination(Qt::Key_Control) : QKeySequence::fromString(step)[0];
         ASSERT_NE(k.toCombined(), 0) << step.toStdString();
         QKeyEvent e(QEvent::KeyPress, k.key(), k.keyboardModifiers());
         QCoreApplication::sendEvent(window.get(), &e);
