@@ -176,17 +176,6 @@ TEST_F(MainWindow, EveryCodingShowsAndFindsTheRussianText) {
     }
 }
 
-TEST_F(MainWindow, DetectionOnOpenUnlessSwitchedOff) {
-    const QString koi = SamplePath("kniga-koi8r.txt"), utf8 = SamplePath("kniga-utf8.txt");
-    const std::tuple<const char*, QString, int> rows[] = {
-        {"1", koi, 2}, {"1", books.write("ascii.txt", "plain"), 2}, {"0", utf8, 2}, {"1", utf8, 3}};
-    for (const auto& [detect, path, coding] : rows) {
-        WriteSetting(settings::DetectCoding, detect);
-        ASSERT_TRUE(window->OpenBook(path));
-        EXPECT_EQ(settings::readNumber(settings::TextCoding), coding) << path.toStdString();
-    }
-}
-
 TEST_F(MainWindow, OpenCancelFailureAndSuccess) {
     open(NumberedBook(5), "first.txt");
     press("Down Ctrl+O");  // cancelled: nothing changes
