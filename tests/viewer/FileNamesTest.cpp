@@ -8,9 +8,7 @@
 using namespace tresslin;
 using namespace tresslin::test;
 
-namespace {
-const QByteArray kCp1251Name("\xc2\xee\xe9\xed\xe0.txt");  // "Война": not UTF-8
-}  // namespace
+static const QByteArray kCp1251Name("\xc2\xee\xe9\xed\xe0.txt");  // "Война": not UTF-8
 
 TEST(FileNames, BytesSurviveEveryForm) {
     const QByteArray rows[] = {"/books/plain.txt", "/книги/" + kCp1251Name,
@@ -36,7 +34,7 @@ TEST_F(FileNameBooks, NonUtf8NameOpensAndReopensAfterARestart) {
     press("Down Esc");
     settings::resetForTests();  // read the file again, as the next run does
     makeWindow();
-    window->Form_Load({"   "});
+    window->Form_Load({});
     press("Ctrl+G");
     EXPECT_EQ(caption(), "Война.txt  line: 2  (33.33%)");
     prompts.openAnswers = {QFile::decodeName(bytes)};  // decoded as UTF-8: U+FFFD in its place

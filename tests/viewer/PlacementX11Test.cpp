@@ -10,24 +10,8 @@
 #include "support/TestSupport.h"
 #include "viewer/frmMain.h"
 
-// X headers last: their macros would break the Qt headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 using namespace tresslin;
 using namespace tresslin::test;
-
-namespace {
-// Whether the window asks for a place of its own; without that the window manager chooses.
-bool asksForItsPlace(WId window) {
-    Display* display = XOpenDisplay(nullptr);
-    XSizeHints hints{};
-    long supplied = 0;
-    XGetWMNormalHints(display, Window(window), &hints, &supplied);
-    XCloseDisplay(display);
-    return (hints.flags & (USPosition | PPosition)) != 0;
-}
-}  // namespace
 
 TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
@@ -52,14 +36,11 @@ TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }))
             << "never framed";
         ASSERT_GT(window.frameGeometry().height() - window.height(), 0);
-        EXPECT_EQ(asksForItsPlace(window.winId()), stored);
-        if (stored) {  // the outer width, frame included, is what was stored
-            const QRect want(400, 300, 600, window.frameGeometry().height());
-            EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() == want; }))
-                << window.frameGeometry().x() << "," << window.frameGeometry().y() << " "
-                << window.frameGeometry().width();
+        const QRect want(400, 300, 600, window.frameGeometry().height());  // frame included
+        if (stored) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() == want; }));
         } else {
-            EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0));
+            EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0));  // not moved by the program
         }
         window.resize(500, 200);  // wider, never taller
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.width() == 500; }));
