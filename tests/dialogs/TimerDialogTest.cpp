@@ -7,8 +7,9 @@ using namespace tresslin;
 using namespace tresslin::test;
 
 // Opening with a stored text; then, with the store marked, arrows or track clicks (the minimum
-// is at the top). The value stays when a key cannot move it, and nothing is written then.
-TEST(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
+// is at the top), and Enter to run. The value stays when a key cannot move it, and nothing is
+// written then.
+TEST(TimerDialog, OpensAtTheStoredIntervalStoresEveryStepAndRunsOnEnter) {
     const struct {
         const char* stored;  // nothing: none
         int opensAt;
@@ -16,10 +17,10 @@ TEST(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
         const char* keys;
         int after;
     } rows[] = {
-        {nullptr, 2550, "2550", "Up", 2500},      {"350", 350, "350", "Up", 350},
+        {nullptr, 2550, "2550", "Up", 2500},          {"350", 350, "350", "Up", 350},
         {"350.4", 350, "350.4", "Down", 400},  // the bar's first value: opening wrote nothing
-        {"10000", 10000, "10000", "Down", 10000}, {"2551", 2551, "2551", "Up", 2501},
-        {"9951", 9951, "9951", "Down", 10000},    {"20000", 2550, "2550", "PgDown", 2600},
+        {"10000", 10000, "10000", "Down", 10000},     {"2551", 2551, "2551", "Up Num+Enter", 2501},
+        {"9951", 9951, "9951", "Down Return", 10000}, {"20000", 2550, "2550", "PgDown Esc", 2600},
         {"abc", 2550, "2550", "2*PgUp", 2450},
     };
     for (const auto& c : rows) {
@@ -33,29 +34,14 @@ TEST(TimerDialog, OpensAtTheStoredIntervalAndStoresEveryStep) {
         EXPECT_EQ(shown(), QString::number(c.opensAt));
         EXPECT_EQ(ReadSetting(settings::TimerInterval), c.storedAfterOpen);
         WriteSetting(settings::TimerInterval, "marked");
-        PressIn(dialog, QString("vscInterval:") + c.keys);
+        dialog.show();
+        PressIn(dialog, "vscInterval:" + QString(c.keys).replace(" ", " vscInterval:"));
         EXPECT_EQ(shown(), QString::number(c.after));
         EXPECT_EQ(ReadSetting(settings::TimerInterval),
                   c.after == c.opensAt ? "marked" : QString::number(c.after));
+        const bool runs = QString(c.keys).contains("Enter") || QString(c.keys).contains("Return");
+        EXPECT_EQ(main.autoShowTimer().isActive() ? main.autoShowTimer().interval() : 0,
+                  runs ? c.after : 0);
+        EXPECT_EQ(dialog.isVisible(), !runs && !QString(c.keys).contains("Esc"));
     }
-}
-
-TEST(TimerDialog, EnterStartsAutoShowEscStartsNothing) {
-    SettingsSandbox box;
-    FakePrompts prompts;
-    frmMain main(prompts);
-    WriteSetting(settings::TimerInterval, "2551");
-    QtDialogPrompts real;
-    WhenModal([](QDialog& d) {
-        EXPECT_EQ(d.focusWidget(), d.findChild<QWidget*>("cmdRun"));
-        PressIn(d, "vscInterval:Down vscInterval:Esc");
-    });
-    real.showTimer(&main, main);
-    EXPECT_FALSE(main.autoShowTimer().isActive());
-    EXPECT_EQ(ReadSetting(settings::TimerInterval), "2601");
-    WhenModal([](QDialog& d) { PressIn(d, "vscInterval:Num+Enter"); });
-    real.showTimer(&main, main);
-    EXPECT_TRUE(main.autoShowTimer().isActive());
-    EXPECT_EQ(main.autoShowTimer().interval(), 2601);
-    EXPECT_TRUE(main.windowTitle().endsWith("   Timer: On")) << main.windowTitle().toStdString();
 }

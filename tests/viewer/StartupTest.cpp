@@ -2,8 +2,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <cstdio>
+#include <fstream>
 
 #include "ViewerFixture.h"
+#include "viewer/FileNames.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -12,7 +15,7 @@ using Startup = ViewerTest;
 
 // The settings hold war.txt (50 lines) at a line; the program starts with the arguments given
 // (split at "|"), the keys are pressed, then Esc ends it. %F stands for the books' folder, %S for
-// the samples'.
+// the samples', %B for a book whose name is no UTF-8.
 TEST_F(Startup, ArgumentsAndTheRememberedBook) {
     const QString offer = "Last File: war.txt  Line: %1  (Press CTRL + G for Open)";
     const QString start = "Tresslin v.1.03";
@@ -34,6 +37,7 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
         {"20", "one.txt", "", "one.txt  line: 1  (100.00%)", " one", "war.txt=20"},
         {"20", "\"%F/rel.txt\"", "", start, "Error Open \"%F/rel.txt\"", "war.txt=20"},
         {"20", "%F/gone.txt", "", start, "Error Open %F/gone.txt", "war.txt=20"},
+        {"20", "%B", "Down", "Война.txt  line: 2  (33.33%)", " Line 2", "Война.txt=2"},
         // The coding is told from the text.
         {"1", "%Skniga-cp866.txt", "", "kniga-cp866.txt  line: 1  (0.00%)",
          " ТРИ ЗИМЫ НА ДАЛЬНЕМ МЫСУ", "kniga-cp866.txt=1"},
@@ -44,12 +48,18 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
     books.write("a b.txt", NumberedBook(4));
     books.write("rel.txt", NumberedBook(3));
     books.write("one.txt", "one");
+    const QByteArray raw = QFile::encodeName(books.folder()) + "/\xc2\xee\xe9\xed\xe0.txt";
+    std::ofstream(raw.constData(), std::ios::binary) << NumberedBook(4);
+    // The open dialog hands such a name back decoded as UTF-8, with U+FFFD in its place.
+    EXPECT_EQ(pathBytes(resolveChosenPath(QFile::decodeName(raw))), raw);
     const QString here = QDir::currentPath();
     QDir::setCurrent(books.folder());  // relative paths are remembered absolute
     for (const auto& c : rows) {
         SCOPED_TRACE(c.arguments.toStdString() + " " + c.keys);
         const auto subst = [&](QString s) {
-            return s.replace("%F", books.folder()).replace("%S", SamplePath(""));
+            return s.replace("%F", books.folder())
+                .replace("%S", SamplePath(""))
+                .replace("%B", pathFromBytes(raw));
         };
         WriteSetting(settings::LastFile, c.lastLine ? books.path("war.txt") : "");
         WriteSetting(settings::LastLine, c.lastLine ? c.lastLine : "");
@@ -61,11 +71,12 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
         EXPECT_EQ(view(), subst(c.view));
         EXPECT_EQ(prompts.messages.size(), c.view.startsWith("Error") ? 1u : 0u);
         press("Esc");
-        const QString file = ReadSetting(settings::LastFile);
-        EXPECT_EQ(QFileInfo(file).fileName() + "=" + ReadSetting(settings::LastLine), c.saved);
+        const QString file = pathFromStored(ReadSetting(settings::LastFile));
+        EXPECT_EQ(frmMain::fileNameOf(file) + "=" + ReadSetting(settings::LastLine), c.saved);
         EXPECT_TRUE(file.isEmpty() || QFileInfo(file).isAbsolute());
     }
     QDir::setCurrent(here);
+    std::remove(raw.constData());  // QTemporaryDir cannot remove a name it cannot decode
 }
 
 TEST_F(Startup, StoredPlaceAndWidth) {

@@ -7,8 +7,6 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QWheelEvent>
-#include <memory>
 
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
