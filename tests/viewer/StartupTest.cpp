@@ -1,7 +1,5 @@
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 #include <fstream>
 
@@ -80,26 +78,22 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
 }
 
 TEST_F(Startup, StoredPlaceAndWidth) {
-    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
-    const QString below = QString::number((desk.bottom() + 1) * 15);
     const int keep = INT_MIN;  // not applied
-    const struct {
-        QString top, left, width;
-        int y, x, w;  // pixels
-    } rows[] = {
-        {"1500", "3000", "9000", 100, 200, 600},   {below, "3000", "9000", keep, 200, 600},
+    // Wanted y, x and width; the offscreen desktop is 800 x 600 pixels (12000 x 9000 twips).
+    const std::tuple<QString, QString, QString, int, int, int> rows[] = {
+        {"1500", "3000", "9000", 100, 200, 600},   {"9000", "3000", "9000", keep, 200, 600},
         {"1500", "-1500", "9000", 100, -100, 600}, {"1500", "-150000", "9000", keep, keep, 600},
         {"1500", "3000", "450", 100, 200, keep},   {"high", "", "wide", keep, keep, keep}};
-    for (const auto& c : rows) {
+    for (const auto& [top, left, width, y, x, w] : rows) {
         makeWindow();
         const QRect before = window->frameGeometry();
-        WriteSetting(settings::Top, c.top);
-        WriteSetting(settings::Left, c.left);
-        WriteSetting(settings::Width, c.width);
+        WriteSetting(settings::Top, top);
+        WriteSetting(settings::Left, left);
+        WriteSetting(settings::Width, width);
         window->Form_Load({});
         const QRect after = window->frameGeometry();
-        EXPECT_EQ(after.y(), c.y == keep ? before.y() : c.y) << c.top.toStdString();
-        EXPECT_EQ(after.x(), c.x == keep ? before.x() : c.x) << c.left.toStdString();
-        EXPECT_EQ(after.width(), c.w == keep ? before.width() : c.w) << c.width.toStdString();
+        EXPECT_EQ(after.y(), y == keep ? before.y() : y) << top.toStdString();
+        EXPECT_EQ(after.x(), x == keep ? before.x() : x) << left.toStdString();
+        EXPECT_EQ(after.width(), w == keep ? before.width() : w) << width.toStdString();
     }
 }
