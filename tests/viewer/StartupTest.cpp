@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 #include <fstream>
 
@@ -79,9 +81,11 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
 
 TEST_F(Startup, StoredPlaceAndWidth) {
     const int keep = INT_MIN;  // not applied
-    // Wanted y, x and width; the offscreen desktop is 800 x 600 pixels (12000 x 9000 twips).
+    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+    const QString below = QString::number((desk.bottom() + 1) * 15);  // the desktop's edge
     const std::tuple<QString, QString, QString, int, int, int> rows[] = {
-        {"1500", "3000", "9000", 100, 200, 600},   {"9000", "3000", "9000", keep, 200, 600},
+        // wanted y, x, width
+        {"1500", "3000", "9000", 100, 200, 600},   {below, "3000", "9000", keep, 200, 600},
         {"1500", "-1500", "9000", 100, -100, 600}, {"1500", "-150000", "9000", keep, keep, 600},
         {"1500", "3000", "450", 100, 200, keep},   {"high", "", "wide", keep, keep, keep}};
     for (const auto& [top, left, width, y, x, w] : rows) {
