@@ -17,7 +17,6 @@ namespace tresslin::test {
 
 class ViewerTest : public ::testing::Test {
   protected:
-    void SetUp() override { makeWindow(); }
     void makeWindow() { window.reset(), window = std::make_unique<frmMain>(prompts); }
     void open(std::string_view bytes, const QString& name = "book.txt") {
         ASSERT_TRUE(window->OpenBook(books.write(name, bytes)));
@@ -37,7 +36,7 @@ class ViewerTest : public ::testing::Test {
     SettingsSandbox sandbox;
     TempBooks books;
     FakePrompts prompts;
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(prompts);
 
   private:
     void pressOnce(const QString& step) {
