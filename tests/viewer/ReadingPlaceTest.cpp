@@ -35,18 +35,6 @@ TEST_F(Place, OneWritePerSettledChange) {
     }
 }
 
-// Continuous reading (a held key, the auto-show) must still be written.
-TEST_F(Place, TheTimerIsNotRestartedByEachChange) {
-    open(NumberedBook(50));
-    const QTimer& timer = window->readingPlace().timer();
-    press("Down");
-    const int left = timer.remainingTime();
-    while (timer.remainingTime() >= left) {
-    }  // until the clock has moved on, a millisecond or so
-    press("Down");
-    EXPECT_LT(timer.remainingTime(), left);
-}
-
 TEST_F(Place, RecentBooksOnCtrlR) {
     const QString a = books.write("a.txt", NumberedBook(10)),
                   gone = books.write("gone.txt", "x\ny");

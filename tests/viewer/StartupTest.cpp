@@ -31,6 +31,7 @@ TEST_F(Startup, ArgumentsAndTheRememberedBook) {
         {"20", "", "Ctrl+G Down", "war.txt  line: 21  (40.82%)", " Line 21", "war.txt=21"},
         {"120", "", "Ctrl+G", "war.txt  line: 50  (100.00%)", " Line 50", "war.txt=50"},
         {"0", "", "Ctrl+G", start, offer.arg(0), "war.txt=0"},
+        {"1", "", "Ctrl+G", "war.txt  line: 1  (0.00%)", " Line 1", "war.txt=1"},
         {"many", "", "", start, offer.arg(1), "war.txt=many"},
         {"20", "%F/a|b.txt", "Down Ctrl+G", "a b.txt  line: 2  (33.33%)", " Line 2", "a b.txt=2"},
         {"20", "rel.txt", "", "rel.txt  line: 1  (0.00%)", " Line 1", "rel.txt=1"},
