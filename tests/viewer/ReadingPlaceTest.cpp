@@ -42,14 +42,16 @@ TEST_F(Place, RecentBooksOnCtrlR) {
     press("3*Down");
     open(NumberedBook(10), "b.txt");  // a is left at line 4 at once
     QFile::remove(gone);
-    prompts.recentAnswers = {1, 2, std::nullopt};
-    press("Down Ctrl+R");
+    prompts.recentAnswers = {3, 1, 2, std::nullopt};  // past the end: nothing happens
+    press("Down Ctrl+R Ctrl+R");
     EXPECT_EQ(prompts.recentShown.at(0),
               QList<RecentBook>({{books.path("b.txt"), 2}, {a, 4}, {gone, 1}}));
     press("Ctrl+R");  // the book that is gone: said so and dropped
     EXPECT_EQ(prompts.messages.at(0).text, "Error Open " + gone);
     EXPECT_EQ(readRecentBooks().size(), 2);
-    press("Down Ctrl+R Esc");  // the line at quitting is what the list keeps
+    press("Down Ctrl+R");
     EXPECT_EQ(caption(), "a.txt  line: 5  (44.44%)");
+    open("x", "c.txt");  // one line: not kept
+    press("Esc");        // the line at quitting is what the list keeps
     EXPECT_EQ(readRecentBooks().front(), (RecentBook{a, 5}));
 }
