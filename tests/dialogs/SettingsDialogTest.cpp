@@ -1,3 +1,5 @@
+#include <QLabel>
+
 #include "ModalDriver.h"
 #include "dialogs/frmSettings.h"
 
@@ -39,7 +41,14 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
             "koi.txt", ("\xF0\xD2\xC9\xD7\xC5\xD4" + QByteArray(" ab").repeated(100) + " end\r\nx")
                            .toStdString())));
         if (c.colour) prompts.colorAnswers = {*c.colour};
+        QFont::insertSubstitution("Arial", "DejaVu Sans");  // no Arial nor its metric twin
+        QFont::insertSubstitution("Liberation Sans", "DejaVu Sans");
         frmSettings dialog(&main, main, prompts);
+        QFont::removeSubstitutions("Arial");
+        QFont::removeSubstitutions("Liberation Sans");
+        const auto* label = dialog.findChild<QLabel*>("Label1");  // shows whole in the wider face
+        EXPECT_LE(label->x() + label->fontMetrics().horizontalAdvance(label->text()),
+                  dialog.findChild<QWidget*>("cmbCoding")->x());
         dialog.show();
         PressIn(dialog, c.keys);
         EXPECT_EQ(ReadSetting(c.setting), c.stored);
