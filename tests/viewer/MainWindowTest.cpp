@@ -174,10 +174,12 @@ TEST_F(MainWindow, OpenCancelFailureAndSuccess) {
     ASSERT_EQ(prompts.messages.size(), 1u);
     EXPECT_EQ(prompts.messages[0].text + "|" + prompts.messages[0].title, view() + "|Tresslin");
     EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Warning);
+    press("Down");
+    EXPECT_EQ(caption(), "first.txt  line: 3  (50.00%)");
     const QString second = books.write("second.txt", NumberedBook(1001));
     prompts.openAnswers = {second};
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    press("Down Ctrl+O Down");
+    press("Ctrl+O Down");
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(caption(), "second.txt  line: 2  (0,10%)");
     EXPECT_EQ(prompts.openLastPaths, QStringList({"", "", gone}));  // the previous choice offered

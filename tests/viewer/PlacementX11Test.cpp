@@ -42,7 +42,7 @@ TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
         } else {
             EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0));  // not moved by the program
         }
-        window.resize(500, 200);  // wider, never taller
+        window.resize(500, 200);  // a new width, never taller
         ASSERT_TRUE(QTest::qWaitFor([&] { return window.width() == 500; }));
         EXPECT_EQ(window.height(), height);
         const QRect frame = window.frameGeometry();
