@@ -11,7 +11,6 @@
 #include <QTimer>
 #include <functional>
 
-#include "dialogs/QtDialogPrompts.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
-#include <QLineEdit>
 
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
