@@ -1,28 +1,17 @@
-#include <QFile>
-#include <cstdio>
-#include <fstream>
+#include <gtest/gtest.h>
 
-#include "ViewerFixture.h"
 #include "viewer/FileNames.h"
 
 using namespace tresslin;
-using namespace tresslin::test;
 
-namespace {
-// "Война" in Windows Cyrillic and in KOI8-R: neither is UTF-8.
-const QByteArray kCp1251Name("\xc2\xee\xe9\xed\xe0.txt");
-const QByteArray kKoi8Name("\xf7\xcf\xca\xce\xc1.txt");
-}  // namespace
+static const QByteArray kCp1251Name("\xc2\xee\xe9\xed\xe0.txt");  // "Война": not UTF-8
 
 TEST(FileNames, BytesSurviveEveryForm) {
-    const QByteArray cases[] = {
-        "/books/plain.txt",
-        "/книги/" + kCp1251Name,
-        "/x/" + kKoi8Name,
-        // cut sequences, an encoded surrogate, a percent sign
-        "/cut\xd0/\xf0\x9f\x99/\xed\xa0\x80/100%25 \xff",
-    };
-    for (const QByteArray& bytes : cases) {
+    const QByteArray rows[] = {"/books/plain.txt", "/книги/" + kCp1251Name,
+                               "/x/\xf7\xcf\xca\xce\xc1.txt",  // KOI8-R
+                               // cut sequences, an encoded surrogate, a percent sign
+                               "/cut\xd0/\xf0\x9f\x99/\xed\xa0\x80/100%25 \xff"};
+    for (const QByteArray& bytes : rows) {
         const QString path = pathFromBytes(bytes);
         EXPECT_EQ(pathBytes(path), bytes) << bytes.toHex().constData();
         EXPECT_EQ(pathBytes(pathFromStored(storedPath(path))), bytes) << bytes.toHex().constData();
@@ -30,30 +19,4 @@ TEST(FileNames, BytesSurviveEveryForm) {
     }
     EXPECT_EQ(storedPath("/книги/война.txt"), "/книги/война.txt");
     EXPECT_EQ(readablePath(pathFromBytes("/книги/" + kCp1251Name)), "/книги/Война.txt");
-}
-
-using FileNameBooks = ViewerTest;
-
-TEST_F(FileNameBooks, NonUtf8NameOpensAndReopensAfterARestart) {
-    const QByteArray bytes = QFile::encodeName(books.folder()) + '/' + kCp1251Name;
-    std::ofstream(bytes.constData(), std::ios::binary) << NumberedBook(4);
-    window->Form_Load({pathFromBytes(bytes)});
-    EXPECT_EQ(caption(), "Война.txt  line: 1  (0.00%)");
-    key(Qt::Key_Down);
-    window->unload();
-
-    settings::resetForTests();  // read the file again, as the next run does
-    makeWindow();
-    window->Form_Load({});
-    EXPECT_EQ(view(), "Last File: Война.txt  Line: 2  (Press CTRL + G for Open)");
-    key(Qt::Key_G, Qt::ControlModifier);
-    EXPECT_EQ(caption(), "Война.txt  line: 2  (33.33%)");
-
-    // The open dialog decodes the name as UTF-8 and hands back U+FFFD in its place.
-    makeWindow();
-    prompts.openAnswers.push_back(QFile::decodeName(bytes));
-    key(Qt::Key_O, Qt::ControlModifier);
-    EXPECT_TRUE(prompts.messages.empty());
-    EXPECT_EQ(pathBytes(window->bookPath()), bytes);
-    std::remove(bytes.constData());  // QTemporaryDir cannot remove a name it cannot decode
 }

@@ -1,75 +1,53 @@
-// Where the window first appears, against a real X server and window manager
-// (tests/platform/run_with_xvfb.sh provides both).
+// Where the window first appears and what is stored of it, against a real X server and window
+// manager (tests/platform/run_with_xvfb.sh provides both).
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QTest>
-#include <memory>
 
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
 #include "viewer/frmMain.h"
 
-// X headers last: their macros would break the Qt headers.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-
 using namespace tresslin;
 using namespace tresslin::test;
 
-namespace {
-
-constexpr int kWaitMs = 5000;
-
-// Whether the window asks for a place of its own; without that the window manager chooses.
-bool asksForItsPlace(WId window) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display) return false;
-    XSizeHints hints{};
-    long supplied = 0;
-    XGetWMNormalHints(display, Window(window), &hints, &supplied);
-    XCloseDisplay(display);
-    return (hints.flags & (USPosition | PPosition)) != 0;
-}
-
-}  // namespace
-
-TEST(Placement, OnlyAStoredUsablePlaceIsApplied) {
+TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X server with a window manager: run_with_xvfb.sh";
-    // Another window in the top-left corner, so the manager's own choice lies elsewhere.
-    QWidget other;
+    QWidget other;  // in the top-left corner, so the manager's own choice lies elsewhere
     other.setGeometry(0, 0, 500, 300);
     other.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other, kWaitMs));
-
-    const struct {
-        const char* what;
-        const char* top;
-        const char* left;
-        bool applied;
-    } cases[] = {
-        {"nothing stored", nullptr, nullptr, false},
-        {"top beyond every screen", "99999999", nullptr, false},
-        {"top and left stored", "4500", "6000", true},
-    };
-    for (const auto& c : cases) {
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other, 5000));
+    for (const bool stored : {false, true}) {
+        SCOPED_TRACE(stored ? "place stored" : "nothing stored");
         SettingsSandbox sandbox;
-        if (c.top) WriteSetting(settings::Top, c.top);
-        if (c.left) WriteSetting(settings::Left, c.left);
+        if (stored) {
+            WriteSetting(settings::Top, "4500");
+            WriteSetting(settings::Left, "6000");
+            WriteSetting(settings::Width, "9000");
+        }
         FakePrompts prompts;
         frmMain window(prompts);
         window.Form_Load({});
         window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, kWaitMs)) << c.what;
-        ASSERT_TRUE(
-            QTest::qWaitFor([&] { return window.frameGeometry() != window.geometry(); }, kWaitMs))
-            << c.what << ": never framed";
-        EXPECT_EQ(asksForItsPlace(window.winId()), c.applied) << c.what;
-        if (c.applied)
-            EXPECT_EQ(window.frameGeometry().topLeft(), QPoint(400, 300)) << c.what;
-        else
-            EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0)) << c.what;
+        const int height = window.height();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().height() > height; }))
+            << "never framed";
+        const QRect want(400, 300, 600, window.frameGeometry().height());  // frame included
+        if (stored) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() == want; }));
+        } else {
+            EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0));  // not moved by the program
+        }
+        window.resize(500, 200);  // a new width, never taller
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.width() == 500; }));
+        EXPECT_EQ(window.height(), height);
+        const QRect frame = window.frameGeometry();
+        window.close();
+        EXPECT_EQ(ReadSetting(settings::Left).toInt(), frame.x() * 15);
+        EXPECT_EQ(ReadSetting(settings::Top).toInt(), frame.y() * 15);
+        EXPECT_EQ(ReadSetting(settings::Width).toInt(), frame.width() * 15);
     }
 }

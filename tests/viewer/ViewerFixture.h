@@ -5,8 +5,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <memory>
+#include <QKeySequence>
 
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
@@ -17,28 +16,44 @@ namespace tresslin::test {
 
 class ViewerTest : public ::testing::Test {
   protected:
-    void SetUp() override { makeWindow(); }
-
-    void makeWindow() {
-        window.reset();
-        window = std::make_unique<frmMain>(prompts);
-    }
-    // Opens a book of the given bytes and checks it opened.
+    void makeWindow() { window.reset(), window = std::make_unique<frmMain>(prompts); }
     void open(std::string_view bytes, const QString& name = "book.txt") {
         ASSERT_TRUE(window->OpenBook(books.write(name, bytes)));
     }
-    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent e(QEvent::KeyPress, k, mods);
-        QCoreApplication::sendEvent(window.get(), &e);
+    // Steps apart by blanks: keys as "Ctrl+L", "3*Down" for a repeat, "next" and "back" for the
+    // image buttons, "timer" to start the auto-show, "tick" for its timer, "wheel-120".
+    void press(const QString& script) {
+        for (const QString& step : script.split(' ', Qt::SkipEmptyParts)) {
+            const auto star = step.indexOf('*');
+            for (int i = star > 0 ? step.left(star).toInt() : 1; i > 0; --i)
+                pressOnce(step.mid(star + 1));
+        }
     }
     QString caption() const { return window->windowTitle(); }
     QString view() const { return window->view()->text(); }
-    void setCoding(int c) { WriteSetting(settings::TextCoding, QString::number(c)); }
 
     SettingsSandbox sandbox;
     TempBooks books;
     FakePrompts prompts;
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<frmMain> window = std::make_unique<frmMain>(prompts);
+
+  private:
+    void pressOnce(const QString& step) {
+        if (step == "next") return window->imgNext_Click();
+        if (step == "back") return window->imgBack_Click();
+        if (step == "tick") return window->tmrAutoShow_Timer();
+        if (step == "timer") return window->startAutoShow(100000);
+        if (step.startsWith("wheel")) {
+            QWheelEvent e({5, 5}, {5, 5}, {}, {0, step.mid(5).toInt()}, Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            return void(QCoreApplication::sendEvent(window.get(), &e));
+        }
+        const QKeyCombination k =
+            step == "Ctrl" ? QKeyCombination(Qt::Key_Control) : QKeySequence::fromString(step)[0];
+        ASSERT_NE(k.toCombined(), 0) << step.toStdString();
+        QKeyEvent e(QEvent::KeyPress, k.key(), k.keyboardModifiers());
+        QCoreApplication::sendEvent(window.get(), &e);
+    }
 };
 
 }  // namespace tresslin::test

@@ -1,0 +1,186 @@
+#include <QLocale>
+
+#include "ViewerFixture.h"
+
+using namespace tresslin;
+using namespace tresslin::test;
+
+using MainWindow = ViewerTest;
+
+namespace {
+// Numbered words, far wider than the strip.
+std::string paragraph(char tag, int words) {
+    std::string s;
+    for (int i = 1; i <= words; ++i) s += tag + std::to_string(i) + (i < words ? " " : "");
+    return s;
+}
+const std::string kTen = NumberedBook(10), kOne = "one line";
+// Line numbers from 1; "text" lines are no headings, the lone time neither.
+const std::string kChapters = Cp1251(
+    CrLfBook({"Пролог", "", "text", "", "Глава 1", "", "12:30", "", "* * *", "", "text", "text"}));
+const std::string kForeword = Cp1251(CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "x"}));
+const std::string kNoChapters = CrLfBook({"text", "", "12.30", "", "text"});
+// Titles in Windows Cyrillic; "12" alone would read as a heading in plain text.
+const std::string kFictionBook = Cp1251(
+    "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body>"
+    "<section><title><p>Один</p></title><p>a</p><empty-line/><p>12</p><empty-line/></section>"
+    "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>");
+const std::string kLong = paragraph('a', 150);
+const std::string kWrap = kLong + "\r\nshort\r\n" + paragraph('c', 90);
+}  // namespace
+
+TEST_F(MainWindow, KeysPressedToCaptionAndView) {
+    const struct {
+        const std::string* book;  // none: nothing opened
+        const char* keys;
+        const char* answer;  // typed into the line or find prompt
+        QString caption;     // after "book.txt  line: ", or its start when it ends in "("
+        QString view;        // a part of the view's text
+        int asked;           // dialogs and messages shown
+    } rows[] = {
+        {&kTen, "4*Down Down", nullptr, "6  (55.56%)", " Line 6", 0},
+        {&kTen, "4*Down Home", nullptr, "1  (0.00%)", " Line 1", 0},
+        {&kTen, "4*Down End", nullptr, "10  (100.00%)", " Line 10", 0},
+        {&kTen, "End Down", nullptr, "10  (100.00%)", " Line 10", 0},
+        {&kTen, "4*Down Ctrl+Shift+Down", nullptr, "6  (55.56%)", " Line 6", 0},
+        {&kTen, "4*Down Ctrl+Down", nullptr, "5  (44.44%)", " Line 5", 0},
+        {&kTen, "4*Down timer A", nullptr, "5  (44.44%)", " Line 5", 0},
+        {&kTen, "4*Down timer Ctrl", nullptr, "5  (44.44%)   Timer: Off", " Line 5", 0},
+        {&kTen, "4*Down timer F1", nullptr, "5  (44.44%)", " Line 5", 1},
+        {&kTen, "4*Down timer tick", nullptr, "6  (55.56%)   Timer: On", " Line 6", 0},
+        {&kTen, "End timer tick", nullptr, "10  (100.00%)   Timer: Off", " Line 10", 0},
+        {&kOne, "timer tick", nullptr, "1  (100.00%)   Timer: Off", " one line", 0},
+        {&kTen, "End timer next", nullptr, "10  (100.00%)   Timer: Off", " Line 10", 0},
+        {&kTen, "back", nullptr, "1  (0.00%)", " Line 1", 0},
+        {&kTen, "4*Down timer wheel-60", nullptr, "5  (44.44%)   Timer: On", " Line 5", 0},
+        {&kTen, "4*Down wheel120", nullptr, "4  (33.33%)", " Line 4", 0},
+        {&kTen, "4*Down Ctrl+L", "10", "10  (100.00%)", " Line 10", 1},
+        {&kTen, "4*Down Ctrl+L", "11", "5  (44.44%)", " Line 5", 1},
+        {&kTen, "4*Down Ctrl+L", nullptr, "5  (44.44%)", " Line 5", 1},
+        // The first F3 asks; the text is kept untrimmed (" 1" is in "Line 10" only).
+        {&kTen, "4*Down F3 F3", " 1", "10  (100.00%)", " Line 10", 2},
+        {&kTen, "Ctrl+F F3", nullptr, "10  (100.00%)", " Line 10", 1},  // the kept proposal
+        {&kOne, "Down End Ctrl+L Ctrl+F F3 PgDown", nullptr, "1  (100.00%)", " one line", 0},
+        {nullptr, "Down Up Home End F3 Ctrl+L Ctrl+S Ctrl+T Ctrl+F", nullptr, "", "", 0},
+        {&kChapters, "2*Down timer PgDown", nullptr, "5  (36.36%)", " Глава 1", 0},
+        {&kChapters, "8*Down PgUp", nullptr, "5  (36.36%)", " Глава 1", 0},
+        {&kForeword, "2*Down PgUp", nullptr, "1  (0.00%)", " Title", 0},
+        {&kNoChapters, "2*Down PgUp", nullptr, "3  (50.00%)", " 12.30", 0},
+        {&kFictionBook, "3*PgDown", nullptr, "9  (", " Два", 0},
+        {&kFictionBook, "PgDown PgDown PgUp", nullptr, "4  (", " Один", 0},
+        {&kFictionBook, "PgDown PgUp PgUp", nullptr, "1  (", "", 0},
+        {&kLong, "100*Down", nullptr, "1  (100.00%)", " a150", 0},  // one line read in parts
+        {&kWrap, "Down Up", nullptr, "1  (0.00%)", " a1 a2 ", 0},
+        {&kWrap, "End Up Up", nullptr, "1  (0.00%)", " a150", 0},  // the line's last part
+        {&kWrap, "100*next 100*back", nullptr, "1  (0.00%)", " a1 a2 ", 0},
+        {&kWrap, "End timer 100*tick", nullptr, "3  (100.00%)   Timer: Off", " c90", 0},
+        {&kWrap, "Down Ctrl+F", "c70 ", "3  (100.00%)", " c70 ", 1},
+    };
+    WriteSetting(settings::DetectCoding, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.keys);
+        makeWindow();
+        const QString name = c.book == &kFictionBook ? "book.fb2" : "book.txt";
+        if (c.book) open(*c.book, name);
+        prompts.inputPrompts.clear(), prompts.findProposals.clear(), prompts.messages.clear();
+        prompts.inputAnswers = {c.answer ? c.answer : ""};
+        prompts.findAnswers = {c.answer ? std::optional<QString>(c.answer) : std::nullopt};
+        press(c.keys);
+        const QString shown = c.book ? name + "  line: " + c.caption : QString();
+        EXPECT_EQ(c.caption.endsWith('(') ? caption().left(shown.size()) : caption(), shown);
+        EXPECT_TRUE(view().contains(c.view)) << view().toStdString();
+        EXPECT_EQ(prompts.inputPrompts.size() + prompts.findProposals.size() +
+                      prompts.settingsShown + prompts.timerShown + prompts.messages.size(),
+                  c.asked);
+    }
+}
+
+TEST_F(MainWindow, CommandsListOnF1ButNotCtrlF1AndTheLinePrompt) {
+    open(NumberedBook(3));
+    press("Ctrl+F1 Ctrl+Д");  // the L key on the Russian layout
+    EXPECT_EQ(prompts.inputPrompts, QStringList{"Open Line|Insert Line Number from 1 to 3"});
+    EXPECT_TRUE(prompts.messages.empty());
+    press("Shift+F1");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].title, "Tresslin v.1.03 Help");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompts.messages[0].text,
+              "==============\r\nFile Commands:\r\n==============\r\n"
+              "ESC Key                          -  Exit program\r\n"
+              "(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program\r\n"
+              "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program\r\n"
+              "\r\n===================\r\nText View Commands:\r\n====================\r\n"
+              "Key Down   -  Next Line\r\nKey Up     -  Previous Line\r\n"
+              "CTRL + T   -  Timer On  (Auto Show)\r\n(Press Any Key For Timer Off)\r\n"
+              "\r\n==============\r\nEdit Commands:\r\n==============\r\n"
+              "CTRL + O   -  Open New Text\r\nCTRL + G   -  Get Open Last File\r\n"
+              "CTRL + R   -  Recent Books\r\nCTRL + L   -  Goto Line\r\nCTRL + F   -  Find\r\n"
+              "F3 Key     -  Find Next\r\nCTRL + S   -  Settings (Text Coding)");
+}
+
+// Each book is the line, "? end", the line again; the first is shown and the typed text found.
+TEST_F(MainWindow, EveryCodingShowsAndFindsTheRussianText) {
+    // 'я' is two bytes: the cut must not leave half of one.
+    const std::string longUtf8 = "x" + QByteArray("я").repeated(40000).toStdString();
+    const std::string longByte = "B" + std::string(999'999, 'a');
+    // ╚ in DOS has no Windows Cyrillic character, nor has Windows Cyrillic's own
+    // unused 0x98; each shows as U+FFFD, and a line so proposed must still find its twin.
+    const QString box = "\uFFFD end";
+    const struct {
+        int coding;
+        std::string line;
+        QString shown;   // the view's text, or its start when a size is given
+        qsizetype size;  // as much as a line box holds
+        QString typed;
+        int found;  // -1: not found
+    } rows[] = {
+        {0, "\xa8\xe6 \xc2\xee\xe9\xed\xe0 \xe8 \xec\xe8\xf0", " Ёж Война и мир", 0, "ёж война", 2},
+        {1, "\xf0\xa6 \x82\xae\xa9\xad\xa0 \xa8 \xac\xa8\xe0", " Ёж Война и мир", 0, "ёж война", 2},
+        {2, "\xb3\xd6 \xf7\xcf\xca\xce\xc1 \xc9 \xcd\xc9\xd2", " Ёж Война и мир", 0, "ёж война", 2},
+        {3, "\xEF\xBB\xBF\xD0\x81\xD0\xB6 \xFF end", " Ёж \uFFFD end", 0, "ёж", 2},
+        {3, longUtf8, " xя", 32767, "XЯЯ", 2},
+        {0, longByte, " Ba", 32767, "bAA", 2},
+        {0, "\x98 end", " " + box, 0, box, 2},
+        {1, "\xc8 end", " " + box, 0, box, 2},
+        {0, "b?c", " b?c", 0, "b中c", -1},
+        {3, "b?c", " b?c", 0, "b中c", -1},
+    };
+    WriteSetting(settings::DetectCoding, "0");
+    WriteSetting(settings::WrapLines, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.shown.left(20).toStdString());
+        makeWindow();
+        WriteSetting(settings::TextCoding, QString::number(c.coding));
+        open(c.line + "\r\n? end\r\n" + c.line);
+        EXPECT_EQ(view().left(c.shown.size()), c.shown);
+        EXPECT_EQ(view().size(), c.size ? c.size : c.shown.size());
+        EXPECT_FALSE(c.size && view().contains(QChar::ReplacementCharacter));
+        prompts.messages.clear();
+        prompts.findAnswers = {c.typed};
+        press("Ctrl+F");
+        EXPECT_EQ(window->curLine(), std::max(c.found, 0));
+        EXPECT_EQ(prompts.messages.size(), c.found < 0 ? 1u : 0u);
+    }
+}
+
+TEST_F(MainWindow, OpenCancelFailureAndSuccess) {
+    open(NumberedBook(5), "first.txt");
+    press("Down Ctrl+O");  // cancelled: nothing changes
+    EXPECT_EQ(caption(), "first.txt  line: 2  (25.00%)");
+    const QString gone = books.path("gone.txt");  // the attempt shows, the book stays open
+    prompts.openAnswers = {gone};
+    press("Ctrl+O");
+    EXPECT_EQ(caption() + "|" + view(), gone + "|Error Open " + gone);
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text + "|" + prompts.messages[0].title, view() + "|Tresslin");
+    EXPECT_EQ(prompts.messages[0].icon, MessageIcon::Warning);
+    press("Down");
+    EXPECT_EQ(caption(), "first.txt  line: 3  (50.00%)");
+    const QString second = books.write("second.txt", NumberedBook(1001));
+    prompts.openAnswers = {second};
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    press("Ctrl+O Down");
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(caption(), "second.txt  line: 2  (0,10%)");
+    EXPECT_EQ(prompts.openLastPaths, QStringList({"", "", gone}));  // the previous choice offered
+}
