@@ -30,13 +30,13 @@ inline void WriteBytes(const QString& path, const QByteArray& bytes) {
 
 // Home, settings, caches and runtime folder all in home, on the offscreen platform; started
 // in home.
-inline QProcessEnvironment PrivateHome(const QString& home, const QString& configHome = {}) {
+inline QProcessEnvironment PrivateHome(const QString& home) {
     QDir().mkpath(home + "/runtime");
     QFile::setPermissions(home + "/runtime",
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", home);
-    env.insert("XDG_CONFIG_HOME", configHome.isEmpty() ? home + "/.config" : configHome);
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
     env.insert("XDG_CACHE_HOME", home + "/.cache");
     env.insert("XDG_DATA_HOME", home + "/.local/share");
     env.insert("XDG_RUNTIME_DIR", home + "/runtime");

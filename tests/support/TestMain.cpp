@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <csignal>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,10 +1,12 @@
 // Shared helpers for the tests: a private settings folder per test and temporary books.
 #pragma once
 
-#include <QString>
+#include <QFile>
 #include <QTemporaryDir>
 #include <string>
-#include <string_view>
+
+#include "book/mdlFiles.h"
+#include "settings/Settings.h"
 
 namespace tresslin::test {
 
@@ -12,38 +14,67 @@ namespace tresslin::test {
 // settings store starts empty and nothing of the user's is touched.
 class SettingsSandbox {
   public:
-    SettingsSandbox();
-    ~SettingsSandbox();
+    SettingsSandbox() : previous_(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", dir_.path().toLocal8Bit());
+        settings::resetForTests();
+    }
+    ~SettingsSandbox() {
+        settings::resetForTests();
+        previous_.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", previous_);
+    }
     QString folder() const { return dir_.path(); }
-    // The settings file's contents as written to disk (after a flush).
-    QString fileText() const;
-    QString iniPath() const;
+    QString iniPath() const { return dir_.path() + "/Tresslin/Tresslin.ini"; }
+    // The settings file as written to disk (after a flush).
+    QString fileText() const {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
 
   private:
     QTemporaryDir dir_;
     QByteArray previous_;
-    bool hadPrevious_;
 };
 
 // A temporary folder with files written into it.
 class TempBooks {
   public:
-    // Writes bytes to a file of that name and returns its absolute path.
-    QString write(const QString& name, std::string_view bytes);
-    QString path(const QString& name) const;
+    // Writes bytes to a file of that name; its absolute path.
+    QString write(const QString& name, std::string_view bytes) {
+        QFile f(path(name));
+        if (f.open(QIODevice::WriteOnly)) f.write(bytes.data(), qint64(bytes.size()));
+        return f.fileName();
+    }
+    QString path(const QString& name) const { return dir_.path() + "/" + name; }
     QString folder() const { return dir_.path(); }
 
   private:
     QTemporaryDir dir_;
 };
 
-// Lines joined with CR LF, in the bytes given.
-std::string CrLfBook(std::initializer_list<std::string_view> lines);
-// A book of n lines "Line 1" ... "Line n" joined with CR LF.
-std::string NumberedBook(int n);
-// Text in Windows Cyrillic bytes from UTF-8 (test literals are UTF-8).
-std::string Cp1251(std::string_view utf8);
-// Path of a sample book shipped in samples/.
-QString SamplePath(const QString& name);
+// Lines joined with CR LF.
+inline std::string CrLfBook(std::initializer_list<std::string_view> lines) {
+    std::string out;
+    for (auto l : lines) out.append(l).append("\r\n");
+    return out.substr(0, out.empty() ? 0 : out.size() - 2);
+}
+
+// "Line 1" ... "Line n" joined with CR LF.
+inline std::string NumberedBook(int n) {
+    std::string out;
+    for (int i = 1; i <= n; ++i) out += (i > 1 ? "\r\nLine " : "Line ") + std::to_string(i);
+    return out;
+}
+
+// Windows Cyrillic bytes from UTF-8 (test literals are UTF-8).
+inline std::string Cp1251(std::string_view utf8) {
+    std::string out;
+    for (const QChar c : QString::fromUtf8(utf8.data(), qsizetype(utf8.size())))
+        out += char(unicodeToCp1251(c.unicode()).value_or('?'));
+    return out;
+}
+
+inline QString SamplePath(const QString& name) {
+    return QStringLiteral(TRESSLIN_SAMPLES_DIR "/") + name;
+}
 
 }  // namespace tresslin::test
