@@ -23,26 +23,6 @@ std::string path(const QString& p) {
 }
 }  // namespace
 
-TEST(splitBookLines, LineEnds) {
-    const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"", {""}},
-        {"A\r\nB\r\n", {"A", "B"}},
-        {"A\r\n\r\n", {"A", ""}},
-        {"A\rB\nC\r\nD", {"A", "B", "C", "D"}},
-        {"\r", {""}},
-        {"\n\n", {"", ""}},
-        {"A\n\rB", {"A", "", "B"}},
-        {"A\r\r\nB", {"A", "", "B"}},
-        {std::string("\0x\r\xff", 4), {std::string("\0x", 2), "\xff"}},
-        {"A\x1a", {"A\x1a"}},
-    };
-    for (const auto& [bytes, lines] : cases) {
-        LineStore s;
-        ASSERT_TRUE(splitBookLines(bytes, s));
-        EXPECT_EQ(linesOf(s), lines) << testing::PrintToString(bytes);
-    }
-}
-
 TEST(ReadBookLines, ALargeBookReadsAsTheBytesDo) {
     // Large enough for the loader to fault its buffer in on another thread meanwhile, with
     // terminators straddling its 4 MB reads.
