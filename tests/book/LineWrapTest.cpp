@@ -40,11 +40,8 @@ TEST(LineWrap, PartsOfSmallLines) {
         double width;
         std::vector<std::string> parts;
     } cases[] = {
-        {"one two three", 0, 10, {"one two ", "three"}},
-        {"abcdefghij", 0, 5, {"abcd", "efgh", "ij"}},  // a word wider than the view
-        {"ab    cd", 0, 4, {"ab    ", "cd"}},          // blanks at a break stay before it
-        {"  ab cd", 0, 5, {"  ab ", "cd"}},
-        {"abc", 0, 1, {"a", "b", "c"}},  // not even one character fits
+        {"ab    cd", 0, 4, {"ab    ", "cd"}},  // blanks at a break stay before it
+        {"abc", 0, 1, {"a", "b", "c"}},        // not even one character fits
         {"", 0, 10, {""}},
         {"Ёлка и ель", 3, 6, {"Ёлка ", "и ель"}},
         {test::Cp1251("Ёлка и ель"), 1, 6, {test::Cp1251("Ёлка "), test::Cp1251("и ель")}},
@@ -118,6 +115,5 @@ TEST(LineWrap, AHugeLineIsWalkedWithBoundedWork) {
     }
     font.calls = 0;
     EXPECT_EQ(wrap.lastStart(), starts.back());
-    EXPECT_EQ(wrap.partEnd(starts.back()), raw.size());
     EXPECT_LT(font.calls, 3 * span);
 }

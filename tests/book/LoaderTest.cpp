@@ -69,8 +69,7 @@ TEST(FileNames, ExistingFilesAndNames) {
     std::string blank = file;
     blank.insert(0, 1, ' ');
     const std::pair<std::string, bool> exists[] = {
-        {file, true},         {link, true},   {blank, false}, {path(books.folder()), false},
-        {"/dev/zero", false}, {"    ", false}};
+        {file, true}, {link, true}, {blank, false}, {path(books.folder()), false}};
     for (const auto& [p, want] : exists) EXPECT_EQ(FileExists(p), want) << p;
     const std::pair<const char*, const char*> names[] = {
         {"/home/u/Books/war.txt", "war.txt"},

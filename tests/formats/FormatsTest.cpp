@@ -19,27 +19,19 @@ struct Entry {
     bool encrypted = false;
 };
 
-// An archive built in memory by the library that reads it.
+// An archive made by the library that reads it.
 std::string zipOf(std::initializer_list<Entry> entries) {
-    zip_error_t error;
-    zip_error_init(&error);
-    zip_source_t* out = zip_source_buffer_create(nullptr, 0, 0, &error);
-    zip_source_keep(out);
-    zip_t* zip = zip_open_from_source(out, ZIP_TRUNCATE, &error);
+    TempBooks dir;
+    zip_t* zip = zip_open(QFile::encodeName(dir.path("b.zip")).constData(), ZIP_CREATE, nullptr);
     for (const Entry& e : entries) {
         const auto i = zip_file_add(zip, e.name.c_str(),
                                     zip_source_buffer(zip, e.data.data(), e.data.size(), 0), 0);
         if (e.encrypted) zip_file_set_encryption(zip, zip_uint64_t(i), ZIP_EM_TRAD_PKWARE, "pw");
     }
     zip_close(zip);
-    zip_stat_t st;
-    zip_source_stat(out, &st);
-    std::string bytes(st.size, '\0');
-    zip_source_open(out);
-    zip_source_read(out, bytes.data(), st.size);
-    zip_source_close(out);
-    zip_source_free(out);
-    return bytes;
+    QFile f(dir.path("b.zip"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll().toStdString();
 }
 
 TEST(FictionBook, Extraction) {
@@ -117,18 +109,6 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         EXPECT_EQ(book.error, c.error) << c.name;
     }
     EXPECT_EQ(readFormattedBytes(zipOf({{"a.txt", "\xCA\r\n"}})).text, "\xCA\r\n");
-}
-
-TEST(FictionBook, SamplesReadAlikeInEveryForm) {
-    const auto read = [](const char* name) {
-        return readFormattedBook(QFile::encodeName(SamplePath(name)).toStdString());
-    };
-    const FormattedBook utf8 = read("kniga-utf8.fb2");
-    EXPECT_TRUE(utf8.text.starts_with("Три зимы на дальнем мысу\nАвторы Tresslin\n\nТРИ"));
-    EXPECT_EQ(read("kniga.fb2.zip").text, utf8.text);
-    EXPECT_EQ(read("kniga-cp1251.fb2").headings, utf8.headings);
-    for (const char* plain : {"kniga-utf8.txt", "..", "/nonexistent"})
-        EXPECT_EQ(read(plain).format, BookFormat::PlainText) << plain;
 }
 
 }  // namespace
