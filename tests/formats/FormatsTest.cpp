@@ -74,39 +74,31 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
     // Both records of the entry claim 4 GB uncompressed.
     lying.replace(lying.find("PK\x01\x02") + 24, 4, "\xFE\xFF\xFF\xFF");
     lying.replace(22, 4, "\xFE\xFF\xFF\xFF");
+    using F = BookFormat;
+    using E = FormatError;
     const struct {
-        const char* name;
         std::string bytes;
         BookFormat format;
         FormatError error;
     } cases[] = {
-        {"plain text", Cp1251("Книга\r\n"), BookFormat::PlainText, FormatError::None},
-        {"other XML", "<?xml version=\"1.0\"?><html><p>x</p></html>", BookFormat::PlainText,
-         FormatError::None},
-        {"empty", "", BookFormat::PlainText, FormatError::None},
-        {"unclosed", text.substr(0, text.size() - 3), BookFormat::FictionBook,
-         FormatError::MalformedXml},
-        {"undeclared entity", fb2("<body><p>&nbsp;</p></body>"), BookFormat::FictionBook,
-         FormatError::MalformedXml},
-        {"unknown coding", fb2("", "<?xml version=\"1.0\" encoding=\"x-none\"?>"),
-         BookFormat::PlainText, FormatError::MalformedXml},
-        {"zipped book in a folder", zipOf({{"d/", ""}, {"d/b.FB2", text}}), BookFormat::FictionBook,
-         FormatError::None},
-        {"zipped text", zipOf({{"a.TXT", "\xCA\r\n"}}), BookFormat::ZippedText, FormatError::None},
-        {"zipped other", zipOf({{"a.doc", "x"}}), BookFormat::PlainText, FormatError::UnknownEntry},
-        {"two files", zipOf({{"a.txt", "x"}, {"b.txt", "y"}}), BookFormat::PlainText,
-         FormatError::NotOneEntry},
-        {"truncated", zipOf({{"a.txt", text}}).substr(0, 60), BookFormat::PlainText,
-         FormatError::BadZip},
-        {"bomb", zipOf({{"a.txt", zeros}}), BookFormat::PlainText, FormatError::EntryTooLarge},
-        {"size claims 4 GB", lying, BookFormat::PlainText, FormatError::EntryTooLarge},
-        {"password", zipOf({{"a.txt", "x", true}}), BookFormat::PlainText,
-         FormatError::EncryptedEntry},
+        {Cp1251("Книга\r\n"), F::PlainText, E::None},
+        {"<?xml version=\"1.0\"?><html><p>x</p></html>", F::PlainText, E::None},
+        {"", F::PlainText, E::None},
+        {text.substr(0, text.size() - 3), F::FictionBook, E::MalformedXml},
+        {fb2("<body><p>&nbsp;</p></body>"), F::FictionBook, E::MalformedXml},
+        {fb2("", "<?xml version=\"1.0\" encoding=\"x-none\"?>"), F::PlainText, E::MalformedXml},
+        {zipOf({{"d/", ""}, {"d/b.FB2", text}}), F::FictionBook, E::None},
+        {zipOf({{"a.TXT", "\xCA\r\n"}}), F::ZippedText, E::None},
+        {zipOf({{"a.doc", "x"}}), F::PlainText, E::UnknownEntry},
+        {zipOf({{"a.txt", "x"}, {"b.txt", "y"}}), F::PlainText, E::NotOneEntry},
+        {zipOf({{"a.txt", text}}).substr(0, 60), F::PlainText, E::BadZip},
+        {zipOf({{"a.txt", zeros}}), F::PlainText, E::EntryTooLarge},
+        {lying, F::PlainText, E::EntryTooLarge},
+        {zipOf({{"a.txt", "x", true}}), F::PlainText, E::EncryptedEntry},
     };
     for (const auto& c : cases) {
         const FormattedBook book = readFormattedBytes(c.bytes);
-        EXPECT_EQ(book.format, c.format) << c.name;
-        EXPECT_EQ(book.error, c.error) << c.name;
+        EXPECT_EQ(std::pair(book.format, book.error), std::pair(c.format, c.error)) << &c - cases;
     }
     EXPECT_EQ(readFormattedBytes(zipOf({{"a.txt", "\xCA\r\n"}})).text, "\xCA\r\n");
 }
