@@ -12,10 +12,6 @@ using tresslin::fuzz::Fail;
 
 namespace {
 
-unsigned char recodeByte(unsigned char c, int from, int to) {
-    return static_cast<unsigned char>(RecodeText(std::string(1, char(c)), from, to)[0]);
-}
-
 // Whole-table facts, checked once: every code table is a permutation of the upper half, and the
 // tables of each coding agree with recoding and with Unicode for every byte.
 bool checkTables() {
@@ -27,8 +23,10 @@ bool checkTables() {
         }
         const CodingTables& t = tablesFor(k);
         for (int c = 0; c < 256; ++c) {
-            const unsigned char w = recodeByte(c, k, 0);
+            const auto w = static_cast<unsigned char>(RecodeText(std::string(1, char(c)), k, 0)[0]);
             const char16_t u = t.toUnicode[c];
+            if (w >= 128 && CodeTable(k)[w - 128] != c)
+                Fail("recoding differs from the code table");
             if (t.toWindows[c] != w || t.fromWindows[w] != c) Fail("tables differ from recoding");
             if (u != cp1251ToUnicode(w) || QChar::isSurrogate(u)) Fail("toUnicode differs");
             if (c < 128 && (w != c || u != c)) Fail("ASCII changed");
@@ -62,15 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (RecodeText(there, to, from) != text) Fail("round trip changed the text");
     if (from == to && there != text) Fail("same coding changed the text");
     if (RecodeText(RecodeText(text, from, 0), 0, to) != there) Fail("pivot differs");
-    const CodingTables& tf = tablesFor(from);
-    const CodingTables& tt = tablesFor(to);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto a = static_cast<unsigned char>(text[i]);
-        const auto b = static_cast<unsigned char>(there[i]);
-        // The same character is shown whichever coding the book is kept in, and folds alike.
-        if (tf.toUnicode[a] != tt.toUnicode[b]) Fail("display differs after recoding");
-        if (tt.fold[b] != recodeByte(tf.fold[a], from, to)) Fail("fold does not commute");
-    }
     if ((odd < 0 || odd >= kCodingCount) &&
         RecodeText(text, odd, to) != RecodeText(text, kWindowsCyrillic, to))
         Fail("unknown coding is not Windows Cyrillic");

@@ -1,4 +1,5 @@
 // Find, differentially: the fast search, 8-bit and UTF-8, against a plain search of each line.
+#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -14,19 +15,9 @@ using tresslin::fuzz::Fail;
 namespace {
 
 std::string cp1251ToUtf8(std::string_view s) {
-    std::string out;
-    for (char b : s) {
-        const char32_t c = cp1251ToUnicode(static_cast<unsigned char>(b));
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += {char(0xC0 | (c >> 6)), char(0x80 | (c & 0x3F))};
-        } else {
-            out +=
-                {char(0xE0 | (c >> 12)), char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F))};
-        }
-    }
-    return out;
+    QString out;
+    for (char b : s) out += QChar(cp1251ToUnicode(static_cast<unsigned char>(b)));
+    return out.toUtf8().toStdString();
 }
 
 // UTF-8 folded the way Windows Cyrillic folds: a two-byte character that code page 1251 holds
@@ -48,19 +39,22 @@ std::string foldUtf8(std::string_view s) {
     return out;
 }
 
+// The first line in [first, last] whose folded text holds the folded needle, and where.
 template <typename Fold>
-std::int64_t referenceFind(const LineStore& lines, std::int64_t first, std::int64_t last,
-                           std::string_view needle, Fold fold) {
+std::pair<std::int64_t, std::uint64_t> referenceFind(const LineStore& lines, std::int64_t first,
+                                                     std::int64_t last, std::string_view needle,
+                                                     Fold fold) {
     for (std::int64_t i = std::max<std::int64_t>(first, 0); i <= last && i < lines.size(); ++i) {
-        if (fold(lines.line(i)).find(fold(needle)) != std::string::npos) return i;
+        if (const auto at = fold(lines.line(i)).find(fold(needle)); at != std::string::npos)
+            return {i, at};
     }
-    return -1;
+    return {-1, 0};
 }
 
-LineStore split(std::string_view bytes) {
-    LineStore s;
-    if (!splitBookLines(bytes, s)) Fail("split failed");
-    return s;
+// at is read once the search under test has written it.
+void expect(std::int64_t hit, const std::uint64_t* at, std::pair<std::int64_t, std::uint64_t> want,
+            const char* what) {
+    if (hit != want.first || (hit >= 0 && *at != want.second)) Fail(what);
 }
 
 }  // namespace
@@ -71,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int64_t first = std::int16_t(in.u16());
     const std::int64_t last = std::int16_t(in.u16());
     const std::string_view needle = in.take(in.byte() % 24);
-    const std::string_view text = in.rest();
+    LineStore lines;
+    if (!splitBookLines(in.rest(), lines)) Fail("split failed");
 
     // The fast search against the plain one, in the coding chosen, and in UTF-8 for the needle
     // as a user would type it.
@@ -81,17 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (char& c : out) c = static_cast<char>(fold[static_cast<unsigned char>(c)]);
         return out;
     };
-    const LineStore lines = split(text);
     std::uint64_t at = 0;
-    const std::int64_t hit = findInLines(lines, first, last, needle, fold, &at);
-    if (hit != referenceFind(lines, first, last, needle, byFold)) Fail("8-bit find differs");
-    if (hit >= 0 && byFold(lines.line(hit)).find(byFold(needle)) != at) Fail("8-bit offset");
-    const std::string utf8Needle = cp1251ToUtf8(needle);
-    const std::int64_t utf8Hit = findInLinesUtf8(lines, first, last, utf8Needle, &at);
-    if (utf8Hit != referenceFind(lines, first, last, utf8Needle, foldUtf8))
-        Fail("UTF-8 find differs");
-    if (utf8Hit >= 0 && foldUtf8(lines.line(utf8Hit)).find(foldUtf8(utf8Needle)) != at)
-        Fail("UTF-8 offset");
-
+    expect(findInLines(lines, first, last, needle, fold, &at), &at,
+           referenceFind(lines, first, last, needle, byFold), "8-bit find differs");
+    const std::string utf8 = cp1251ToUtf8(needle);
+    expect(findInLinesUtf8(lines, first, last, utf8, &at), &at,
+           referenceFind(lines, first, last, utf8, foldUtf8), "UTF-8 find differs");
     return 0;
 }

@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "FuzzInput.h"
-#include "book/mdlText.h"
 #include "formats/BookFormats.h"
 
 using namespace tresslin;
@@ -30,7 +29,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!std::is_sorted(book.headings.begin(), book.headings.end()) ||
         (!book.headings.empty() && (book.headings.front() < 3 || book.headings.back() >= lines)))
         Fail("a heading on no line of the body");
-    LineStore store;
-    if (!splitBookLines(t, store)) Fail("splitBookLines failed");
     return 0;
 }

@@ -38,7 +38,7 @@ std::optional<std::int32_t> referenceWhole(const std::string& s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FuzzInput in(data, size);
-    const auto maxLine = std::int32_t(in.u32());
+    const auto maxLine = std::int32_t(in.u16() | (std::uint32_t(in.u16()) << 16));
     const std::string_view text = in.rest();
     const auto from = text.find_first_not_of(" \t");
     const std::string trimmed(

@@ -32,29 +32,9 @@ TEST(CodeTable, EveryEntryAsListed) {
     }
 }
 
-TEST(RecodeText, KnownConversions) {
-    const struct {
-        std::string in;
-        int from, to;
-        std::string out;
-    } cases[] = {
-        {"\x80\xB0", kDosCyrillic, kWindowsCyrillic, "\xC0\x80"},
-        {"\xE1\xC1\xB3", kKoi8R, kWindowsCyrillic, "\xC0\xE0\xA8"},
-        {test::Cp1251("Привет Ёё"), kWindowsCyrillic, kDosCyrillic,
-         "\x8F\xE0\xA8\xA2\xA5\xE2 \xF0\xF1"},
-        {"\x80", kDosCyrillic, kKoi8R, "\xE1"},  // through Windows Cyrillic
-        {"", kKoi8R, kDosCyrillic, ""},
-        {"ASCII 0123 ~", kDosCyrillic, kKoi8R, "ASCII 0123 ~"},
-        {"\xC8\xC9", kKoi8R, kKoi8R, "\xC8\xC9"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(RecodeText(c.in, c.from, c.to), c.out) << c.in;
-}
-
 TEST(Cp1251, CharactersOutsideTheCodePageHaveNoByte) {
     EXPECT_EQ(unicodeToCp1251(U'€'), 0x88);
     EXPECT_EQ(unicodeToCp1251(U'я'), 0xFF);
     EXPECT_FALSE(unicodeToCp1251(U'€' + 1).has_value());
     EXPECT_FALSE(unicodeToCp1251(U'中').has_value());
-    EXPECT_EQ(tablesFor(kKoi8R).toUnicode[0xB3], u'Ё');
-    EXPECT_EQ(tablesFor(kDosCyrillic).fold[0x80], 0xA0);  // А folds to а
 }

@@ -1,21 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <random>
-
 #include "book/CodingDetect.h"
 #include "book/mdlFiles.h"
 #include "support/TestSupport.h"
 
 using namespace tresslin;
 
-TEST(DetectCoding, EachCodingFromBooksAndShortTexts) {
+TEST(DetectCoding, EachCodingFromShortTexts) {
     for (int coding = 0; coding < kStoredCodingCount; ++coding) {
-        const char* samples[] = {"kniga-cp1251.txt", "kniga-cp866.txt", "kniga-koi8r.txt",
-                                 "kniga-utf8.txt"};
-        QFile f(test::SamplePath(samples[coding]));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_EQ(detectCoding(f.readAll().toStdString()), coding) << samples[coding];
         for (const std::string& t :
              {std::string("Привет, как дела? Сегодня хорошая погода, и мы идём гулять в парк."),
               std::string(20000, 'a') + "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг."}) {
@@ -29,14 +21,10 @@ TEST(DetectCoding, EachCodingFromBooksAndShortTexts) {
 }
 
 TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
-    std::mt19937 random(7);
-    std::string noise;
-    for (int i = 0; i < 100000; ++i) noise += char(random());
     const std::string unclear[] = {
         "",
         "Plain ASCII text only, with numbers 12345 and punctuation!\r\n",
         test::Cp1251("Mostly English text with два слова inside it, and more words here."),
-        noise,
         "\xC2\xAB quotes \xC2\xBB",  // UTF-8 without letters
         // Capitals alone do not tell Windows-1251 from KOI8-R.
         test::Cp1251("ГЛАВА ПЕРВАЯ. ВСЁ НАЧАЛОСЬ ЗИМОЙ, КОГДА ВЫПАЛ СНЕГ."),

