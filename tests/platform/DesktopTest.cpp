@@ -1,16 +1,14 @@
-// Bringing the window back on a real desktop: keypad plus pressed in another program, the
-// window options, a fake GlobalShortcuts portal and `tresslin --activate`. Its ctest command
-// provides an Xvfb display with openbox and a private session bus.
+// Bringing the window back on a real desktop: keypad plus pressed in another program, a fake
+// GlobalShortcuts portal and `tresslin --activate`; and stay-on-top. Its ctest command provides
+// an Xvfb display with openbox and a private session bus.
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 #include <optional>
 
@@ -25,7 +23,6 @@
 // X headers last: their macros (None, Bool, KeyPress, ...) would break the Qt headers.
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -33,46 +30,26 @@
 namespace tresslin {
 namespace {
 
-constexpr int kWaitMs = 10000;
-const QString kHowTo = "`tresslin --activate`";
-
-int lastError = 0;
-// The first X error raised by calls, or 0.
-template <typename Calls>
-int xErrorOf(Display* x, Calls calls) {
-    XSync(x, False);
-    lastError = 0;
-    const XErrorHandler outer = XSetErrorHandler([](Display*, XErrorEvent* e) {
-        if (lastError == 0) lastError = e->error_code;
-        return 0;
-    });
-    calls();
-    XSync(x, False);
-    XSetErrorHandler(outer);
-    return lastError;
+template <typename Condition>
+bool waitFor(Condition condition) {
+    return QTest::qWaitFor(condition, 10000);
 }
 
 // The test plays the other programs on the display through its own connection.
 class Desktop : public ::testing::Test {
   protected:
+    Display* const x_ = XOpenDisplay(nullptr);
+    const Window root_ = x_ ? DefaultRootWindow(x_) : 0;
     void SetUp() override {
         if (QGuiApplication::platformName() != "xcb" || qgetenv("TRESSLIN_PRIVATE_BUS") != "1")
             GTEST_SKIP() << "needs the display and bus of its ctest command";
-        x_ = XOpenDisplay(nullptr);
-        ASSERT_NE(x_, nullptr);
-        root_ = DefaultRootWindow(x_);
-        plus_ = XKeysymToKeycode(x_, XK_KP_Add);
-        numLock_ = XkbKeysymToModifiers(x_, XK_Num_Lock);
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return property(root_, "_NET_SUPPORTING_WM_CHECK", XA_WINDOW); }, kWaitMs));
+        ASSERT_TRUE(x_ && waitFor([&] { return property(root_, "_NET_SUPPORTING_WM_CHECK"); }));
     }
     void TearDown() override {
-        if (x_ == nullptr) return;
-        XkbLockModifiers(x_, XkbUseCoreKbd, numLock_ | LockMask, 0);
-        XCloseDisplay(x_);
+        if (x_) XCloseDisplay(x_);
     }
 
-    long property(Window w, const char* name, Atom type) const {
+    long property(Window w, const char* name, Atom type = AnyPropertyType) const {
         Atom actual = 0;
         int format = 0;
         unsigned long items = 0, after = 0;
@@ -80,31 +57,39 @@ class Desktop : public ::testing::Test {
         long value = 0;
         if (XGetWindowProperty(x_, w, XInternAtom(x_, name, False), 0, 1, False, type, &actual,
                                &format, &items, &after, &data) == Success &&
-            data != nullptr) {
+            data) {
             if (items == 1) value = *reinterpret_cast<long*>(data);
             XFree(data);
         }
         return value;
     }
-    long wmState(Window w) const {
-        return property(w, "WM_STATE", XInternAtom(x_, "WM_STATE", False));
-    }
+    long wmState(Window w) const { return property(w, "WM_STATE"); }
     Window focus() const {
         Window w = 0;
         int revert = 0;
         XGetInputFocus(x_, &w, &revert);
         return w;
     }
-    std::vector<unsigned> lockVariants() const {
-        return {0u, numLock_, LockMask, numLock_ | LockMask};
-    }
+    // Keypad plus, and each lock state it may be pressed in.
+    const KeyCode plus_ = x_ ? XKeysymToKeycode(x_, XK_KP_Add) : 0;
+    const unsigned numLock_ = x_ ? XkbKeysymToModifiers(x_, XK_Num_Lock) : 0;
+    const std::vector<unsigned> locks_{0u, numLock_, LockMask, numLock_ | LockMask};
     // The X error another program's grab of keypad plus with modifiers m gets, or 0.
     int grab(unsigned m) {
-        return xErrorOf(
-            x_, [&] { XGrabKey(x_, plus_, m, root_, False, GrabModeAsync, GrabModeAsync); });
+        static int error;
+        error = 0;
+        XSync(x_, False);
+        const XErrorHandler outer = XSetErrorHandler([](Display*, XErrorEvent* e) {
+            error = e->error_code;
+            return 0;
+        });
+        XGrabKey(x_, plus_, m, root_, False, GrabModeAsync, GrabModeAsync);
+        XSync(x_, False);
+        XSetErrorHandler(outer);
+        return error;
     }
     void ungrabAll() {
-        for (unsigned m : lockVariants()) XUngrabKey(x_, plus_, m, root_);
+        for (unsigned m : locks_) XUngrabKey(x_, plus_, m, root_);
         XSync(x_, False);
     }
     // A window of another program with the focus, which openbox may refuse it at first.
@@ -112,21 +97,18 @@ class Desktop : public ::testing::Test {
         const Window w = XCreateSimpleWindow(x_, root_, 500, 400, 200, 100, 0, 0, 0);
         XSelectInput(x_, w, KeyPressMask);
         XMapWindow(x_, w);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] {
-                XWindowAttributes a{};
-                XGetWindowAttributes(x_, w, &a);
-                if (a.map_state == IsViewable) XSetInputFocus(x_, w, RevertToParent, CurrentTime);
-                return focus() == w;
-            },
-            kWaitMs));
+        EXPECT_TRUE(waitFor([&] {
+            XWindowAttributes a{};
+            XGetWindowAttributes(x_, w, &a);
+            if (a.map_state == IsViewable) XSetInputFocus(x_, w, RevertToParent, CurrentTime);
+            return focus() == w;
+        }));
         return w;
     }
-
-    Display* x_ = nullptr;
-    Window root_ = 0;
-    KeyCode plus_ = 0;
-    unsigned numLock_ = 0;
+    void minimise(Window w) {
+        XIconifyWindow(x_, w, DefaultScreen(x_));
+        ASSERT_TRUE(waitFor([&] { return wmState(w) == IconicState; }));
+    }
 };
 
 TEST_F(Desktop, KeypadPlusInAnotherProgramBringsTheHiddenWindowBackInEveryLockState) {
@@ -137,37 +119,41 @@ TEST_F(Desktop, KeypadPlusInAnotherProgramBringsTheHiddenWindowBackInEveryLockSt
     ASSERT_TRUE(w.hasHotKey());
     w.show();
     const Window id = Window(w.winId());
-    for (unsigned locks : lockVariants()) {
+    for (unsigned locks : locks_) {
         SCOPED_TRACE(locks);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return wmState(id) == NormalState; }, kWaitMs));
+        ASSERT_TRUE(waitFor([&] { return wmState(id) == NormalState; }));
         const Window other = focusOtherProgram();
         w.Form_KeyDown(Qt::Key_Minus, 0);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return wmState(id) == IconicState; }, kWaitMs));
+        ASSERT_TRUE(waitFor([&] { return wmState(id) == IconicState; }));
         XkbLockModifiers(x_, XkbUseCoreKbd, numLock_ | LockMask, locks);
         XTestFakeKeyEvent(x_, plus_, True, CurrentTime);
         XTestFakeKeyEvent(x_, plus_, False, CurrentTime);
-        XFlush(x_);
-        const auto back = [&] {
+        EXPECT_TRUE(waitFor([&] {
             return wmState(id) == NormalState && focus() == id &&
                    QApplication::activeWindow() == &w;
-        };
-        EXPECT_TRUE(QTest::qWaitFor(back, kWaitMs));
+        }));
         XEvent e;
         XSync(x_, False);
         EXPECT_FALSE(XCheckTypedWindowEvent(x_, other, KeyPress, &e)) << "the key reached it too";
         XDestroyWindow(x_, other);
     }
+    XkbLockModifiers(x_, XkbUseCoreKbd, numLock_ | LockMask, 0);
 }
 
 TEST_F(Desktop, TheHotKeyHoldsEveryLockVariantOrNone) {
     auto hotKey = ActivationHotKey::create();
     ASSERT_TRUE(hotKey->isActive());
-    for (unsigned m : lockVariants()) EXPECT_EQ(grab(m), BadAccess) << m;
+    for (unsigned m : locks_) EXPECT_EQ(grab(m), BadAccess) << m;
     hotKey.reset();
-    // With one variant held by another program, the hot key gives back those it got.
+    // With one variant held by another program, the hot key gives back those it got, and says
+    // once that it is unavailable.
     EXPECT_EQ(grab(LockMask), 0);
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(ActivationHotKey::create()->isActive());
-    for (unsigned m : lockVariants()) EXPECT_EQ(grab(m), 0) << m;
+    EXPECT_FALSE(ActivationHotKey::create()->isActive());
+    EXPECT_EQ(QString::fromStdString(testing::internal::GetCapturedStderr()).count("unavailable"),
+              1);
+    for (unsigned m : locks_) EXPECT_EQ(grab(m), 0) << m;
     ungrabAll();
 }
 
@@ -176,13 +162,12 @@ TEST_F(Desktop, StayOnTopReachesTheWindowManagerOnTheSameWindow) {
     w.setGeometry(100, 100, 300, 80);
     w.show();
     const Window id = Window(w.winId());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return wmState(id) == NormalState; }, kWaitMs));
+    ASSERT_TRUE(waitFor([&] { return wmState(id) == NormalState; }));
     const QRect frame = w.frameGeometry();
     const long above = long(XInternAtom(x_, "_NET_WM_STATE_ABOVE", False));
     for (const bool on : {true, false}) {
         setStayOnTop(&w, on);
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return (property(id, "_NET_WM_STATE", XA_ATOM) == above) == on; }, kWaitMs));
+        EXPECT_TRUE(waitFor([&] { return (property(id, "_NET_WM_STATE") == above) == on; }));
         EXPECT_EQ(Window(w.winId()), id);
         EXPECT_EQ(w.frameGeometry(), frame);
     }
@@ -191,7 +176,7 @@ TEST_F(Desktop, StayOnTopReachesTheWindowManagerOnTheSameWindow) {
 using ShortcutList = QList<std::pair<QString, QVariantMap>>;
 const QString kPortalPath = "/org/freedesktop/portal/desktop";
 
-// Plays the desktop's portal on a connection of its own.
+// Plays the desktop's portal on a connection of its own; every request succeeds.
 class FakePortal : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.GlobalShortcuts")
@@ -208,15 +193,14 @@ class FakePortal : public QObject {
     void pressRestore() {
         bus_.send(QDBusMessage::createSignal(kPortalPath, "org.freedesktop.portal.GlobalShortcuts",
                                              "Activated")
-                  << QVariant::fromValue(QDBusObjectPath(session_)) << QString("restore")
-                  << qulonglong(0) << QVariantMap());
+                  << QVariant::fromValue(QDBusObjectPath(kPortalPath + "/session/s1"))
+                  << QString("restore") << qulonglong(0) << QVariantMap());
     }
     ShortcutList shortcuts;
 
   public slots:
     QDBusObjectPath CreateSession(const QVariantMap& options, const QDBusMessage& call) {
-        session_ = kPortalPath + "/session/s1";
-        return respond(call, options, {{"session_handle", session_}});
+        return respond(call, options, {{"session_handle", kPortalPath + "/session/s1"}});
     }
     QDBusObjectPath BindShortcuts(const QDBusObjectPath&, const ShortcutList& list, const QString&,
                                   const QVariantMap& options, const QDBusMessage& call) {
@@ -235,49 +219,33 @@ class FakePortal : public QObject {
                   << uint(0) << results);
         return QDBusObjectPath(path);
     }
-    QString session_;
     QDBusConnection bus_;
 };
 
 TEST_F(Desktop, ActivateStartsTheProgramThenBringsItBackAsThePortalShortcutDoes) {
     // Keypad plus held, as another program could, so the program turns to the portal.
-    for (unsigned m : lockVariants()) ASSERT_EQ(grab(m), 0);
+    for (unsigned m : locks_) ASSERT_EQ(grab(m), 0);
+    const auto active = [&] { return Window(property(root_, "_NET_ACTIVE_WINDOW")); };
+    const auto isBack = [&](Window w) {
+        return waitFor([&] { return wmState(w) == NormalState && active() == w; });
+    };
     for (const bool withPortal : {true, false}) {
         SCOPED_TRACE(withPortal);
         std::optional<FakePortal> portal;
         if (withPortal) portal.emplace();
-        QTemporaryDir config;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", config.path());
+        test::SettingsSandbox box;  // the program started inherits it
         QProcess program;
-        program.setProcessEnvironment(env);
         QString err;
         QObject::connect(&program, &QProcess::readyReadStandardError,
                          [&] { err += QString::fromLocal8Bit(program.readAllStandardError()); });
-        const auto active = [&] {
-            return Window(property(root_, "_NET_ACTIVE_WINDOW", XA_WINDOW));
-        };
-        const auto minimise = [&](Window w) {
-            XIconifyWindow(x_, w, DefaultScreen(x_));
-            XFlush(x_);
-            ASSERT_TRUE(QTest::qWaitFor([&] { return wmState(w) == IconicState; }, kWaitMs));
-        };
-        const auto isBack = [&](Window w) {
-            return QTest::qWaitFor([&] { return wmState(w) == NormalState && active() == w; },
-                                   kWaitMs);
-        };
         // None runs yet: this one starts the program, whose window is the only one.
         program.start(PROGRAM_PATH, {"--activate"});
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] {
-                return QDBusConnection::sessionBus().interface()->isServiceRegistered(
-                    kActivationService);
-            },
-            kWaitMs));
+        const auto bus = QDBusConnection::sessionBus().interface();
+        ASSERT_TRUE(waitFor([&] { return bus->isServiceRegistered(kActivationService).value(); }));
         Window w = 0;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (w = active()) != 0; }, kWaitMs));
+        ASSERT_TRUE(waitFor([&] { return (w = active()) != 0; }));
         if (portal) {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return !portal->shortcuts.isEmpty(); }, kWaitMs));
+            ASSERT_TRUE(waitFor([&] { return !portal->shortcuts.isEmpty(); }));
             EXPECT_EQ(portal->shortcuts[0].second["preferred_trigger"], "KP_Add");
             minimise(w);
             portal->pressRestore();
@@ -286,12 +254,12 @@ TEST_F(Desktop, ActivateStartsTheProgramThenBringsItBackAsThePortalShortcutDoes)
         minimise(w);
         QProcess command;
         command.start(PROGRAM_PATH, {"--activate"});
-        ASSERT_TRUE(command.waitForFinished(kWaitMs));
+        ASSERT_TRUE(command.waitForFinished(10000));
         EXPECT_EQ(command.exitCode(), 0);
         EXPECT_TRUE(isBack(w)) << "after tresslin --activate";
         program.terminate();
-        ASSERT_TRUE(program.waitForFinished(kWaitMs));
-        EXPECT_EQ(err.count(kHowTo), portal ? 0 : 1) << err.toStdString();
+        ASSERT_TRUE(program.waitForFinished(10000));
+        EXPECT_EQ(err.count("`tresslin --activate`"), portal ? 0 : 1) << err.toStdString();
     }
     ungrabAll();
 }
