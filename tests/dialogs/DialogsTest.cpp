@@ -117,17 +117,16 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         {"chkStayOnTop:Space", {}, settings::StayOnTop, "1", {}, system},
         {"spnOpacity:8*PgDown", {}, settings::Opacity, "30", {}, system},
     };
-    // "Привет" in KOI8-R, wider than the view.
-    const std::string book =
-        ("\xF0\xD2\xC9\xD7\xC5\xD4" + QByteArray(" ab").repeated(100) + " end\r\nx").toStdString();
+    TempBooks books;  // "Привет" in KOI8-R, wider than the view
+    const QString book =
+        books.write("koi.txt", "\xF0\xD2\xC9\xD7\xC5\xD4" + std::string(300, 'a') + " end\r\nx");
     for (const auto& c : rows) {
         SCOPED_TRACE(c.keys);
         SettingsSandbox box;
         FakePrompts prompts;
         frmMain main{prompts};
-        TempBooks books;
         WriteSetting(settings::DetectCoding, "0");
-        ASSERT_TRUE(main.OpenBook(books.write("koi.txt", book)));
+        ASSERT_TRUE(main.OpenBook(book));
         if (c.colour) prompts.colorAnswers = {*c.colour};
         QFont::insertSubstitution("Arial", "DejaVu Sans");  // no Arial nor its metric twin
         QFont::insertSubstitution("Liberation Sans", "DejaVu Sans");

@@ -243,25 +243,24 @@ TEST_F(MainWindow, ArgumentsAndTheRememberedBook) {
 }
 
 TEST_F(MainWindow, StoredPlaceAndWidth) {
-    const int keep = INT_MIN;  // not applied
-    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
-    const QString below = QString::number((desk.bottom() + 1) * 15);  // the desktop's edge
-    const std::tuple<QString, QString, QString, int, int, int> rows[] = {
-        // wanted y, x, width
-        {"1500", "3000", "9000", 100, 200, 600},   {below, "3000", "9000", keep, 200, 600},
-        {"1500", "-1500", "9000", 100, -100, 600}, {"1500", "-150000", "9000", keep, keep, 600},
-        {"1500", "3000", "450", 100, 200, keep},   {"high", "", "wide", keep, keep, keep}};
+    const int edge = QGuiApplication::primaryScreen()->virtualGeometry().bottom() + 1;
+    using N = std::optional<int>;  // y, x and width wanted; nothing: not applied
+    const std::tuple<QString, QString, QString, N, N, N> rows[] = {
+        {QString::number(edge * 15), "3000", "9000", {}, 200, 600},
+        {"1500", "-1500", "9000", 100, -100, 600},
+        {"1500", "-150000", "9000", {}, {}, 600},
+        {"1500", "3000", "450", 100, 200, {}},
+        {"high", "", "wide", {}, {}, {}}};
     for (const auto& [top, left, width, y, x, w] : rows) {
         makeWindow();
-        const QRect before = window->frameGeometry();
+        const QRect was = window->frameGeometry();
         WriteSetting(settings::Top, top);
         WriteSetting(settings::Left, left);
         WriteSetting(settings::Width, width);
         window->Form_Load({});
-        const QRect after = window->frameGeometry();
-        EXPECT_EQ(after.y(), y == keep ? before.y() : y) << top.toStdString();
-        EXPECT_EQ(after.x(), x == keep ? before.x() : x) << left.toStdString();
-        EXPECT_EQ(after.width(), w == keep ? before.width() : w) << width.toStdString();
+        EXPECT_EQ(window->frameGeometry(), QRect(x.value_or(was.x()), y.value_or(was.y()),
+                                                 w.value_or(was.width()), was.height()))
+            << (top + "," + left + "," + width).toStdString();
     }
 }
 
