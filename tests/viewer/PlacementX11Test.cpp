@@ -1,19 +1,15 @@
-// Where the window first appears and what is stored of it, against a real X server and window
-// manager (tests/platform/run_with_xvfb.sh provides both).
-#include <gtest/gtest.h>
-
-#include <QApplication>
+// Against a real X server and window manager (tests/platform/run_with_xvfb.sh provides both).
+#include <QGuiApplication>
 #include <QTest>
 
-#include "settings/Settings.h"
-#include "support/FakePrompts.h"
-#include "support/TestSupport.h"
-#include "viewer/frmMain.h"
+#include "ViewerFixture.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
 
-TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
+using Placement = ViewerTest;
+
+TEST_F(Placement, FirstPlacementAndTheStoredOuterSize) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         GTEST_SKIP() << "needs an X server with a window manager: run_with_xvfb.sh";
     QWidget other;  // in the top-left corner, so the manager's own choice lies elsewhere
@@ -22,30 +18,27 @@ TEST(Placement, FirstPlacementAndTheStoredOuterSize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&other, 5000));
     for (const bool stored : {false, true}) {
         SCOPED_TRACE(stored ? "place stored" : "nothing stored");
-        SettingsSandbox sandbox;
         if (stored) {
             WriteSetting(settings::Top, "4500");
             WriteSetting(settings::Left, "6000");
             WriteSetting(settings::Width, "9000");
         }
-        FakePrompts prompts;
-        frmMain window(prompts);
-        window.Form_Load({});
-        window.show();
-        const int height = window.height();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry().height() > height; }))
+        makeWindow();
+        window->Form_Load({});
+        window->show();
+        const int height = window->height();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry().height() > height; }))
             << "never framed";
-        const QRect want(400, 300, 600, window.frameGeometry().height());  // frame included
-        if (stored) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return window.frameGeometry() == want; }));
-        } else {
-            EXPECT_NE(window.frameGeometry().topLeft(), QPoint(0, 0));  // not moved by the program
-        }
-        window.resize(500, 200);  // a new width, never taller
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.width() == 500; }));
-        EXPECT_EQ(window.height(), height);
-        const QRect frame = window.frameGeometry();
-        window.close();
+        const QRect want(400, 300, 600, window->frameGeometry().height());  // frame included
+        if (stored)
+            EXPECT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == want; }));
+        else
+            EXPECT_NE(window->frameGeometry().topLeft(), QPoint(0, 0));  // left to the manager
+        window->resize(500, 200);  // a new width, never taller
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 500; }));
+        EXPECT_EQ(window->height(), height);
+        const QRect frame = window->frameGeometry();
+        window->close();
         EXPECT_EQ(ReadSetting(settings::Left).toInt(), frame.x() * 15);
         EXPECT_EQ(ReadSetting(settings::Top).toInt(), frame.y() * 15);
         EXPECT_EQ(ReadSetting(settings::Width).toInt(), frame.width() * 15);
