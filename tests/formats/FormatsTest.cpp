@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
-#include <QFile>
-
 #include "formats/BookFormats.h"
 #include "support/TestSupport.h"
 
@@ -29,9 +27,7 @@ std::string zipOf(std::initializer_list<Entry> entries) {
         if (e.encrypted) zip_file_set_encryption(zip, zip_uint64_t(i), ZIP_EM_TRAD_PKWARE, "pw");
     }
     zip_close(zip);
-    QFile f(dir.path("b.zip"));
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
-    return f.readAll().toStdString();
+    return FileBytes(dir.path("b.zip")).toStdString();
 }
 
 TEST(FictionBook, Extraction) {

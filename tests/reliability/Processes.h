@@ -16,18 +16,6 @@
 
 namespace tresslin::test {
 
-inline QByteArray FileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void WriteBytes(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
-}
-
 // Home, settings, caches and runtime folder all in home, on the offscreen platform; started
 // in home.
 inline QProcessEnvironment PrivateHome(const QString& home) {

@@ -1,24 +1,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QDir>
-#include <QFile>
-
 #include "settings/RecentBooks.h"
 #include "settings/Settings.h"
 #include "support/TestSupport.h"
 
 using namespace tresslin;
 using tresslin::test::SettingsSandbox;
-
-namespace {
-void writeFile(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(text);
-}
-}  // namespace
 
 TEST(Settings, DefaultsOnAnEmptyOrGarbledStore) {
     using S = settings::Setting;
@@ -75,9 +63,9 @@ TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
 
 TEST(Settings, HandEditedFileReadsWhatItCan) {
     SettingsSandbox box;
-    writeFile(box.iniPath(),
-              "garbage line\n[Settings]\nLast File=/books/a,b.txt\n\xEF\xBB\xBFLast Line=4\n"
-              "[COLORS]\r\nTEXT_COLOR = 12\r\n[TIMER\nT_INTERVAL=700\n\xff\xfe\n");
+    test::WriteBytes(box.iniPath(),
+                     "garbage line\n[Settings]\nLast File=/books/a,b.txt\n\xEF\xBB\xBFLast Line=4\n"
+                     "[COLORS]\r\nTEXT_COLOR = 12\r\n[TIMER\nT_INTERVAL=700\n\xff\xfe\n");
     EXPECT_EQ(ReadSetting(settings::LastFile), "/books/a,b.txt");
     EXPECT_EQ(settings::readNumber(settings::LastLine), 4);
     EXPECT_EQ(settings::readNumber(settings::TextColor), 12);
@@ -126,7 +114,7 @@ TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
         {"File1=/a\nLine1=3\nFile2=/a\nLine2=9\n", {{"/a", 3}}},
         {"File1=/a\nLine1=99999999999\n", {}}};
     for (const auto& [section, read] : sections) {
-        writeFile(box.iniPath(), QByteArray("[Recent Files]\n") + section);
+        test::WriteBytes(box.iniPath(), QByteArray("[Recent Files]\n") + section);
         settings::resetForTests();
         EXPECT_EQ(readRecentBooks(), read) << section;
     }

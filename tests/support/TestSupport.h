@@ -1,7 +1,9 @@
 // Shared helpers for the tests: a private settings folder per test and temporary books.
 #pragma once
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <string>
 
@@ -71,6 +73,18 @@ inline std::string Cp1251(std::string_view utf8) {
     for (const QChar c : QString::fromUtf8(utf8.data(), qsizetype(utf8.size())))
         out += char(unicodeToCp1251(c.unicode()).value_or('?'));
     return out;
+}
+
+inline QByteArray FileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Writes the file, and the folders it lies in.
+inline void WriteBytes(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
 }
 
 inline QString SamplePath(const QString& name) {
