@@ -40,7 +40,7 @@ class Desktop : public ::testing::Test {
     Display* const x_ = XOpenDisplay(nullptr);
     const Window root_ = x_ ? DefaultRootWindow(x_) : 0;
     void SetUp() override {
-        if (QGuiApplication::platformName() != "xcb" || qgetenv("TRESSLIN_PRIVATE_BUS") != "1")
+        if (QGuiApplication::platformName() != "xcb")
             GTEST_SKIP() << "needs the display and bus of its ctest command";
         ASSERT_TRUE(x_ && waitFor([&] { return property(root_, "_NET_SUPPORTING_WM_CHECK"); }));
     }

@@ -1,4 +1,4 @@
-// Against a real X server and window manager (tests/platform/run_with_xvfb.sh provides both).
+// Against a real X server and window manager (tests/with_desktop.sh provides both).
 #include <QGuiApplication>
 #include <QTest>
 
@@ -11,7 +11,7 @@ using Placement = ViewerTest;
 
 TEST_F(Placement, FirstPlacementAndTheStoredOuterSize) {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        GTEST_SKIP() << "needs an X server with a window manager: run_with_xvfb.sh";
+        GTEST_SKIP() << "needs the display of its ctest command";
     QWidget other;  // in the top-left corner, so the manager's own choice lies elsewhere
     other.setGeometry(0, 0, 500, 300);
     other.show();
