@@ -89,20 +89,3 @@ TEST(LineWrap, PartsFitJoinAndWalkBothWays) {
         }
     }
 }
-
-TEST(LineWrap, AHugeLineWalksBackAcrossItsCuts) {
-    // Three spans of words between the cuts that bound each step's work, then more than a span
-    // without a blank: walking back agrees with walking forward.
-    const std::size_t span = LineWrap::kAnchorBytes;
-    std::string raw;
-    for (int i = 0; raw.size() < 3 * span; ++i) raw += "word" + std::to_string(i % 997) + ' ';
-    raw += std::string(span + 500, 'x');
-    const LineWrap wrap(raw, 0, {advance, 50});
-    const auto starts = startsOf(wrap);
-    for (std::size_t i = 1; i < starts.size(); ++i) {
-        if (i % 97 && starts[i] / span == starts[i - 1] / span) continue;
-        EXPECT_EQ(wrap.prevStart(starts[i]), starts[i - 1]);
-        EXPECT_EQ(wrap.partStartAt(starts[i] + 1), starts[i]);
-    }
-    EXPECT_EQ(wrap.lastStart(), starts.back());
-}

@@ -4,8 +4,6 @@
 
 #include "Processes.h"
 #include "settings/Settings.h"
-#include "support/FakePrompts.h"
-#include "viewer/frmMain.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -33,29 +31,17 @@ TEST(Disk, TheProgramEndsNormallyAndLeavesWhatIsStoredAlone) {
     }
 }
 
-TEST(Disk, ASessionWhileNothingCanBeSavedIsStoredByTheFirstSaveThatCan) {
+TEST(Disk, WhatCouldNotBeSavedIsSavedByTheFirstSaveThatCan) {
     SettingsSandbox box;
-    TempBooks books;
-    const QString book = books.write("book.txt", NumberedBook(60));
     WriteBytes(box.folder() + "/Tresslin", "a file where the folder should be\n");
-    {
-        FakePrompts prompts;
-        frmMain w(prompts);
-        w.Form_Load({book});
-        prompts.findAnswers.push_back("line 40");
-        w.Form_KeyDown(Qt::Key_F, 2);
-        WriteSetting(settings::TimerInterval, "900");
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(settings::flush());
-        w.Form_KeyDown(Qt::Key_Up, 0);
-        EXPECT_EQ(w.view()->text(), " Line 39");
-        w.unload();
-        EXPECT_TRUE(prompts.messages.empty());
-    }
+    WriteSetting(settings::LastLine, "39");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(settings::flush());
+    WriteSetting(settings::TimerInterval, "900");
+    EXPECT_EQ(ReadSetting(settings::LastLine), "39");
     ASSERT_TRUE(QFile::remove(box.folder() + "/Tresslin"));
     EXPECT_TRUE(settings::flush());
     settings::resetForTests();
-    EXPECT_EQ(ReadSetting(settings::LastFile), book);
     EXPECT_EQ(ReadSetting(settings::LastLine), "39");
     EXPECT_EQ(ReadSetting(settings::TimerInterval), "900");
 }

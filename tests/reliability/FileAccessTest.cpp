@@ -30,7 +30,6 @@ TEST(FileAccess, ASessionOpensTheBookReadOnlyAndWritesOnlyTheSettingsFolder) {
     QTemporaryDir tmp;
     const QString home = tmp.path() + "/home", settings = home + "/.config/Tresslin";
     const QString book = tmp.path() + "/книги/война и мир.txt";
-    QDir().mkpath(tmp.path() + "/книги");
     const QByteArray bookBytes = FileBytes(SamplePath("kniga-cp1251.txt"));
     WriteBytes(book, bookBytes);
     QProcessEnvironment env = PrivateHome(home);

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include "settings/RecentBooks.h"
 #include "settings/Settings.h"
@@ -70,27 +69,6 @@ TEST(Settings, HandEditedFileReadsWhatItCan) {
     EXPECT_EQ(settings::readNumber(settings::LastLine), 4);
     EXPECT_EQ(settings::readNumber(settings::TextColor), 12);
     EXPECT_EQ(settings::readNumber(settings::TimerInterval), 2550);
-}
-
-TEST(Settings, AnUnchangedValueDoesNotRewriteTheFile) {
-    // The window stores its unchanged place at every start; that must not replace the file.
-    SettingsSandbox box;
-    const auto inode = [&] {
-        struct stat st {};
-        return ::stat(QFile::encodeName(box.iniPath()).constData(), &st) == 0 ? st.st_ino : 0;
-    };
-    WriteSetting(settings::Top, "1200");
-    ASSERT_TRUE(settings::flush());
-    const auto before = inode();
-    WriteSetting(settings::Top, "1200");
-    ASSERT_TRUE(settings::flush());
-    EXPECT_EQ(inode(), before);
-    // Written unchanged, then changed before the save: the change stands.
-    WriteSetting(settings::Top, "1200");
-    WriteSetting(settings::Top, "1230");
-    EXPECT_EQ(ReadSetting(settings::Top), "1230");
-    ASSERT_TRUE(settings::flush());
-    EXPECT_TRUE(box.fileText().contains("Top=1230\n"));
 }
 
 TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
