@@ -7,18 +7,6 @@
 
 using namespace tresslin;
 
-TEST(Caption, PercentageAndVersion) {
-    const struct {
-        std::int32_t line, last;
-        const char *point, *text;
-    } cases[] = {{499, 999, ".", "49.95"},   {0, 0, ".", "100.00"},
-                 {0, 999, ",", "0,00"},      {999, 999, ".", "100.00"},
-                 {1000, 999, ".", "100.10"}, {INT32_MAX, INT32_MAX - 1, ".", "100.00"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(formatPercent(percentage(c.line, c.last), c.point), c.text) << c.line;
-    EXPECT_EQ(versionCaption(), "Tresslin v.1.03");
-}
-
 TEST(TimerInterval, TypedOrStoredTextKeptInRange) {
     const std::pair<const char*, std::int32_t> intervals[] = {
         {"100", 2550},  {"", 2550},         {"99999999999", 2550}, {"700ms", 700},

@@ -60,17 +60,6 @@ TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
     EXPECT_EQ(settings::readTwips(settings::Top), 1440.0);
 }
 
-TEST(Settings, HandEditedFileReadsWhatItCan) {
-    SettingsSandbox box;
-    test::WriteBytes(box.iniPath(),
-                     "garbage line\n[Settings]\nLast File=/books/a,b.txt\n\xEF\xBB\xBFLast Line=4\n"
-                     "[COLORS]\r\nTEXT_COLOR = 12\r\n[TIMER\nT_INTERVAL=700\n\xff\xfe\n");
-    EXPECT_EQ(ReadSetting(settings::LastFile), "/books/a,b.txt");
-    EXPECT_EQ(settings::readNumber(settings::LastLine), 4);
-    EXPECT_EQ(settings::readNumber(settings::TextColor), 12);
-    EXPECT_EQ(settings::readNumber(settings::TimerInterval), 2550);
-}
-
 TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
     SettingsSandbox box;
     QList<RecentBook> list;
