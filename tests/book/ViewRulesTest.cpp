@@ -15,25 +15,6 @@ TEST(TimerInterval, TypedOrStoredTextKeptInRange) {
     for (const auto& [text, want] : intervals) EXPECT_EQ(readTimerInterval(text), want) << text;
 }
 
-TEST(Wheel, StepsPerNotch) {
-    const struct {
-        const char* what;
-        std::vector<int> deltas, steps;
-    } cases[] = {
-        {"notches", {-120, 120, -240}, {-1, 1, -2}},
-        {"fine wheel adds up", {-40, -40, -40, -40}, {0, 0, -1, 0}},
-        {"touchpad remainder carries", {50, 100, 100}, {0, 1, 1}},
-        {"reversal drops the remainder", {-100, 30, 100}, {0, 0, 1}},
-        {"horizontal only", {0}, {0}},
-    };
-    for (const auto& c : cases) {
-        WheelSteps wheel;
-        std::vector<int> got;
-        for (int d : c.deltas) got.push_back(wheel.add(d));
-        EXPECT_EQ(got, c.steps) << c.what;
-    }
-}
-
 TEST(WindowPlace, OffEveryScreenComesBackToTheNearestEdge) {
     const DeskRect left{0, 0, 1920, 1080}, right{1920, 0, 1280, 1024};
     const DeskRect panel{0, 30, 1920, 1050};  // left without its top panel
