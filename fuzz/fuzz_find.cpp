@@ -17,7 +17,7 @@ namespace {
 std::string cp1251ToUtf8(std::string_view s) {
     QString out;
     for (char b : s) out += QChar(cp1251ToUnicode(static_cast<unsigned char>(b)));
-    return out.toUtf8().toStdString();
+    return out.toStdString();
 }
 
 // UTF-8 folded the way Windows Cyrillic folds: a two-byte character that code page 1251 holds

@@ -13,7 +13,6 @@
 #include <optional>
 
 #include "platform/Activation.h"
-#include "platform/HotKey.h"
 #include "platform/ShortcutPortal.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
@@ -137,19 +136,6 @@ TEST_F(Desktop, KeypadPlusInAnotherProgramBringsTheHiddenWindowBackInEveryLockSt
         XDestroyWindow(x_, other);
     }
     XkbLockModifiers(x_, XkbUseCoreKbd, numLock_ | LockMask, 0);
-}
-
-// Keypad plus held by another program in one lock state: the hot key takes none of them (the
-// others stay free) and says once that it is unavailable.
-TEST_F(Desktop, AKeyHeldElsewhereLeavesTheHotKeyOff) {
-    EXPECT_EQ(grab(LockMask), 0);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(ActivationHotKey::create()->isActive());
-    EXPECT_FALSE(ActivationHotKey::create()->isActive());
-    const QString err = QString::fromStdString(testing::internal::GetCapturedStderr());
-    EXPECT_EQ(err.count("unavailable"), 1);
-    for (unsigned m : locks_) EXPECT_EQ(grab(m), 0) << m;
-    ungrabAll();
 }
 
 using ShortcutList = QList<std::pair<QString, QVariantMap>>;

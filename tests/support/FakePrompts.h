@@ -4,7 +4,6 @@
 
 #include <QStringList>
 #include <deque>
-#include <functional>
 #include <optional>
 
 #include "dialogs/DialogPrompts.h"
@@ -21,7 +20,6 @@ class FakePrompts : public DialogPrompts {
   public:
     void message(QWidget*, const QString& text, MessageIcon icon, const QString& title) override {
         messages.push_back({text, icon, title});
-        if (onMessage) onMessage(messages.back());
     }
     QString input(QWidget*, const QString& prompt, const QString& title) override {
         inputPrompts << title + "|" + prompt;
@@ -31,8 +29,7 @@ class FakePrompts : public DialogPrompts {
         openLastPaths << lastPath;
         return next(openAnswers);
     }
-    std::optional<std::int32_t> chooseColor(QWidget*, std::int32_t colour) override {
-        colorGiven.push_back(colour);
+    std::optional<std::int32_t> chooseColor(QWidget*, std::int32_t) override {
         return next(colorAnswers);
     }
     bool showFind(QWidget*, QString& sFind) override {
@@ -41,14 +38,8 @@ class FakePrompts : public DialogPrompts {
         if (answer) sFind = *answer;
         return answer.has_value();
     }
-    void showSettings(QWidget*, DialogHost& host) override {
-        ++settingsShown;
-        if (onSettings) onSettings(host);
-    }
-    void showTimer(QWidget*, DialogHost& host) override {
-        ++timerShown;
-        if (onTimer) onTimer(host);
-    }
+    void showSettings(QWidget*, DialogHost&) override { ++settingsShown; }
+    void showTimer(QWidget*, DialogHost&) override { ++timerShown; }
     std::optional<int> showRecent(QWidget*, const QList<RecentBook>& books) override {
         recentShown.push_back(books);
         return next(recentAnswers);
@@ -59,15 +50,11 @@ class FakePrompts : public DialogPrompts {
     std::deque<std::optional<std::int32_t>> colorAnswers;
     std::deque<std::optional<QString>> findAnswers;  // a text: confirmed with that text
     std::deque<std::optional<int>> recentAnswers;    // a number: that entry chosen
-    // Run while the settings or timer dialog or a message box would be open.
-    std::function<void(DialogHost&)> onSettings, onTimer;
-    std::function<void(const MessageCall&)> onMessage;
 
     std::vector<MessageCall> messages;
     std::vector<QList<RecentBook>> recentShown;
     QStringList inputPrompts;   // "title|prompt"
     QStringList openLastPaths;  // the lastPath given to each open dialog
-    std::vector<std::int32_t> colorGiven;
     QStringList findProposals;  // sFind as given to each find dialog
     int settingsShown = 0;
     int timerShown = 0;
