@@ -5,7 +5,6 @@
 #include <QFile>
 #include <vector>
 
-#include "book/mdlService.h"
 #include "book/mdlText.h"
 #include "support/TestSupport.h"
 
@@ -54,10 +53,4 @@ TEST(ReadBookLines, FailuresKeepThePreviousBook) {
         EXPECT_FALSE(ReadBookLines(p, s)) << p;
         EXPECT_EQ(linesOf(s), (std::vector<std::string>{"Line 1", "Line 2", "Line 3"})) << p;
     }
-}
-
-TEST(FileNames, OnlyFilesExist) {
-    TempBooks books;
-    EXPECT_TRUE(FileExists(path(books.write("a b.txt", "x"))));
-    EXPECT_FALSE(FileExists(path(books.folder())));
 }

@@ -164,6 +164,7 @@ TEST(TimerDialog, OpensAtTheStoredIntervalStoresEveryStepAndRunsOnEnter) {
         if (c.stored) WriteSetting(settings::TimerInterval, c.stored);
         frmTimer dialog(&main, main);
         const auto shown = [&] { return dialog.findChild<QLineEdit*>("txtTime")->text(); };
+        EXPECT_TRUE(dialog.findChild<QLineEdit*>("txtTime")->isReadOnly());
         EXPECT_EQ(shown(), QString::number(c.opensAt));
         EXPECT_EQ(ReadSetting(settings::TimerInterval), c.storedAfterOpen);
         WriteSetting(settings::TimerInterval, "marked");

@@ -12,8 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <csignal>
-#include <ctime>
 #include <functional>
+#include <thread>
 
 #include "dialogs/QtDialogPrompts.h"
 #include "settings/Settings.h"
@@ -22,17 +22,6 @@
 using namespace tresslin;
 
 namespace {
-
-void killAfter(long us) {
-    sigevent ev{};
-    ev.sigev_notify = SIGEV_SIGNAL;
-    ev.sigev_signo = SIGKILL;
-    timer_t timer{};
-    itimerspec when{};
-    when.it_value = {us / 1000000, (us % 1000000) * 1000};
-    if (timer_create(CLOCK_MONOTONIC, &ev, &timer) != 0 || timer_settime(timer, 0, &when, nullptr))
-        std::abort();
-}
 
 // Each group is written as the program writes it from one handler; a "torn" value overwritten
 // in the same turn must never reach the disk.
@@ -54,7 +43,12 @@ int burst(QCoreApplication& app, long long base, long us) {
     long long g = base;
     std::function<void()> turn = [&] {
         // The first save sets the store up and takes far longer than the rest.
-        if (g == base + 1) killAfter(us);
+        if (g == base + 1) {
+            std::thread([us] {
+                std::this_thread::sleep_for(std::chrono::microseconds(us));
+                std::raise(SIGKILL);
+            }).detach();
+        }
         writeGroup(++g);
         QTimer::singleShot(0, turn);
     };

@@ -10,14 +10,6 @@ using namespace tresslin::test;
 
 namespace {
 
-// strace -xx writes every string as \xNN escapes.
-QString decode(const QString& s) {
-    QByteArray bytes;
-    for (qsizetype i = 0; i + 3 < s.size(); i += 4)
-        bytes += char(s.mid(i + 2, 2).toInt(nullptr, 16));
-    return QFile::decodeName(bytes);
-}
-
 bool inside(const QString& path, const QString& folder) {
     return path == folder || path.startsWith(folder + u'/');
 }
@@ -58,7 +50,9 @@ TEST(FileAccess, ASessionOpensTheBookReadOnlyAndWritesOnlyTheSettingsFolder) {
                                     "O_WRONLY|O_RDWR|O_CREAT|O_TRUNC|O_APPEND|O_TMPFILE"));
             QStringList paths;
             for (auto it = stringRe.globalMatch(args); it.hasNext();) {
-                QString p = decode(it.next().captured(1));
+                // strace -xx writes every string as \xNN escapes.
+                QString p = QFile::decodeName(
+                    QByteArray::fromHex(it.next().captured(1).remove("\\x").toLatin1()));
                 paths << QDir::cleanPath(p.startsWith(u'/') ? p : home + u'/' + p);
             }
             // A link's source is only read.

@@ -53,10 +53,10 @@ TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
               "[COLORS]\nTEXT_COLOR=255\n\n[Position]\nTop=1440\n\n[Settings]\n"
               "Last File=/home/u/Книги/war and peace.txt\nText Coding=2\n");
     // A fresh store reads back what is on disk, however awkward.
-    WriteSetting(settings::LastFile, "a,b\nc\\n #d");
+    WriteSetting(settings::LastFile, "a,b\nc\r\\n #d");
     ASSERT_TRUE(settings::flush());
     settings::resetForTests();
-    EXPECT_EQ(ReadSetting(settings::LastFile), "a,b\nc\\n #d");
+    EXPECT_EQ(ReadSetting(settings::LastFile), "a,b\nc\r\\n #d");
     EXPECT_EQ(settings::readTwips(settings::Top), 1440.0);
 }
 

@@ -53,13 +53,6 @@ class TempBooks {
     QTemporaryDir dir_;
 };
 
-// Lines joined with CR LF.
-inline std::string CrLfBook(std::initializer_list<std::string_view> lines) {
-    std::string out;
-    for (auto l : lines) out.append(l).append("\r\n");
-    return out.substr(0, out.empty() ? 0 : out.size() - 2);
-}
-
 // "Line 1" ... "Line n" joined with CR LF.
 inline std::string NumberedBook(int n) {
     std::string out;

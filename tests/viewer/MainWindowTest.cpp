@@ -24,10 +24,8 @@ std::string paragraph(char tag, int words) {
 }
 const std::string kTen = NumberedBook(10), kOne = "one line";
 // Line numbers from 1; "text" lines are no headings, the lone time neither.
-const std::string kChapters = Cp1251(
-    CrLfBook({"Пролог", "", "text", "", "Глава 1", "", "12:30", "", "* * *", "", "text", "text"}));
-const std::string kForeword = Cp1251(CrLfBook({"Title", "", "text", "", "ГЛАВА ПЕРВАЯ", "", "x"}));
-const std::string kNoChapters = CrLfBook({"text", "", "12.30", "", "text"});
+const std::string kChapters =
+    Cp1251("Пролог\r\n\r\ntext\r\n\r\nГлава 1\r\n\r\n12:30\r\n\r\n* * *\r\n\r\ntext\r\ntext");
 // Titles in Windows Cyrillic; "12" alone would read as a heading in plain text.
 const std::string kFictionBook = Cp1251(
     "<?xml version=\"1.0\" encoding=\"windows-1251\"?><FictionBook><body>"
@@ -67,8 +65,6 @@ TEST_F(MainWindow, KeysPressedToCaptionAndView) {
         {nullptr, "Down Up Home End F3 Ctrl+L Ctrl+S Ctrl+T Ctrl+F", nullptr, "", "", 0},
         {&kChapters, "2*Down timer PgDown", nullptr, "5  (36.36%)", " Глава 1", 0},
         {&kChapters, "8*Down PgUp", nullptr, "5  (36.36%)", " Глава 1", 0},
-        {&kForeword, "2*Down PgUp", nullptr, "1  (0.00%)", " Title", 0},
-        {&kNoChapters, "2*Down PgUp", nullptr, "3  (50.00%)", " 12.30", 0},
         {&kFictionBook, "3*PgDown", nullptr, "9  (", " Два", 0},
         {&kFictionBook, "PgDown PgDown PgUp", nullptr, "4  (", " Один", 0},
         {&kFictionBook, "PgDown PgUp PgUp", nullptr, "1  (", "", 0},
