@@ -85,12 +85,10 @@ int session(QApplication& app, const QString& book) {
     driver.start(5);
     // The dialogs whose Qt classes keep state of their own: files and colours.
     const int keys[][2] = {{Qt::Key_O, 2}, {Qt::Key_Down, 0}, {Qt::Key_S, 2}, {Qt::Key_Escape, 0}};
-    std::size_t next = 0;
-    std::function<void()> run = [&] {
-        window.Form_KeyDown(keys[next][0], keys[next][1]);
-        if (++next < std::size(keys)) QTimer::singleShot(0, run);
-    };
-    QTimer::singleShot(0, run);
+    // Each key returns once the dialog it opens has been answered.
+    QTimer::singleShot(0, [&] {
+        for (const auto& [key, shift] : keys) window.Form_KeyDown(key, shift);
+    });
     const int rc = app.exec();
     settings::flush();
     return window.bookPath() == book ? rc : 5;
