@@ -43,6 +43,10 @@ TEST(LineWrap, PartsOfSmallLines) {
         {test::Cp1251("Ёлка и ель"), 1, 6, {test::Cp1251("Ёлка "), test::Cp1251("и ель")}},
         {"мо\xCC\x81ре", 3, 3, {"мо\xCC\x81", "ре"}},  // the accent stays with its letter
         {"a\xF0\x9F\x98\x80\xD0", 3, 2, {"a", "\xF0\x9F\x98\x80", "\xD0"}},
+        {"\xE0\x80\x80\xFF\x80\x80\x80",
+         3,
+         1,  // neither an overlong form nor a lead past F4
+         {"\xE0", "\x80", "\x80", "\xFF", "\x80", "\x80", "\x80"}},
     };
     for (const auto& c : cases) {
         const LineWrap wrap(c.text, c.coding, {advance, c.width});

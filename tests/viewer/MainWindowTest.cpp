@@ -86,6 +86,8 @@ TEST_F(MainWindow, KeysPressedToCaptionAndView) {
         const QString shown = c.book ? name + "  line: " + c.caption : QString();
         EXPECT_EQ(c.caption.endsWith('(') ? caption().left(shown.size()) : caption(), shown);
         EXPECT_TRUE(view().contains(c.view)) << view().toStdString();
+        // Every part of a wrapped line fits the view, the first line's too.
+        EXPECT_LE(window->view()->fontMetrics().horizontalAdvance(view()), window->view()->width());
         EXPECT_EQ(prompts.inputPrompts.size() + prompts.findProposals.size() +
                       prompts.settingsShown + prompts.timerShown + prompts.messages.size(),
                   c.asked);
