@@ -29,9 +29,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "-- Build (Release) in build-pkg"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-    -DTRESSLIN_BUILD_BENCH=OFF -DTRESSLIN_BUILD_FUZZ=OFF -DTRESSLIN_SANITIZE=OFF >/dev/null
+# A Release build made already (PACKAGE_BUILD, as scripts/test.sh passes its own) is packaged
+# as it is: the package holds only what is installed, never the tests.
+if [ -n "${PACKAGE_BUILD:-}" ]; then
+    build=$PACKAGE_BUILD
+else
+    echo "-- Build (Release) in build-pkg"
+    cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DTRESSLIN_BUILD_BENCH=OFF -DTRESSLIN_BUILD_FUZZ=OFF -DTRESSLIN_SANITIZE=OFF >/dev/null
+fi
 cmake --build "$build" -j "$(nproc)"
 # The version the build took from the project() line.
 version=$(sed -n 's/.*kVersionText = "\(.*\)";/\1/p' "$build/src/book/Version.h")
