@@ -30,7 +30,7 @@ namespace {
 
 template <typename Condition>
 bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, 10000);
+    return QTest::qWaitFor(condition, 30000);
 }
 
 // The test plays the other programs on the display through its own connection.
@@ -203,11 +203,11 @@ TEST_F(Desktop, ActivateStartsTheProgramThenBringsItBackAsThePortalShortcutDoes)
         minimise(w);
         QProcess command;
         command.start(PROGRAM_PATH, {"--activate"});
-        ASSERT_TRUE(command.waitForFinished(10000));
+        ASSERT_TRUE(command.waitForFinished(30000));
         EXPECT_EQ(command.exitCode(), 0);
         EXPECT_TRUE(isBack(w)) << "after tresslin --activate";
         program.terminate();
-        ASSERT_TRUE(program.waitForFinished(10000));
+        ASSERT_TRUE(program.waitForFinished(30000));
         EXPECT_EQ(err.count("`tresslin --activate`"), portal ? 0 : 1) << err.toStdString();
     }
     for (unsigned m : locks_) XUngrabKey(x_, plus_, m, root_);

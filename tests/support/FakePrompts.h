@@ -62,9 +62,8 @@ class FakePrompts : public DialogPrompts {
   private:
     template <typename T>
     static T next(std::deque<T>& answers) {
-        if (answers.empty()) return T();
-        T answer = std::move(answers.front());
-        answers.pop_front();
+        T answer{};
+        if (!answers.empty()) answer = std::move(answers.front()), answers.pop_front();
         return answer;
     }
 };

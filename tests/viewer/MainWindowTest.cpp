@@ -120,7 +120,7 @@ TEST_F(MainWindow, CommandsListOnF1ButNotCtrlF1AndTheLinePrompt) {
 // Each book is the line, "? end", the line again; the first is shown and the typed text found.
 TEST_F(MainWindow, EveryCodingShowsAndFindsTheRussianText) {
     // 'я' is two bytes: the cut must not leave half of one.
-    const std::string longUtf8 = "x" + QByteArray("я").repeated(40000).toStdString();
+    const std::string longUtf8 = ("x" + QByteArray("я").repeated(40000)).toStdString();
     const std::string longByte = "B" + std::string(999'999, 'a');
     const struct {
         int coding;

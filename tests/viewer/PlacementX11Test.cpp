@@ -15,7 +15,7 @@ TEST_F(Placement, FirstPlacementAndTheStoredOuterSize) {
     QWidget other;  // in the top-left corner, so the manager's own choice lies elsewhere
     other.setGeometry(0, 0, 500, 300);
     other.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other, 5000));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other, 30000));
     for (const bool stored : {false, true}) {
         SCOPED_TRACE(stored ? "place stored" : "nothing stored");
         if (stored) {
@@ -27,15 +27,16 @@ TEST_F(Placement, FirstPlacementAndTheStoredOuterSize) {
         window->Form_Load({});
         window->show();
         const int height = window->height();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry().height() > height; }))
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return window->frameGeometry().height() > height; }, 30000))
             << "never framed";
         const QRect want(400, 300, 600, window->frameGeometry().height());  // frame included
         if (stored)
-            EXPECT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == want; }));
+            EXPECT_TRUE(QTest::qWaitFor([&] { return window->frameGeometry() == want; }, 30000));
         else
             EXPECT_NE(window->frameGeometry().topLeft(), QPoint(0, 0));  // left to the manager
         window->resize(500, 200);  // a new width, never taller
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 500; }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->width() == 500; }, 30000));
         EXPECT_EQ(window->height(), height);
         const QRect frame = window->frameGeometry();
         window->close();
