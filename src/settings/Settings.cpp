@@ -88,6 +88,11 @@ class Store {
     QString fileName() { return disk().fileName(); }
     std::uint64_t replacements() const { return replacements_; }
 
+    void hold(bool hold) {
+        held_ = hold;
+        if (!hold && !unsaved_.isEmpty()) scheduleSave();
+    }
+
   private:
     QSettings& disk() {
         if (!disk_) {
@@ -122,6 +127,7 @@ class Store {
     QSet<QString> changedSections_;
     QSettings::SettingsMap unchanged_;
     bool saveScheduled_ = false;
+    bool held_ = false;
     bool failureSaid_ = false;
     std::uint64_t replacements_ = 0;
 };
@@ -138,7 +144,7 @@ Store& store() {
 }
 
 void Store::scheduleSave() {
-    if (saveScheduled_ || QCoreApplication::instance() == nullptr) return;
+    if (saveScheduled_ || held_ || QCoreApplication::instance() == nullptr) return;
     saveScheduled_ = true;
     // The store of the moment: tests replace it between cases.
     QMetaObject::invokeMethod(
@@ -191,6 +197,10 @@ void writeNumber(const Setting& setting, std::int64_t value) {
 
 bool flush() {
     return store().save();
+}
+
+void holdSaves(bool hold) {
+    store().hold(hold);
 }
 
 std::uint64_t fileReplacements() {

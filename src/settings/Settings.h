@@ -88,6 +88,10 @@ void writeNumber(const Setting& setting, std::int64_t value);
 // stderr.
 bool flush();
 
+// While held, the saves that writes schedule wait (flush still writes): start-up holds them so
+// that writing the file does not delay the window's first paint. Releasing schedules what waits.
+void holdSaves(bool hold);
+
 // How many times the file has been replaced since the program started (for benchmarks).
 std::uint64_t fileReplacements();
 

@@ -1,6 +1,7 @@
 #include "viewer/App.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 
 #include "book/mdlDeclarations.h"
@@ -69,6 +70,10 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
+    // The window stores its place while it opens; the file waits for the first paint (a second
+    // at most, should the window not be painted).
+    settings::holdSaves(true);
+    QTimer::singleShot(1000, [] { settings::holdSaves(false); });
     QtDialogPrompts prompts;
     frmMain window(prompts);
     installTerminationHandler(window);
@@ -82,6 +87,7 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     };
     // The bus costs start-up time, so after the first paint.
     afterFirstPaint(&window, [&window, bringBack] {
+        settings::holdSaves(false);
         auto* service = new ActivationService(&window);
         QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
         service->registerOnSessionBus();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+
 #include "settings/RecentBooks.h"
 #include "settings/Settings.h"
 #include "support/TestSupport.h"
@@ -58,6 +60,17 @@ TEST(Settings, FileHoldsSectionsAndKeysAsSpelled) {
     settings::resetForTests();
     EXPECT_EQ(ReadSetting(settings::LastFile), "a,b\nc\r\\n #d");
     EXPECT_EQ(settings::readTwips(settings::Top), 1440.0);
+}
+
+TEST(Settings, HeldSavesWaitForTheRelease) {
+    SettingsSandbox box;
+    settings::holdSaves(true);
+    WriteSetting(settings::Top, "1200");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(box.fileText().isEmpty());
+    settings::holdSaves(false);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(box.fileText().contains("Top=1200"));
 }
 
 TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
