@@ -2,10 +2,9 @@
 
 namespace tresslin {
 
-DisplayChar DisplayChars::utf8At(std::size_t pos) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(raw_.data()) + pos;
-    const std::size_t left = raw_.size() - pos;
+Utf8Char decodeUtf8(const unsigned char* p, std::size_t left) {
     const unsigned b0 = p[0];
+    if (b0 < 0x80) return {b0, 1};
     // Lengths and the allowed range of the second byte, which rules out overlong forms,
     // surrogates and code points past U+10FFFF.
     std::size_t len = 0;
@@ -25,12 +24,18 @@ DisplayChar DisplayChars::utf8At(std::size_t pos) const {
         if (b0 == 0xF0) lo = 0x90;
         if (b0 == 0xF4) hi = 0x8F;
     }
-    if (len == 0 || left < len || p[1] < lo || p[1] > hi) return {0xFFFD, pos + 1};
+    if (len == 0 || left < len || p[1] < lo || p[1] > hi) return {0, 0};
     for (std::size_t k = 1; k < len; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return {0xFFFD, pos + 1};
+        if ((p[k] & 0xC0) != 0x80) return {0, 0};
         c = (c << 6) | (p[k] & 0x3F);
     }
-    return {c, pos + len};
+    return {c, len};
+}
+
+DisplayChar DisplayChars::utf8At(std::size_t pos) const {
+    const Utf8Char u =
+        decodeUtf8(reinterpret_cast<const unsigned char*>(raw_.data()) + pos, raw_.size() - pos);
+    return u.length ? DisplayChar{u.ch, pos + u.length} : DisplayChar{0xFFFD, pos + 1};
 }
 
 std::size_t DisplayChars::charStart(std::size_t pos) const {

@@ -15,6 +15,15 @@ struct DisplayChar {
     std::size_t next;  // offset just past the character's bytes
 };
 
+// The character whose UTF-8 bytes begin at p (left > 0 of them) and how many they are; 0 of them
+// when no well-formed sequence begins there: no overlong forms, no surrogates, nothing past
+// U+10FFFF, nothing cut short.
+struct Utf8Char {
+    char32_t ch;
+    std::size_t length;
+};
+Utf8Char decodeUtf8(const unsigned char* p, std::size_t left);
+
 // Reads the stored bytes of one line in a given coding: UTF-8, or an 8-bit coding through the
 // table the view uses. A byte that begins no well-formed UTF-8 sequence shows as one U+FFFD.
 class DisplayChars {

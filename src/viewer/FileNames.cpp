@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "book/DisplayChars.h"
 #include "book/mdlFiles.h"
 
 namespace tresslin {
@@ -23,31 +24,6 @@ bool hasEscape(const QString& s) {
         if (isEscape(c)) return true;
     }
     return false;
-}
-
-// Length of the well-formed UTF-8 sequence at p, or 0: no overlong forms, no surrogates,
-// nothing past U+10FFFF.
-qsizetype utf8Length(const unsigned char* p, qsizetype left) {
-    const unsigned b0 = p[0];
-    if (b0 < 0x80) return 1;
-    qsizetype len = 0;
-    unsigned lo = 0x80, hi = 0xBF;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        if (b0 == 0xE0) lo = 0xA0;
-        if (b0 == 0xED) hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        if (b0 == 0xF0) lo = 0x90;
-        if (b0 == 0xF4) hi = 0x8F;
-    }
-    if (len == 0 || left < len || p[1] < lo || p[1] > hi) return 0;
-    for (qsizetype k = 2; k < len; ++k) {
-        if ((p[k] & 0xC0) != 0x80) return 0;
-    }
-    return len;
 }
 
 QString cp1251Text(const QByteArray& bytes) {
@@ -68,7 +44,7 @@ QString pathFromBytes(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
-        const qsizetype len = utf8Length(p + i, n - i);
+        const auto len = qsizetype(decodeUtf8(p + i, std::size_t(n - i)).length);
         if (len == 0) {
             out += QChar(char16_t(kEscapeBase + p[i]));
             ++i;
