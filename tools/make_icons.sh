@@ -1,14 +1,10 @@
 #!/bin/sh
-# Render the PNG icons and button pictures in resources/ from their SVG sources.
+# Render the PNG icons in resources/ from their SVG sources.
 # Needs rsvg-convert (Debian package librsvg2-bin).
 #
 #   icons/tresslin-16.svg  -> icons/hicolor/16x16/apps/tresslin.png (drawn pixel by pixel)
 #   icons/tresslin.svg     -> icons/hicolor/NxN/apps/tresslin.png for the other sizes
 #   icons/clock.svg        -> icons/clock.png (32x32)
-#   pictures/back.svg      -> pictures/back.png    (17x10, pixel by pixel)
-#   pictures/back@2x.svg   -> pictures/back@2x.png (34x20, for high-DPI screens)
-#   pictures/next.svg      -> pictures/next.png
-#   pictures/next@2x.svg   -> pictures/next@2x.png
 set -eu
 
 if ! command -v rsvg-convert >/dev/null 2>&1; then
@@ -29,10 +25,5 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 
 rsvg-convert -w 32 -h 32 icons/clock.svg -o icons/clock.png
-
-for name in back next; do
-    rsvg-convert "pictures/$name.svg" -o "pictures/$name.png"
-    rsvg-convert "pictures/$name@2x.svg" -o "pictures/$name@2x.png"
-done
 
 echo "make_icons.sh: done"

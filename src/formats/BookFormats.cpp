@@ -5,8 +5,11 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibrary>
+#include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "formats/FictionBook.h"
 
@@ -35,6 +38,63 @@ FormattedBook readXml(std::string_view bytes) {
     return readFictionBook(buffer, QByteArrayView(data).first(std::min(data.size(), kHeadBytes)));
 }
 
+// libzip is loaded when the first archive is opened, not with the program: it brings libcrypto,
+// whose loading would add about a millisecond to every start for the few books that come zipped.
+struct ZipLibrary {
+    decltype(&zip_error_init) error_init;
+    decltype(&zip_error_fini) error_fini;
+    decltype(&zip_error_code_zip) error_code_zip;
+    decltype(&zip_get_error) get_error;
+    decltype(&zip_source_file_create) source_file_create;
+    decltype(&zip_source_buffer_create) source_buffer_create;
+    decltype(&zip_source_free) source_free;
+    decltype(&zip_open_from_source) open_from_source;
+    decltype(&zip_discard) discard;
+    decltype(&zip_get_num_entries) get_num_entries;
+    decltype(&zip_stat_init) stat_init;
+    decltype(&zip_stat_index) stat_index;
+    decltype(&zip_fopen_index) fopen_index;
+    decltype(&zip_fread) fread;
+    decltype(&zip_fclose) fclose;
+};
+
+std::optional<ZipLibrary> loadZipLibrary() {
+    // Never unloaded: QLibrary leaves the library in place when it goes.
+    QLibrary library(QStringLiteral(TRESSLIN_LIBZIP_SONAME));
+    bool resolved = library.load();
+    const auto resolve = [&](auto& function, const char* name) {
+        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
+            resolved ? library.resolve(name) : nullptr);
+        resolved = resolved && function;
+    };
+    ZipLibrary zip{};
+    resolve(zip.error_init, "zip_error_init");
+    resolve(zip.error_fini, "zip_error_fini");
+    resolve(zip.error_code_zip, "zip_error_code_zip");
+    resolve(zip.get_error, "zip_get_error");
+    resolve(zip.source_file_create, "zip_source_file_create");
+    resolve(zip.source_buffer_create, "zip_source_buffer_create");
+    resolve(zip.source_free, "zip_source_free");
+    resolve(zip.open_from_source, "zip_open_from_source");
+    resolve(zip.discard, "zip_discard");
+    resolve(zip.get_num_entries, "zip_get_num_entries");
+    resolve(zip.stat_init, "zip_stat_init");
+    resolve(zip.stat_index, "zip_stat_index");
+    resolve(zip.fopen_index, "zip_fopen_index");
+    resolve(zip.fread, "zip_fread");
+    resolve(zip.fclose, "zip_fclose");
+    if (resolved) return zip;
+    std::fprintf(stderr, "tresslin: zipped books cannot be opened: %s\n",
+                 qPrintable(library.errorString()));
+    return std::nullopt;
+}
+
+// Null when the library is missing; said once on stderr.
+const ZipLibrary* zipLibrary() {
+    static const std::optional<ZipLibrary> zip = loadZipLibrary();
+    return zip ? &*zip : nullptr;
+}
+
 bool endsWithTxt(const char* name) {
     return QFile::decodeName(name).endsWith(QLatin1String(".txt"), Qt::CaseInsensitive);
 }
@@ -43,12 +103,12 @@ using ZipPtr = std::unique_ptr<zip_t, decltype(&zip_discard)>;
 using ZipFilePtr = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
 
 // The index of the archive's one file (folders aside), or an error.
-FormatError findOnlyFile(zip_t* zip, zip_uint64_t& index, zip_stat_t& stat) {
-    const zip_int64_t count = zip_get_num_entries(zip, 0);
+FormatError findOnlyFile(const ZipLibrary& lib, zip_t* zip, zip_uint64_t& index, zip_stat_t& stat) {
+    const zip_int64_t count = lib.get_num_entries(zip, 0);
     bool found = false;
     for (zip_int64_t i = 0; i < count; ++i) {
         zip_stat_t s;
-        if (zip_stat_index(zip, zip_uint64_t(i), 0, &s) != 0) return FormatError::BadZip;
+        if (lib.stat_index(zip, zip_uint64_t(i), 0, &s) != 0) return FormatError::BadZip;
         const std::string_view name = (s.valid & ZIP_STAT_NAME) ? s.name : "";
         if (name.ends_with('/') && s.size == 0) continue;
         if (found) return FormatError::NotOneEntry;
@@ -71,10 +131,11 @@ FormatError checkEntry(const zip_stat_t& stat) {
     return FormatError::None;
 }
 
-FormatError readEntry(zip_t* zip, zip_uint64_t index, std::uint64_t size, std::string& data) {
-    ZipFilePtr file(zip_fopen_index(zip, index, 0), &zip_fclose);
+FormatError readEntry(const ZipLibrary& lib, zip_t* zip, zip_uint64_t index, std::uint64_t size,
+                      std::string& data) {
+    ZipFilePtr file(lib.fopen_index(zip, index, 0), lib.fclose);
     if (!file) {
-        const int code = zip_error_code_zip(zip_get_error(zip));
+        const int code = lib.error_code_zip(lib.get_error(zip));
         return code == ZIP_ER_NOPASSWD || code == ZIP_ER_WRONGPASSWD || code == ZIP_ER_ENCRNOTSUPP
                    ? FormatError::EncryptedEntry
                    : FormatError::BadZip;
@@ -82,36 +143,43 @@ FormatError readEntry(zip_t* zip, zip_uint64_t index, std::uint64_t size, std::s
     data.resize(size);
     std::uint64_t got = 0;
     while (got < size) {
-        const zip_int64_t n = zip_fread(file.get(), data.data() + got, size - got);
+        const zip_int64_t n = lib.fread(file.get(), data.data() + got, size - got);
         if (n <= 0) return FormatError::BadZip;
         got += std::uint64_t(n);
     }
     // Reading on to the end makes the library check the checksum; a byte more means the
     // archive lied about the size.
     char more;
-    if (zip_fread(file.get(), &more, 1) != 0) return FormatError::BadZip;
-    return zip_fclose(file.release()) == 0 ? FormatError::None : FormatError::BadZip;
+    if (lib.fread(file.get(), &more, 1) != 0) return FormatError::BadZip;
+    return lib.fclose(file.release()) == 0 ? FormatError::None : FormatError::BadZip;
 }
 
-// Takes ownership of source.
-FormattedBook readZip(zip_source_t* source) {
-    if (!source) return failed(FormatError::BadZip);
+// An archive read through the source that create makes (given the error record to fill).
+template <typename Create>
+FormattedBook readZip(Create create) {
+    const ZipLibrary* found = zipLibrary();
+    if (!found) return failed(FormatError::NoZipLibrary);
+    const ZipLibrary& lib = *found;
     zip_error_t error;
-    zip_error_init(&error);
-    ZipPtr zip(zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error), &zip_discard);
-    zip_error_fini(&error);
+    lib.error_init(&error);
+    zip_source_t* source = create(lib, &error);
+    ZipPtr zip(source ? lib.open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error) : nullptr,
+               lib.discard);
+    lib.error_fini(&error);
     if (!zip) {
-        zip_source_free(source);
+        // The archive takes the source only when it opens.
+        if (source) lib.source_free(source);
         return failed(FormatError::BadZip);
     }
     zip_uint64_t index = 0;
     zip_stat_t stat;
-    zip_stat_init(&stat);
-    if (const FormatError e = findOnlyFile(zip.get(), index, stat); e != FormatError::None)
+    lib.stat_init(&stat);
+    if (const FormatError e = findOnlyFile(lib, zip.get(), index, stat); e != FormatError::None)
         return failed(e);
     if (const FormatError e = checkEntry(stat); e != FormatError::None) return failed(e);
     std::string data;
-    if (const FormatError e = readEntry(zip.get(), index, stat.size, data); e != FormatError::None)
+    if (const FormatError e = readEntry(lib, zip.get(), index, stat.size, data);
+        e != FormatError::None)
         return failed(e);
     // The name belongs to the archive.
     const bool isText = (stat.valid & ZIP_STAT_NAME) && endsWithTxt(stat.name);
@@ -137,11 +205,9 @@ FormattedBook readFormattedBook(const std::string& path) {
         const QByteArray head = file.peek(kHeadBytes);
         if (isZip(head)) {
             file.close();
-            zip_error_t error;
-            zip_error_init(&error);
-            zip_source_t* source = zip_source_file_create(path.c_str(), 0, -1, &error);
-            zip_error_fini(&error);
-            return readZip(source);
+            return readZip([&](const ZipLibrary& lib, zip_error_t* error) {
+                return lib.source_file_create(path.c_str(), 0, -1, error);
+            });
         }
         FormattedBook book = readFictionBook(file, head);
         if (book.format == BookFormat::PlainText && book.ok() &&
@@ -156,11 +222,9 @@ FormattedBook readFormattedBook(const std::string& path) {
 FormattedBook readFormattedBytes(std::string_view bytes) {
     try {
         if (isZip(QByteArrayView(bytes.data(), qsizetype(bytes.size())))) {
-            zip_error_t error;
-            zip_error_init(&error);
-            zip_source_t* source = zip_source_buffer_create(bytes.data(), bytes.size(), 0, &error);
-            zip_error_fini(&error);
-            return readZip(source);
+            return readZip([&](const ZipLibrary& lib, zip_error_t* error) {
+                return lib.source_buffer_create(bytes.data(), bytes.size(), 0, error);
+            });
         }
         return readXml(bytes);
     } catch (const std::bad_alloc&) {

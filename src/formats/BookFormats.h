@@ -25,6 +25,7 @@ enum class FormatError {
     UnknownEntry,    // the archive's one file is neither a FictionBook nor a .txt file
     EntryTooLarge,   // bigger than kMaxEntryBytes or kMaxEntryRatio x its compressed size
     EncryptedEntry,  // needs a password
+    NoZipLibrary,    // libzip could not be loaded
     OutOfMemory,
 };
 

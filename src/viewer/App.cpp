@@ -1,6 +1,7 @@
 #include "viewer/App.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -88,6 +89,11 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     // The bus costs start-up time, so after the first paint.
     afterFirstPaint(&window, [&window, bringBack] {
         settings::holdSaves(false);
+        // PNG sizes rather than the SVG: the SVG image plugin is not always installed.
+        QIcon icon;
+        for (int size : {16, 32, 48, 64})
+            icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
+        window.setWindowIcon(icon);
         auto* service = new ActivationService(&window);
         QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
         service->registerOnSessionBus();

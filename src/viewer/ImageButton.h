@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 
 namespace tresslin {
 
@@ -23,5 +24,10 @@ class ImageButton : public QLabel {
   private:
     int borderStyle_ = 0;
 };
+
+// The grey button face with a black triangle, 17 x 10 pixels at ratio 1. Painted rather than read
+// from a file: reading any image makes Qt load all its image format plugins, a good part of a
+// millisecond at every start.
+QPixmap buttonPicture(bool pointsUp, qreal devicePixelRatio);
 
 }  // namespace tresslin

@@ -5,9 +5,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QLocale>
-#include <QPixmap>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -28,7 +26,7 @@
 #include "settings/Settings.h"
 #include "viewer/FileNames.h"
 
-// The pictures are linked into a static library, whose resources must be registered by hand.
+// The icons are linked into a static library, whose resources must be registered by hand.
 static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
@@ -59,11 +57,6 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
       }) {
     initResources();
     setObjectName(QStringLiteral("frmMain"));
-    // PNG sizes rather than the SVG: the SVG image plugin is not always installed.
-    QIcon icon;
-    for (int size : {16, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
-    setWindowIcon(icon);
     QFont font = programFont();
     // Cyrillic and Latin need no shaping; skipping it halves the line edit's layout of each line.
     font.setStyleStrategy(QFont::PreferNoShaping);
@@ -78,10 +71,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     txtView->setContextMenuPolicy(Qt::NoContextMenu);
 
     placeTwips(imgBack, "imgBack", 5790, 75, 225, 150);
-    imgBack->setPixmap(QPixmap(QStringLiteral(":/pictures/back.png")));
+    imgBack->setPixmap(buttonPicture(true, qGuiApp->devicePixelRatio()));
     imgBack->setToolTip(QStringLiteral("Previous line"));
     placeTwips(imgNext, "imgNext", 5805, 255, 225, 150);
-    imgNext->setPixmap(QPixmap(QStringLiteral(":/pictures/next.png")));
+    imgNext->setPixmap(buttonPicture(false, qGuiApp->devicePixelRatio()));
     imgNext->setToolTip(QStringLiteral("Next Line"));
     connect(imgBack, &ImageButton::clicked, this, &frmMain::imgBack_Click);
     connect(imgNext, &ImageButton::clicked, this, &frmMain::imgNext_Click);
