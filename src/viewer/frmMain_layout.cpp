@@ -134,7 +134,8 @@ void frmMain::Form_Resize() {
     if (height() != LoadHeight) resize(width(), LoadHeight);
     rewrapView();
     layingOut_ = false;
-    SavePosition();
+    // Kept as a move is, once it has settled: a drag resizes many times a second.
+    readingPlace_.windowMoved();
 }
 
 void frmMain::SavePosition() {

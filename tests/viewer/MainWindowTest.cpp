@@ -289,6 +289,23 @@ TEST_F(MainWindow, PlaceKeptWithOneWritePerSettledChange) {
     }
 }
 
+TEST_F(MainWindow, ResizeWrittenOnceSettled) {
+    window->show();
+    ReadingPlace& place = window->readingPlace();
+    place.settle();
+    const auto before = settings::fileReplacements();
+    for (int width : {500, 520, 540}) {  // a drag
+        window->resize(width, window->height());
+        QCoreApplication::processEvents();
+    }
+    EXPECT_EQ(settings::fileReplacements(), before);
+    ASSERT_TRUE(place.timer().isActive());
+    place.settle();
+    EXPECT_EQ(settings::fileReplacements(), before + 1);
+    const int outer = window->frameGeometry().width();
+    EXPECT_TRUE(sandbox.fileText().contains(QStringLiteral("Width=%1").arg(outer * 15)));
+}
+
 TEST_F(MainWindow, RecentBooksOnCtrlR) {
     const QString a = books.write("a.txt", NumberedBook(10)),
                   gone = books.write("gone.txt", "x\ny");
