@@ -1,6 +1,5 @@
 #include "dialogs/frmRecent.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -8,6 +7,7 @@
 
 #include "book/mdlService.h"
 #include "dialogs/FixedDialog.h"
+#include "platform/FileNames.h"
 
 namespace tresslin {
 
@@ -22,9 +22,10 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
     const QColor gone = palette().color(QPalette::Disabled, QPalette::Text);
     for (const RecentBook& book : books) {
         auto* item = new QListWidgetItem(entryText(book), lstBooks);
-        item->setToolTip(QFileInfo(book.path).path());
+        const QString path = pathFromStored(book.path);
+        item->setToolTip(QFileInfo(readablePath(path)).path());
         // Still selectable: choosing it says it is gone and drops it.
-        if (!FileExists(QFile::encodeName(book.path).toStdString())) item->setForeground(gone);
+        if (!FileExists(pathBytes(path).toStdString())) item->setForeground(gone);
     }
     lstBooks->setCurrentRow(0);
     lstBooks->setFocus();
@@ -32,8 +33,8 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
 }
 
 QString frmRecent::entryText(const RecentBook& book) {
-    return QFileInfo(book.path).fileName() + QStringLiteral("  line: ") +
-           QString::number(book.line);
+    return QFileInfo(readablePath(pathFromStored(book.path))).fileName() +
+           QStringLiteral("  line: ") + QString::number(book.line);
 }
 
 std::optional<int> frmRecent::ShowRecent() {

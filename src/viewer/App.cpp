@@ -11,7 +11,7 @@
 #include "platform/ShortcutPortal.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

@@ -24,7 +24,7 @@
 #include "platform/HotKey.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 
 // The icons are linked into a static library, whose resources must be registered by hand.
 static void initResources() {

@@ -8,7 +8,7 @@
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "settings/Settings.h"
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

@@ -7,7 +7,7 @@
 #include "book/ViewRules.h"
 #include "platform/HotKey.h"
 #include "settings/Settings.h"
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

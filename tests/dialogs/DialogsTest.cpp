@@ -1,16 +1,19 @@
 // Each dialog driven from inside its own exec(), by keys sent to its controls.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdio>
 
 #include "dialogs/frmFind.h"
 #include "dialogs/frmRecent.h"
 #include "dialogs/frmSettings.h"
 #include "dialogs/frmTimer.h"
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
@@ -81,7 +84,11 @@ TEST(FindDialog, HandsBackOnlyConfirmedText) {
 
 TEST(RecentDialog, EntriesEnterAndEsc) {
     TempBooks books;
-    const QList<RecentBook> list{{books.write("a.txt", "x"), 12}, {"/gone/b.txt", 3}};
+    const QString a = books.write("a.txt", "x"), folder = QFileInfo(a).path();
+    const QByteArray cp1251 = QFile::encodeName(folder) + "/\xca\xed\xe8\xe3\xe0.txt";  // Книга
+    std::fclose(std::fopen(cp1251.constData(), "w"));
+    const QList<RecentBook> list{
+        {a, 12}, {"/gone/b.txt", 3}, {storedPath(pathFromBytes(cp1251)), 5}};
     const std::pair<const char*, std::optional<int>> rows[] = {
         {"lstBooks:Down lstBooks:Return", 1}, {"lstBooks:Enter", 0}, {"lstBooks:Esc", {}}};
     for (const auto& [keys, chosen] : rows) {
@@ -90,6 +97,9 @@ TEST(RecentDialog, EntriesEnterAndEsc) {
         EXPECT_EQ(l->item(0)->text(), "a.txt  line: 12");
         EXPECT_EQ(l->item(1)->toolTip(), "/gone");
         EXPECT_NE(l->item(0)->foreground().color(), l->item(1)->foreground().color());  // gone
+        EXPECT_EQ(l->item(2)->text(), "Книга.txt  line: 5");
+        EXPECT_EQ(l->item(2)->toolTip(), folder);
+        EXPECT_EQ(l->item(0)->foreground().color(), l->item(2)->foreground().color());
         WhenModal([script = QString(keys)](QDialog& d) { PressIn(d, script); });
         EXPECT_EQ(dialog.ShowRecent(), chosen);
     }

@@ -8,7 +8,7 @@
 
 #include "ViewerFixture.h"
 #include "settings/RecentBooks.h"
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 
 using namespace tresslin;
 using namespace tresslin::test;

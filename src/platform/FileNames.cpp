@@ -1,4 +1,4 @@
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 
 #include <dirent.h>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "viewer/FileNames.h"
+#include "platform/FileNames.h"
 
 using namespace tresslin;
 
