@@ -23,7 +23,8 @@ TEST(Chapters, HeadingsAndOtherShortLines) {
         "Глава Х|Часть вторая|ЧАСТЬ 2: Зима|Пролог|Эпилог.|Chapter 12|CHAPTER Twenty-One|XIV|"
         "XIV.|12|12.|* * *|***";
     const std::string_view others =
-        "|   |12:30|3:1|12.05.2020|1) Купить хлеба|12 стульев|12345|Глава|Глава семьи вернулась|"
+        "|   |12:30|3:1|12.05.2020|1) Купить хлеба|12 стульев|Часть 3 всех денег|12345|Глава|Глава "
+        "семьи вернулась|"
         "Главная улица|Часть речи|Пролога не было|XIV век|IIII|xiv|* *|*Примечание|— Да.";
     const std::string longest = "Глава 1. " + std::string(71, 'x');  // 80 characters
     for (int coding = 0; coding < kStoredCodingCount; ++coding) {

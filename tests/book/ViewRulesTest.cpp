@@ -15,6 +15,14 @@ TEST(TimerInterval, TypedOrStoredTextKeptInRange) {
     for (const auto& [text, want] : intervals) EXPECT_EQ(readTimerInterval(text), want) << text;
 }
 
+TEST(LineJump, TypedLineToIndexOrRefused) {  // a book of lines 1 to 10
+    const std::pair<const char*, std::optional<std::int32_t>> rows[] = {
+        {"5", 4},    {" 7 ", 6}, {"2.5", 1}, {"3.5", 3},    {"1e1", 9},
+        {"10", 9},   {"0", {}},  {"11", {}}, {"3x5", {}},   {"4 5", {}},
+        {"abc", {}}, {"", {}},   {"-1", {}}, {"1e400", {}}, {"1e-400", {}}};
+    for (const auto& [text, want] : rows) EXPECT_EQ(parseLineJump(text, 9), want) << text;
+}
+
 TEST(WindowPlace, OffEveryScreenComesBackToTheNearestEdge) {
     const DeskRect left{0, 0, 1920, 1080}, right{1920, 0, 1280, 1024};
     const DeskRect panel{0, 30, 1920, 1050};  // left without its top panel
