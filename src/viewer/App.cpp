@@ -8,10 +8,10 @@
 #include "book/mdlDeclarations.h"
 #include "dialogs/QtDialogPrompts.h"
 #include "platform/Activation.h"
+#include "platform/FileNames.h"
 #include "platform/ShortcutPortal.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
-#include "platform/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

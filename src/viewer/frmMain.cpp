@@ -21,10 +21,10 @@
 #include "formats/BookFormats.h"
 #include "platform/BusyCursor.h"
 #include "platform/Colors.h"
+#include "platform/FileNames.h"
 #include "platform/HotKey.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
-#include "platform/FileNames.h"
 
 // The icons are linked into a static library, whose resources must be registered by hand.
 static void initResources() {

@@ -7,8 +7,8 @@
 #include "book/ViewRules.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
-#include "settings/Settings.h"
 #include "platform/FileNames.h"
+#include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

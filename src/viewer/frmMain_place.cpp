@@ -1,7 +1,7 @@
 // The reading place kept on disk as it changes, and the recent books.
 #include "dialogs/DialogPrompts.h"
-#include "settings/RecentBooks.h"
 #include "platform/FileNames.h"
+#include "settings/RecentBooks.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

@@ -5,9 +5,9 @@
 #include <QThread>
 
 #include "book/ViewRules.h"
+#include "platform/FileNames.h"
 #include "platform/HotKey.h"
 #include "settings/Settings.h"
-#include "platform/FileNames.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "ViewerFixture.h"
-#include "settings/RecentBooks.h"
 #include "platform/FileNames.h"
+#include "settings/RecentBooks.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
