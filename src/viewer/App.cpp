@@ -86,10 +86,11 @@ int runApplication(QApplication& app, const QStringList& arguments) {
         useActivationToken(&window, token);
         window.bringBack();
     };
-    // The bus costs start-up time, so after the first paint.
+    // The bus and the icon cost start-up time, so after the first paint.
     afterFirstPaint(&window, [&window, bringBack] {
         settings::holdSaves(false);
-        // PNG sizes rather than the SVG: the SVG image plugin is not always installed.
+        // Reading an image loads every image plugin Qt has. PNG sizes rather than the SVG: the
+        // SVG plugin is not always installed.
         QIcon icon;
         for (int size : {16, 32, 48, 64})
             icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
