@@ -1,6 +1,5 @@
 // What the hot key does the same way on every desktop.
 #include <QWidget>
-#include <cstdio>
 
 #include "platform/HotKey.h"
 
@@ -17,12 +16,9 @@ class NoHotKey : public ActivationHotKey {
 }  // namespace
 
 std::unique_ptr<ActivationHotKey> ActivationHotKey::unavailable(const char* why) {
-    static bool said = false;
-    if (!said) {
-        said = true;
-        std::fprintf(stderr, "tresslin: the keypad-plus hot key is unavailable (%s)\n", why);
-    }
-    return std::make_unique<NoHotKey>();
+    auto key = std::make_unique<NoHotKey>();
+    key->problem_ = QString::fromUtf8(why);
+    return key;
 }
 
 void restoreAndActivate(QWidget* window) {

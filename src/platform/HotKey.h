@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <memory>
 
 class QWidget;
@@ -15,17 +16,22 @@ class ActivationHotKey : public QObject {
     // True when the key is registered with the desktop.
     virtual bool isActive() const = 0;
 
+    // Why the key is not registered ("another program holds it"); empty when it is.
+    QString problem() const { return problem_; }
+
     // Registers keypad plus (with or without NumLock and CapsLock); when the desktop cannot
-    // offer a global key (no X11, or another program holds it), says so once on stderr and
-    // returns an inactive object. Destroying the object releases the key.
+    // offer a global key (no X11, or another program holds it), returns an inactive object
+    // that says why. Destroying the object releases the key.
     static std::unique_ptr<ActivationHotKey> create();
 
   signals:
     void pressed();
 
   protected:
-    // An inactive key, after saying why (only the first time).
     static std::unique_ptr<ActivationHotKey> unavailable(const char* why);
+
+  private:
+    QString problem_;
 };
 
 // Brings window's top level back from minimised (a maximised one stays maximised), shows,

@@ -7,7 +7,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QList>
-#include <cstdio>
 #include <utility>
 
 namespace tresslin {
@@ -107,10 +106,6 @@ void ShortcutPortal::onActivated(const QDBusObjectPath& session, const QString& 
 void ShortcutPortal::fail(const QString& why) {
     if (failed_) return;
     failed_ = true;
-    std::fprintf(stderr,
-                 "tresslin: no global shortcut for keypad plus (%s); bind a key to "
-                 "`tresslin --activate` instead\n",
-                 qUtf8Printable(why));
     emit failed(why);
 }
 

@@ -17,7 +17,7 @@ class ShortcutPortal : public QObject {
     explicit ShortcutPortal(QDBusConnection bus, QObject* parent = nullptr);
 
     // Opens a session and binds the shortcut "restore" (at every start: some desktops forget
-    // it). The answers come later; a missing or refusing portal is reported once on stderr.
+    // it). The answers come later, as bound() or, once, failed().
     void bind();
 
   signals:

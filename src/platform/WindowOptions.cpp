@@ -6,11 +6,13 @@
 namespace tresslin {
 
 WindowOptionLimits windowOptionLimits(const QString& platformName) {
-    // Wayland leaves stacking and translucency to the compositor; a client cannot ask for
-    // either. Other platforms take both as window manager hints.
+    // Wayland leaves stacking, translucency and placement to the compositor; a client cannot ask
+    // for any of them, nor learn where its window is. Other platforms take all as window
+    // manager hints.
     if (platformName.startsWith(QLatin1String("wayland")))
         return {QStringLiteral("Wayland does not let a program keep its window above others"),
-                QStringLiteral("Wayland does not let a program make its window translucent")};
+                QStringLiteral("Wayland does not let a program make its window translucent"),
+                QStringLiteral("Wayland does not tell a program where its window is")};
     return {};
 }
 

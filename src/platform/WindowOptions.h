@@ -1,4 +1,5 @@
-// Keeping a window above the others and making it translucent, where the desktop allows it.
+// Keeping a window above the others and making it translucent, where the desktop allows it, and
+// whether a program can know where its window stands.
 #pragma once
 
 #include <QString>
@@ -7,11 +8,12 @@ class QWidget;
 
 namespace tresslin {
 
-// Why the platform Qt runs on cannot keep an ordinary window above the others, or cannot make
-// it translucent; empty texts where it can.
+// Why the platform Qt runs on cannot keep an ordinary window above the others, cannot make it
+// translucent, or does not tell a program where its window is; empty texts where it can.
 struct WindowOptionLimits {
     QString stayOnTop;
     QString opacity;
+    QString position;
 };
 WindowOptionLimits windowOptionLimits(const QString& platformName);
 

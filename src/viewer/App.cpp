@@ -101,6 +101,15 @@ int runApplication(QApplication& app, const QStringList& arguments) {
         if (window.hasHotKey()) return;
         auto* portal = new ShortcutPortal(QDBusConnection::sessionBus(), &window);
         QObject::connect(portal, &ShortcutPortal::activationRequested, &window, bringBack);
+        // One line, and only when neither way works: with the portal, keypad plus works.
+        QObject::connect(portal, &ShortcutPortal::failed,
+                         [grab = window.hotKeyProblem()](const QString& why) {
+                             std::fprintf(stderr,
+                                          "tresslin: keypad plus cannot bring the window back "
+                                          "(X11 grab: %s; portal: %s); bind a key to `tresslin "
+                                          "--activate` instead\n",
+                                          qUtf8Printable(grab), qUtf8Printable(why));
+                         });
         portal->bind();
     });
     const int rc = app.exec();

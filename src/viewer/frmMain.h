@@ -87,8 +87,9 @@ class frmMain : public QWidget, public DialogHost {
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void unload();
     bool isUnloaded() const { return unloaded_; }
-    // Whether keypad plus reaches the window through the X11 grab.
+    // Whether keypad plus reaches the window through the X11 grab; why not when it does not.
     bool hasHotKey() const;
+    QString hotKeyProblem() const;
 
   protected:
     bool event(QEvent* event) override;

@@ -140,8 +140,11 @@ void frmMain::Form_Resize() {
 
 void frmMain::SavePosition() {
     const QRect frame = frameGeometry();
-    settings::writeNumber(settings::Top, pixelsToTwips(frame.y()));
-    settings::writeNumber(settings::Left, pixelsToTwips(frame.x()));
+    // Where the window cannot know its place, the one an X11 session stored stays.
+    if (windowOptionLimits(QGuiApplication::platformName()).position.isEmpty()) {
+        settings::writeNumber(settings::Top, pixelsToTwips(frame.y()));
+        settings::writeNumber(settings::Left, pixelsToTwips(frame.x()));
+    }
     // While the frame is unknown the restored width stands for the outer width.
     const int outer = pendingOuterWidth_ > 0 ? pendingOuterWidth_ : frame.width();
     settings::writeNumber(settings::Width, pixelsToTwips(outer));

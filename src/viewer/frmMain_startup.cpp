@@ -42,6 +42,10 @@ bool frmMain::hasHotKey() const {
     return hotKey_ != nullptr && hotKey_->isActive();
 }
 
+QString frmMain::hotKeyProblem() const {
+    return hotKey_ != nullptr ? hotKey_->problem() : QString();
+}
+
 void frmMain::closeEvent(QCloseEvent* event) {
     // Closing is never refused.
     event->accept();
