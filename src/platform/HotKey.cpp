@@ -21,6 +21,11 @@ std::unique_ptr<ActivationHotKey> ActivationHotKey::unavailable(const char* why)
     return key;
 }
 
+bool insideWaylandSession() {
+    return qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 void restoreAndActivate(QWidget* window) {
     QWidget* top = window->window();
     // Clearing only the minimised bit keeps a maximised window maximised.

@@ -34,6 +34,10 @@ class ActivationHotKey : public QObject {
     QString problem_;
 };
 
+// Whether the desktop session is Wayland, whatever platform Qt runs on: there an X11 grab sees
+// keypad plus only while an X11 window has the focus.
+bool insideWaylandSession();
+
 // Brings window's top level back from minimised (a maximised one stays maximised), shows,
 // raises and activates it; on X11 it also asks the window manager as a pager would.
 void restoreAndActivate(QWidget* window);

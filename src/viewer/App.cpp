@@ -4,11 +4,13 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 
 #include "book/mdlDeclarations.h"
 #include "dialogs/QtDialogPrompts.h"
 #include "platform/Activation.h"
 #include "platform/FileNames.h"
+#include "platform/HotKey.h"
 #include "platform/ShortcutPortal.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
@@ -60,6 +62,35 @@ void installTerminationHandler(frmMain& window) {
     QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
 }
 
+namespace {
+// Keypad plus through the desktop's portal where the X11 grab does not see every press: no grab
+// was possible, or X11 runs inside a Wayland session, where a grab sees the key only while an
+// X11 window has the focus.
+void bindPortalShortcut(frmMain& window, const std::function<void(const QString&)>& bringBack) {
+    const bool grabbed = window.hasHotKey();
+    if (grabbed && !insideWaylandSession()) return;
+    auto* portal = new ShortcutPortal(QDBusConnection::sessionBus(), &window);
+    QObject::connect(portal, &ShortcutPortal::activationRequested, &window, bringBack);
+    // One line, and only when keypad plus does not work everywhere.
+    QObject::connect(
+        portal, &ShortcutPortal::failed,
+        [grabbed, grab = window.hotKeyProblem()](const QString& why) {
+            if (grabbed)
+                std::fprintf(stderr,
+                             "tresslin: keypad plus brings the window back only from X11 "
+                             "programs (portal: %s); bind a key to `tresslin --activate` for "
+                             "the others\n",
+                             qUtf8Printable(why));
+            else
+                std::fprintf(stderr,
+                             "tresslin: keypad plus cannot bring the window back (X11 grab: %s; "
+                             "portal: %s); bind a key to `tresslin --activate` instead\n",
+                             qUtf8Printable(grab), qUtf8Printable(why));
+        });
+    portal->bind();
+}
+}  // namespace
+
 QStringList bookArguments(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << pathFromBytes(QByteArray(argv[i]));
@@ -98,19 +129,7 @@ int runApplication(QApplication& app, const QStringList& arguments) {
         auto* service = new ActivationService(&window);
         QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
         service->registerOnSessionBus();
-        if (window.hasHotKey()) return;
-        auto* portal = new ShortcutPortal(QDBusConnection::sessionBus(), &window);
-        QObject::connect(portal, &ShortcutPortal::activationRequested, &window, bringBack);
-        // One line, and only when neither way works: with the portal, keypad plus works.
-        QObject::connect(portal, &ShortcutPortal::failed,
-                         [grab = window.hotKeyProblem()](const QString& why) {
-                             std::fprintf(stderr,
-                                          "tresslin: keypad plus cannot bring the window back "
-                                          "(X11 grab: %s; portal: %s); bind a key to `tresslin "
-                                          "--activate` instead\n",
-                                          qUtf8Printable(grab), qUtf8Printable(why));
-                         });
-        portal->bind();
+        bindPortalShortcut(window, bringBack);
     });
     const int rc = app.exec();
     settings::flush();
