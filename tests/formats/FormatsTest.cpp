@@ -30,6 +30,14 @@ std::string zipOf(std::initializer_list<Entry> entries) {
     return FileBytes(dir.path("b.zip")).toStdString();
 }
 
+// The archive with both records of its one entry claiming size bytes uncompressed.
+std::string claiming(std::string zip, std::uint32_t size) {
+    const char le[] = {char(size), char(size >> 8), char(size >> 16), char(size >> 24)};
+    zip.replace(zip.find("PK\x01\x02") + 24, 4, le, 4);
+    zip.replace(22, 4, le, 4);
+    return zip;
+}
+
 TEST(FictionBook, Extraction) {
     // Notes and a picture ahead of the main text, and the description after it: the order of
     // the lines is fixed whatever the order in the file.
@@ -66,10 +74,8 @@ TEST(FictionBook, DeclaredCodingsAndBlankRuns) {
 TEST(FictionBook, InputsThatAreNotOursOrBad) {
     const std::string text = fb2("<body><p>текст</p></body>");
     const std::string zeros(400000, '0');
-    std::string lying = zipOf({{"b.fb2", text}});
-    // Both records of the entry claim 4 GB uncompressed.
-    lying.replace(lying.find("PK\x01\x02") + 24, 4, "\xFE\xFF\xFF\xFF");
-    lying.replace(22, 4, "\xFE\xFF\xFF\xFF");
+    const std::string small = zipOf({{"a.txt", "x"}});
+    const auto packed = std::uint8_t(small[18]);  // the compressed size, a few bytes
     using F = BookFormat;
     using E = FormatError;
     const struct {
@@ -87,9 +93,12 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         {zipOf({{"a.TXT", "\xCA\r\n"}}), F::ZippedText, E::None},
         {zipOf({{"a.doc", "x"}}), F::PlainText, E::UnknownEntry},
         {zipOf({{"a.txt", "x"}, {"b.txt", "y"}}), F::PlainText, E::NotOneEntry},
+        {zipOf({{"a.txt", "x"}, {"b.txt", ""}}), F::PlainText, E::NotOneEntry},
         {zipOf({{"a.txt", text}}).substr(0, 60), F::PlainText, E::BadZip},
         {zipOf({{"a.txt", zeros}}), F::PlainText, E::EntryTooLarge},
-        {lying, F::PlainText, E::EntryTooLarge},
+        {claiming(zipOf({{"b.fb2", text}}), 0xFFFFFFFE), F::PlainText, E::EntryTooLarge},
+        {claiming(small, 200 * packed + 1), F::PlainText, E::EntryTooLarge},
+        {claiming(small, 200 * packed), F::PlainText, E::BadZip},  // allowed, then found short
         {zipOf({{"a.txt", "x", true}}), F::PlainText, E::EncryptedEntry},
     };
     for (const auto& c : cases) {
