@@ -15,7 +15,7 @@ class ReadingPlace : public QObject {
   public:
     static constexpr int kSettleMs = 3000;
 
-    // saveWindow stores the window's place; called when a move has settled.
+    // saveWindow stores the window's place; called when a move or resize has settled.
     explicit ReadingPlace(std::function<void()> saveWindow, QObject* parent = nullptr);
 
     // The book and line (from 1) on view; an empty path when there is nothing to remember.
