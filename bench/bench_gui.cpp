@@ -150,11 +150,11 @@ void BM_ShowNextLine(benchmark::State& state, const QString* path, long line) {
 void BM_ShowRecodedLine(benchmark::State& state, const QString* path) {
     Window win;
     if (!win.open(*path)) return state.SkipWithError("open failed");
-    int c = 0;
+    TextCoding c = kWindowsCyrillic;
     CallTimes times;
     for (auto _ : state) {
-        c = c == 0 ? 2 : 0;
-        settings::writeNumber(settings::TextCoding, c);
+        c = c == kWindowsCyrillic ? kKoi8R : kWindowsCyrillic;
+        settings::writeCoding(c);
         times.time([&] { win.w.RefreshShow(); });
     }
     times.report(state);

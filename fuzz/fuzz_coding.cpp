@@ -15,7 +15,7 @@ namespace {
 // Whole-table facts, checked once: every code table is a permutation of the upper half, and the
 // tables of each coding agree with recoding and with Unicode for every byte.
 bool checkTables() {
-    for (int k = 0; k < kCodingCount; ++k) {
+    for (const TextCoding k : {kWindowsCyrillic, kDosCyrillic, kKoi8R}) {
         bool seen[256] = {};
         for (unsigned char v : CodeTable(k)) {
             if (v < 128 || seen[v]) Fail("code table is not a permutation of 128..255");
@@ -23,7 +23,8 @@ bool checkTables() {
         }
         const CodingTables& t = tablesFor(k);
         for (int c = 0; c < 256; ++c) {
-            const auto w = static_cast<unsigned char>(RecodeText(std::string(1, char(c)), k, 0)[0]);
+            const auto w = static_cast<unsigned char>(
+                RecodeText(std::string(1, char(c)), k, kWindowsCyrillic)[0]);
             const char16_t u = t.toUnicode[c];
             if (w >= 128 && CodeTable(k)[w - 128] != c)
                 Fail("recoding differs from the code table");
@@ -38,7 +39,7 @@ bool checkTables() {
             }
         }
     }
-    for (int k : {-1, kCodingCount, int(kUtf8)}) {
+    for (const auto k : {TextCoding(-1), TextCoding(kCodingCount), kUtf8}) {
         if (&tablesFor(k) != &tablesFor(kWindowsCyrillic)) Fail("unknown coding tables");
     }
     return true;
@@ -50,16 +51,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool tablesOk = checkTables();
     (void)tablesOk;
     fuzz::FuzzInput in(data, size);
-    const int from = in.byte() % kCodingCount;
-    const int to = in.byte() % kCodingCount;
-    const int odd = int(std::int8_t(in.byte()));
+    const auto from = TextCoding(in.byte() % kCodingCount);
+    const auto to = TextCoding(in.byte() % kCodingCount);
+    const auto odd = TextCoding(std::int8_t(in.byte()));
     const std::string_view text = in.rest();
 
     const std::string there = RecodeText(text, from, to);
     if (there.size() != text.size()) Fail("length changed");
     if (RecodeText(there, to, from) != text) Fail("round trip changed the text");
     if (from == to && there != text) Fail("same coding changed the text");
-    if (RecodeText(RecodeText(text, from, 0), 0, to) != there) Fail("pivot differs");
+    if (RecodeText(RecodeText(text, from, kWindowsCyrillic), kWindowsCyrillic, to) != there)
+        Fail("pivot differs");
     if ((odd < 0 || odd >= kCodingCount) &&
         RecodeText(text, odd, to) != RecodeText(text, kWindowsCyrillic, to))
         Fail("unknown coding is not Windows Cyrillic");

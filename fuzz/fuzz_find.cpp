@@ -61,7 +61,7 @@ void expect(std::int64_t hit, const std::uint64_t* at, std::pair<std::int64_t, s
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::FuzzInput in(data, size);
-    const int coding = in.byte() % kCodingCount;
+    const auto coding = TextCoding(in.byte() % kCodingCount);
     const std::int64_t first = std::int16_t(in.u16());
     const std::int64_t last = std::int16_t(in.u16());
     const std::string_view needle = in.take(in.byte() % 24);

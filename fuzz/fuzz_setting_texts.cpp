@@ -9,7 +9,8 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "book/ViewRules.h"
+#include "settings/StoredNumbers.h"
+#include "viewer/WindowRules.h"
 
 using namespace tresslin;
 using tresslin::fuzz::Fail;
@@ -54,6 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t interval = readTimerInterval(text);
     if (interval < kIntervalMin || interval > kIntervalMax) Fail("interval outside its range");
     if (parseWholeNumber(text) != referenceWhole(trimmed)) Fail("whole number differs");
-    if (parseTwips(text) != value) Fail("twips differ from strtod");
+    if (parseDecimal(text) != value) Fail("twips differ from strtod");
     return 0;
 }

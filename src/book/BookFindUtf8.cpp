@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "book/BookFind.h"
+#include "book/DisplayChars.h"
 #include "book/mdlFiles.h"
 
 #if defined(__SSE2__)
@@ -44,24 +45,17 @@ char32_t otherCase(char32_t c) {
 std::vector<Char> parse(std::string_view s) {
     std::vector<Char> out;
     std::size_t i = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     while (i < s.size()) {
-        const auto b0 = static_cast<unsigned char>(s[i]);
+        const Utf8Char u = decodeUtf8(p + i, s.size() - i);
         Char ch{};
-        if (b0 < 0x80) {
-            const char32_t c = b0;
-            encode(c, ch.a, ch.len);
-            encode(otherCase(c), ch.b, ch.len);
-            ++i;
-        } else if (b0 >= 0xD0 && b0 <= 0xD2 && i + 1 < s.size() &&
-                   (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
-            const char32_t c =
-                (char32_t(b0 & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F);
-            encode(c, ch.a, ch.len);
-            encode(otherCase(c), ch.b, ch.len);
-            i += 2;
+        if (u.length == 1 || (u.length == 2 && u.ch >= 0x400 && u.ch < 0x4C0)) {
+            encode(u.ch, ch.a, ch.len);
+            encode(otherCase(u.ch), ch.b, ch.len);
+            i += u.length;
         } else {
             ch.len = 1;
-            ch.a[0] = ch.b[0] = b0;
+            ch.a[0] = ch.b[0] = p[i];
             ++i;
         }
         out.push_back(ch);

@@ -31,10 +31,8 @@ bool isDigit(char32_t c) {
 
 // Lower case for Latin and Russian letters, with Ё read as Е (books spell "четвёртая" both ways).
 char32_t fold(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 32;
-    if (c >= 0x0410 && c <= 0x042F) return c + 0x20;
-    if (c == 0x0401 || c == 0x0451) return 0x0435;
-    return c;
+    c = toLowerLetter(c);
+    return c == 0x0451 ? 0x0435 : c;
 }
 
 // The Cyrillic Х and І that books type for the Roman X and I.
@@ -281,7 +279,7 @@ bool isHeading(const DisplayChars& chars) {
 
 class Scanner {
   public:
-    Scanner(const LineStore& lines, int coding) : lines_(lines), chars_({}, coding) {}
+    Scanner(const LineStore& lines, TextCoding coding) : lines_(lines), chars_({}, coding) {}
 
     bool headingAt(std::int64_t i) const {
         const std::int64_t last = lines_.upperBound();
@@ -316,11 +314,11 @@ class Scanner {
 
 }  // namespace
 
-bool isChapterHeading(std::string_view raw, int coding) {
+bool isChapterHeading(std::string_view raw, TextCoding coding) {
     return isHeading(DisplayChars(raw, coding));
 }
 
-std::int64_t nextChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
+std::int64_t nextChapterHeading(const LineStore& lines, std::int64_t from, TextCoding coding) {
     const Scanner scan(lines, coding);
     for (std::int64_t i = std::max<std::int64_t>(from + 1, 0); i <= lines.upperBound(); ++i) {
         if (scan.headingAt(i)) return i;
@@ -328,7 +326,7 @@ std::int64_t nextChapterHeading(const LineStore& lines, std::int64_t from, int c
     return -1;
 }
 
-std::int64_t prevChapterHeading(const LineStore& lines, std::int64_t from, int coding) {
+std::int64_t prevChapterHeading(const LineStore& lines, std::int64_t from, TextCoding coding) {
     const Scanner scan(lines, coding);
     for (std::int64_t i = std::min(from - 1, lines.upperBound()); i >= 0; --i) {
         if (scan.headingAt(i)) return i;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 
+#include "book/DisplayChars.h"
 #include "book/mdlFiles.h"
 
 namespace tresslin {
@@ -46,51 +47,28 @@ bool isUtf8Letter(char32_t c) {
 // end of the sample counts as valid.
 int utf8Verdict(std::string_view s, int& letters) {
     letters = 0;
-    std::size_t i = 0;
-    const std::size_t n = s.size();
-    while (i < n) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if (b < 0x80) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    for (std::size_t i = 0; i < s.size();) {
+        if (p[i] < 0x80) {
             ++i;
             continue;
         }
-        int len = 0;
-        char32_t c = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            len = 2;
-            c = b & 0x1F;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3;
-            c = b & 0x0F;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4;
-            c = b & 0x07;
-        } else {
-            return -1;
-        }
-        if (i + std::size_t(len) > n) break;  // cut at the end of the sample
-        for (int k = 1; k < len; ++k) {
-            const auto t = static_cast<unsigned char>(s[i + std::size_t(k)]);
-            if ((t & 0xC0) != 0x80) return -1;
-            c = (c << 6) | (t & 0x3F);
-        }
-        if ((len == 3 && c < 0x800) || (len == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
-            (c >= 0xD800 && c <= 0xDFFF))
-            return -1;
-        if (isUtf8Letter(c)) ++letters;
-        i += std::size_t(len);
+        const Utf8Char u = decodeUtf8(p + i, s.size() - i, true);
+        if (u.length == 0) return -1;
+        if (isUtf8Letter(u.ch)) ++letters;
+        i += u.length;
     }
     return letters > 0 ? 1 : 0;
 }
 
 }  // namespace
 
-std::optional<int> detectCoding(std::string_view sample) {
+std::optional<TextCoding> detectCoding(std::string_view sample) {
     if (sample.size() > kDetectSampleBytes) sample = sample.substr(0, kDetectSampleBytes);
-    if (sample.substr(0, 3) == "\xEF\xBB\xBF") return 3;
+    if (sample.substr(0, 3) == "\xEF\xBB\xBF") return kUtf8;
     int utf8Letters = 0;
     const int utf8 = utf8Verdict(sample, utf8Letters);
-    if (utf8 == 1) return utf8Letters >= 1 ? std::optional<int>(3) : std::nullopt;
+    if (utf8 == 1) return utf8Letters >= 1 ? std::optional(kUtf8) : std::nullopt;
     if (utf8 == 0) return std::nullopt;  // ASCII only (or no letters): nothing to tell
 
     static const std::array<double, 256> scores = buildScores();
@@ -103,7 +81,7 @@ std::optional<int> detectCoding(std::string_view sample) {
         if (!counts[c]) continue;
         high += int(counts[c]);
         for (int k = 0; k < kCodingCount; ++k)
-            total[k] += double(counts[c]) * scores[tablesFor(k).toWindows[c]];
+            total[k] += double(counts[c]) * scores[tablesFor(TextCoding(k)).toWindows[c]];
     }
     if (high < kMinLetters) return std::nullopt;
     int best = 0;
@@ -115,7 +93,7 @@ std::optional<int> detectCoding(std::string_view sample) {
         if (k != best && total[k] > second) second = total[k];
     }
     if ((total[best] - second) / high < kMinMargin) return std::nullopt;
-    return best;
+    return TextCoding(best);
 }
 
 }  // namespace tresslin

@@ -2,7 +2,7 @@
 
 namespace tresslin {
 
-Utf8Char decodeUtf8(const unsigned char* p, std::size_t left) {
+Utf8Char decodeUtf8(const unsigned char* p, std::size_t left, bool cutOk) {
     const unsigned b0 = p[0];
     if (b0 < 0x80) return {b0, 1};
     // Lengths and the allowed range of the second byte, which rules out overlong forms,
@@ -24,7 +24,9 @@ Utf8Char decodeUtf8(const unsigned char* p, std::size_t left) {
         if (b0 == 0xF0) lo = 0x90;
         if (b0 == 0xF4) hi = 0x8F;
     }
-    if (len == 0 || left < len || p[1] < lo || p[1] > hi) return {0, 0};
+    if (len == 0) return {0, 0};
+    if (left < len) return {0, cutOk ? left : 0};
+    if (p[1] < lo || p[1] > hi) return {0, 0};
     for (std::size_t k = 1; k < len; ++k) {
         if ((p[k] & 0xC0) != 0x80) return {0, 0};
         c = (c << 6) | (p[k] & 0x3F);

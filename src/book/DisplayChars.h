@@ -17,18 +17,19 @@ struct DisplayChar {
 
 // The character whose UTF-8 bytes begin at p (left > 0 of them) and how many they are; 0 of them
 // when no well-formed sequence begins there: no overlong forms, no surrogates, nothing past
-// U+10FFFF, nothing cut short.
+// U+10FFFF, nothing cut short. cutOk: a sequence the end cuts short is taken, up to the end and
+// as character 0 (the end of a sample, where the text goes on).
 struct Utf8Char {
     char32_t ch;
     std::size_t length;
 };
-Utf8Char decodeUtf8(const unsigned char* p, std::size_t left);
+Utf8Char decodeUtf8(const unsigned char* p, std::size_t left, bool cutOk = false);
 
 // Reads the stored bytes of one line in a given coding: UTF-8, or an 8-bit coding through the
 // table the view uses. A byte that begins no well-formed UTF-8 sequence shows as one U+FFFD.
 class DisplayChars {
   public:
-    DisplayChars(std::string_view raw, int coding)
+    DisplayChars(std::string_view raw, TextCoding coding)
         : raw_(raw), utf8_(coding == kUtf8), toUnicode_(&tablesFor(coding).toUnicode) {}
 
     // The same coding over other bytes, without looking its table up again.

@@ -17,7 +17,7 @@ bool isCombining(char32_t c) {
 
 }  // namespace
 
-LineWrap::LineWrap(std::string_view raw, int coding, WrapMetrics metrics)
+LineWrap::LineWrap(std::string_view raw, TextCoding coding, WrapMetrics metrics)
     : chars_(raw, coding), metrics_(std::move(metrics)) {
     room_ = metrics_.width - metrics_.advance(U' ');
 }

@@ -32,7 +32,7 @@ class LineWrap {
   public:
     static constexpr std::size_t kAnchorBytes = 64 * 1024;
 
-    LineWrap(std::string_view raw, int coding, WrapMetrics metrics);
+    LineWrap(std::string_view raw, TextCoding coding, WrapMetrics metrics);
 
     // End of the part that starts at start: the next part's start, or the line's length.
     std::size_t partEnd(std::size_t start) const;

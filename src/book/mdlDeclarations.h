@@ -38,11 +38,6 @@ class LineStore {
 
     const char* data() const { return text_.data(); }
     std::size_t byteSize() const { return text_.size(); }
-    // Offset where the first line's content begins (past a UTF-8 byte-order mark, if skipped).
-    std::uint64_t textStart() const { return size() ? starts_[0] : 0; }
-
-    // Bytes the store holds on the heap (text plus offsets).
-    std::size_t memoryBytes() const { return text_.capacity() + starts_.capacity() * 8; }
 
   private:
     friend class LineStoreBuilder;

@@ -56,7 +56,7 @@ struct AllTables {
         }
         for (int k = 0; k < kCodingCount; ++k) {
             CodingTables& ct = t[k];
-            const CodeTableArray table = CodeTable(k);
+            const CodeTableArray table = CodeTable(TextCoding(k));
             for (int c = 0; c < 256; ++c) {
                 ct.toWindows[c] = ct.fromWindows[c] = static_cast<unsigned char>(c);
             }
@@ -79,7 +79,7 @@ const AllTables& allTables() {
 
 }  // namespace
 
-CodeTableArray CodeTable(int coding) {
+CodeTableArray CodeTable(TextCoding coding) {
     switch (coding) {
         case kDosCyrillic:
             return parseList(kDosList);
@@ -93,7 +93,7 @@ CodeTableArray CodeTable(int coding) {
     }
 }
 
-std::string RecodeText(std::string_view text, int fromCoding, int toCoding) {
+std::string RecodeText(std::string_view text, TextCoding fromCoding, TextCoding toCoding) {
     if (fromCoding == toCoding) return std::string(text);
     // The derived tables give the same results as searching the code tables character by
     // character, without the cost on long lines.
@@ -106,7 +106,7 @@ std::string RecodeText(std::string_view text, int fromCoding, int toCoding) {
     return result;
 }
 
-const CodingTables& tablesFor(int coding) {
+const CodingTables& tablesFor(TextCoding coding) {
     if (coding < 0 || coding >= kCodingCount) coding = kWindowsCyrillic;
     return allTables().t[coding];
 }

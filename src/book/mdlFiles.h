@@ -7,26 +7,16 @@
 #include <string>
 #include <string_view>
 
-namespace tresslin {
+#include "book/TextCoding.h"
 
-// Coding indices as stored under "Settings"/"Text Coding".
-enum TextCoding : std::int32_t {
-    kWindowsCyrillic = 0,
-    kDosCyrillic = 1,
-    kKoi8R = 2,
-    kUtf8 = 3,
-};
-// The 8-bit codings, each with its code table.
-inline constexpr int kCodingCount = 3;
-// Every coding a book may be stored in, UTF-8 last.
-inline constexpr int kStoredCodingCount = 4;
+namespace tresslin {
 
 // Entry i is the code the coding uses for the character Windows Cyrillic codes as 128 + i.
 using CodeTableArray = std::array<unsigned char, 128>;
-CodeTableArray CodeTable(int coding);
+CodeTableArray CodeTable(TextCoding coding);
 
 // The text converted from one coding to another, one byte for each byte given.
-std::string RecodeText(std::string_view text, int fromCoding, int toCoding);
+std::string RecodeText(std::string_view text, TextCoding fromCoding, TextCoding toCoding);
 
 // Tables derived once from the code tables: byte-to-byte maps for whole lines.
 struct CodingTables {
@@ -35,8 +25,8 @@ struct CodingTables {
     std::array<char16_t, 256> toUnicode;         // book coding -> displayed character
     std::array<unsigned char, 256> fold;         // case folding within the book coding
 };
-// Tables for a coding index; other indices (UTF-8 among them) get those of Windows Cyrillic.
-const CodingTables& tablesFor(int coding);
+// Tables for a coding; any other value (UTF-8 among them) gives those of Windows Cyrillic.
+const CodingTables& tablesFor(TextCoding coding);
 
 // Simple case mapping of the letters Windows Cyrillic holds (Latin and Cyrillic, Ё and Ґ
 // included); other characters stay as they are.

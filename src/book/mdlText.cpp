@@ -202,13 +202,6 @@ bool splitBookLines(std::string_view bytes, LineStore& bookLines) {
 }
 
 namespace {
-struct Fd {
-    int fd;
-    ~Fd() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
 // Faults a large buffer in on another core while this one copies and splits: the kernel clears
 // every fresh page before handing it over, a fifth of the time of a load. Pages the reader
 // reaches first it faults in itself, so the result never depends on which side wins.
@@ -245,16 +238,35 @@ class prefault {
 };
 }  // namespace
 
-bool ReadBookLines(const std::string& path, LineStore& bookLines) {
-    if (!FileExists(path)) return false;
-    Fd f{::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK)};
-    if (f.fd < 0) return false;
+BookFile::BookFile(const std::string& path) {
+    // A path of blanks names no book; one holding a NUL would name another file.
+    if (path.find_first_not_of(' ') == std::string::npos || path.find('\0') != std::string::npos)
+        return;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     struct stat st {};
-    // Check again on the open descriptor: the path may have been replaced meanwhile.
-    if (::fstat(f.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return false;
-    const std::size_t expected = std::size_t(st.st_size);
+    if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0)) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    size_ = fd_ >= 0 ? std::uint64_t(st.st_size) : 0;
+}
+
+BookFile::~BookFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool ReadBookLines(const std::string& path, LineStore& bookLines) {
+    const BookFile file(path);
+    return file.isOpen() && ReadBookLines(file, bookLines);
+}
+
+bool ReadBookLines(const BookFile& file, LineStore& bookLines) {
+    // The format's look at the start may have moved the offset.
+    if (!file.isOpen() || ::lseek(file.fd(), 0, SEEK_SET) != 0) return false;
+    const int fd = file.fd();
+    const std::size_t expected = std::size_t(file.size());
 #ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(f.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
     LineStoreBuilder b;
     if (!b.reserveText(expected)) return false;
@@ -265,7 +277,7 @@ bool ReadBookLines(const std::string& path, LineStore& bookLines) {
     std::size_t filled = 0;
     while (filled < expected) {
         const std::size_t want = std::min(kChunk, expected - filled);
-        const ssize_t n = ::read(f.fd, b.textData() + filled, want);
+        const ssize_t n = ::read(fd, b.textData() + filled, want);
         if (n < 0) {
             if (errno == EINTR) continue;
             return false;

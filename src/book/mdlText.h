@@ -1,12 +1,36 @@
 // The book loader.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "book/mdlDeclarations.h"
 
 namespace tresslin {
+
+// A book's file, opened and looked at once for everything read from it: the look at its start
+// that tells the format, and the load. Only a regular file opens; a FIFO or a device could block
+// or never end.
+class BookFile {
+  public:
+    explicit BookFile(const std::string& path);
+    ~BookFile();
+    BookFile(const BookFile&) = delete;
+    BookFile& operator=(const BookFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+    int fd() const { return fd_; }
+    // The size when it was opened.
+    std::uint64_t size() const { return size_; }
+
+  private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// Reads the whole file, from its start, the way ReadBookLines(path) does.
+bool ReadBookLines(const BookFile& file, LineStore& bookLines);
 
 // Reads the whole file at path into a new line store and, only when that succeeds, replaces
 // bookLines with it. Lines end at CR LF, at CR alone and at LF alone (LF CR is two ends). Returns

@@ -106,7 +106,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
 }
 
 void frmSettings::Form_Load() {
-    cmbCoding->setCurrentIndex(settings::readNumber(settings::TextCoding));
+    cmbCoding->setCurrentIndex(settings::readCoding());
     // The load selection counts as the user's: it is stored and shown even when unchanged.
     cmbCoding_Click();
     CurTextColor = settings::readNumber(settings::TextColor);
@@ -171,7 +171,8 @@ void frmSettings::StoreColors() {
 }
 
 void frmSettings::cmbCoding_Click() {
-    settings::writeNumber(settings::TextCoding, cmbCoding->currentIndex());
+    // The list is in the codings' own order.
+    settings::writeCoding(TextCoding(cmbCoding->currentIndex()));
     host_.RefreshShow();
 }
 

@@ -1,5 +1,6 @@
-// The settings dialog: the book's coding and the two colours of the line view. Every choice is
-// stored and shown at once; there is nothing to confirm.
+// The settings dialog: the book's coding and whether it is detected, wrapping long lines, the two
+// colours of the line view, stay on top and opacity. Every choice is stored and shown at once;
+// there is nothing to confirm.
 #pragma once
 
 #include <QDialog>

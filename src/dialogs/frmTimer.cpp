@@ -13,10 +13,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "book/ViewRules.h"
 #include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
 #include "settings/Settings.h"
+#include "settings/StoredNumbers.h"
 
 namespace tresslin {
 

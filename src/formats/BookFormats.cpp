@@ -1,16 +1,18 @@
 #include "formats/BookFormats.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QLibrary>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <optional>
 
+#include "book/mdlText.h"
 #include "formats/FictionBook.h"
 
 namespace tresslin {
@@ -45,7 +47,7 @@ struct ZipLibrary {
     decltype(&zip_error_fini) error_fini;
     decltype(&zip_error_code_zip) error_code_zip;
     decltype(&zip_get_error) get_error;
-    decltype(&zip_source_file_create) source_file_create;
+    decltype(&zip_source_filep_create) source_filep_create;
     decltype(&zip_source_buffer_create) source_buffer_create;
     decltype(&zip_source_free) source_free;
     decltype(&zip_open_from_source) open_from_source;
@@ -72,7 +74,7 @@ std::optional<ZipLibrary> loadZipLibrary() {
     resolve(zip.error_fini, "zip_error_fini");
     resolve(zip.error_code_zip, "zip_error_code_zip");
     resolve(zip.get_error, "zip_get_error");
-    resolve(zip.source_file_create, "zip_source_file_create");
+    resolve(zip.source_filep_create, "zip_source_filep_create");
     resolve(zip.source_buffer_create, "zip_source_buffer_create");
     resolve(zip.source_free, "zip_source_free");
     resolve(zip.open_from_source, "zip_open_from_source");
@@ -195,18 +197,26 @@ FormattedBook readZip(Create create) {
 
 }  // namespace
 
-FormattedBook readFormattedBook(const std::string& path) {
+FormattedBook readFormattedBook(const BookFile& book) {
     try {
-        const QString name = QFile::decodeName(path.c_str());
-        // Only a regular file is opened here: a FIFO or a device could block or never end.
-        if (!QFileInfo(name).isFile()) return {};
-        QFile file(name);
-        if (!file.open(QIODevice::ReadOnly)) return failed(FormatError::Unreadable);
+        QFile file;
+        if (!book.isOpen() ||
+            !file.open(book.fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            return failed(FormatError::Unreadable);
         const QByteArray head = file.peek(kHeadBytes);
         if (isZip(head)) {
             file.close();
-            return readZip([&](const ZipLibrary& lib, zip_error_t* error) {
-                return lib.source_file_create(path.c_str(), 0, -1, error);
+            return readZip([&](const ZipLibrary& lib, zip_error_t* error) -> zip_source_t* {
+                // The archive gets a descriptor of its own on the same open file, and closes it.
+                const int fd = ::fcntl(book.fd(), F_DUPFD_CLOEXEC, 0);
+                std::FILE* stream = fd >= 0 ? ::fdopen(fd, "rb") : nullptr;
+                if (!stream) {
+                    if (fd >= 0) ::close(fd);
+                    return nullptr;
+                }
+                zip_source_t* source = lib.source_filep_create(stream, 0, -1, error);
+                if (!source) std::fclose(stream);
+                return source;
             });
         }
         FormattedBook book = readFictionBook(file, head);

@@ -10,6 +10,8 @@
 
 namespace tresslin {
 
+class BookFile;
+
 enum class BookFormat {
     PlainText,    // none of ours: the caller reads the file as a plain book
     FictionBook,  // text holds UTF-8 lines, each ended by '\n'
@@ -43,9 +45,8 @@ struct FormattedBook {
 inline constexpr std::uint64_t kMaxEntryBytes = std::uint64_t(2) << 30;
 inline constexpr std::uint64_t kMaxEntryRatio = 200;
 
-// Reads the file at path (bytes as the file system knows it). A path that names no regular file
-// gives PlainText, so the plain loader makes the usual report.
-FormattedBook readFormattedBook(const std::string& path);
+// Reads an open book file from its start; PlainText when it is none of ours.
+FormattedBook readFormattedBook(const BookFile& file);
 
 // The same for bytes already in memory.
 FormattedBook readFormattedBytes(std::string_view bytes);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "book/ViewRules.h"
 #include "settings/Settings.h"
+#include "settings/StoredNumbers.h"
 
 namespace tresslin {
 

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "book/ViewRules.h"
 #include "platform/StaleLock.h"
 #include "settings/IniFormat.h"
+#include "settings/StoredNumbers.h"
 
 namespace tresslin {
 
@@ -188,7 +188,7 @@ std::int32_t readNumber(const Setting& setting) {
 }
 
 std::optional<double> readTwips(const Setting& setting) {
-    return parseTwips(ReadSetting(setting).toStdString());
+    return parseDecimal(ReadSetting(setting).toStdString());
 }
 
 void writeNumber(const Setting& setting, std::int64_t value) {

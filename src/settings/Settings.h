@@ -7,8 +7,8 @@
 #include <limits>
 #include <optional>
 
-#include "book/ViewRules.h"
-#include "book/mdlFiles.h"
+#include "book/TextCoding.h"
+#include "settings/StoredNumbers.h"
 
 namespace tresslin {
 
@@ -82,6 +82,13 @@ inline bool readFlag(const Setting& setting) {
 // A Twips setting; nothing when none or no number is stored.
 std::optional<double> readTwips(const Setting& setting);
 void writeNumber(const Setting& setting, std::int64_t value);
+// The coding books are shown in (TextCoding).
+inline tresslin::TextCoding readCoding() {
+    return tresslin::TextCoding(readNumber(TextCoding));
+}
+inline void writeCoding(tresslin::TextCoding coding) {
+    writeNumber(TextCoding, coding);
+}
 
 // Writes everything pending to disk now. False when the file could not be written (the values
 // stay in memory and later writes try again); the first failure after a success is said on

@@ -4,14 +4,12 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
-#include <functional>
 
 #include "book/mdlDeclarations.h"
 #include "dialogs/QtDialogPrompts.h"
 #include "platform/Activation.h"
+#include "platform/BringBack.h"
 #include "platform/FileNames.h"
-#include "platform/HotKey.h"
-#include "platform/ShortcutPortal.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
@@ -62,35 +60,6 @@ void installTerminationHandler(frmMain& window) {
     QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
 }
 
-namespace {
-// Keypad plus through the desktop's portal where the X11 grab does not see every press: no grab
-// was possible, or X11 runs inside a Wayland session, where a grab sees the key only while an
-// X11 window has the focus.
-void bindPortalShortcut(frmMain& window, const std::function<void(const QString&)>& bringBack) {
-    const bool grabbed = window.hasHotKey();
-    if (grabbed && !insideWaylandSession()) return;
-    auto* portal = new ShortcutPortal(QDBusConnection::sessionBus(), &window);
-    QObject::connect(portal, &ShortcutPortal::activationRequested, &window, bringBack);
-    // One line, and only when keypad plus does not work everywhere.
-    QObject::connect(
-        portal, &ShortcutPortal::failed,
-        [grabbed, grab = window.hotKeyProblem()](const QString& why) {
-            if (grabbed)
-                std::fprintf(stderr,
-                             "tresslin: keypad plus brings the window back only from X11 "
-                             "programs (portal: %s); bind a key to `tresslin --activate` for "
-                             "the others\n",
-                             qUtf8Printable(why));
-            else
-                std::fprintf(stderr,
-                             "tresslin: keypad plus cannot bring the window back (X11 grab: %s; "
-                             "portal: %s); bind a key to `tresslin --activate` instead\n",
-                             qUtf8Printable(grab), qUtf8Printable(why));
-        });
-    portal->bind();
-}
-}  // namespace
-
 QStringList bookArguments(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << pathFromBytes(QByteArray(argv[i]));
@@ -112,13 +81,11 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     window.Form_Load(arguments);
     // Ended during start-up (a signal while a message box was open): everything is saved.
     if (window.isUnloaded()) return 0;
+    auto* back = new BringBack(&window);
+    QObject::connect(back, &BringBack::requested, &window, &frmMain::bringBack);
     window.show();
-    const auto bringBack = [&window](const QString& token) {
-        useActivationToken(&window, token);
-        window.bringBack();
-    };
     // The bus and the icon cost start-up time, so after the first paint.
-    afterFirstPaint(&window, [&window, bringBack] {
+    afterFirstPaint(&window, [&window, back] {
         settings::holdSaves(false);
         // Reading an image loads every image plugin Qt has. PNG sizes rather than the SVG: the
         // SVG plugin is not always installed.
@@ -126,10 +93,7 @@ int runApplication(QApplication& app, const QStringList& arguments) {
         for (int size : {16, 32, 48, 64})
             icon.addFile(QStringLiteral(":/icons/hicolor/%1x%1/apps/tresslin.png").arg(size));
         window.setWindowIcon(icon);
-        auto* service = new ActivationService(&window);
-        QObject::connect(service, &ActivationService::activationRequested, &window, bringBack);
-        service->registerOnSessionBus();
-        bindPortalShortcut(window, bringBack);
+        back->listenOnBus();
     });
     const int rc = app.exec();
     settings::flush();

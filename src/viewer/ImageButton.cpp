@@ -12,9 +12,8 @@ ImageButton::ImageButton(QWidget* parent) : QLabel(parent) {
     setFrameShape(QFrame::NoFrame);
 }
 
-void ImageButton::setBorderStyle(int style) {
-    borderStyle_ = style;
-    setFrameShape(style ? QFrame::Box : QFrame::NoFrame);
+void ImageButton::setBorder(bool on) {
+    setFrameShape(on ? QFrame::Box : QFrame::NoFrame);
     setLineWidth(1);
     repaint();
 }

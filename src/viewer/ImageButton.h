@@ -11,18 +11,14 @@ class ImageButton : public QLabel {
     Q_OBJECT
   public:
     explicit ImageButton(QWidget* parent = nullptr);
-    // 0 none, 1 a fixed single line.
-    void setBorderStyle(int style);
-    int borderStyle() const { return borderStyle_; }
+    // A single-line border around the picture, or none.
+    void setBorder(bool on);
 
   signals:
     void clicked();
 
   protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
-
-  private:
-    int borderStyle_ = 0;
 };
 
 // The grey button face with a black triangle, 17 x 10 pixels at ratio 1. Painted rather than read

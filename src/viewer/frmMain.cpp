@@ -10,21 +10,17 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-#include "book/BookFind.h"
-#include "book/CodingDetect.h"
-#include "book/ViewRules.h"
 #include "book/mdlFiles.h"
-#include "book/mdlService.h"
-#include "book/mdlText.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/FixedDialog.h"
-#include "formats/BookFormats.h"
+#include "platform/Activation.h"
 #include "platform/BusyCursor.h"
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "platform/HotKey.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
+#include "viewer/WindowRules.h"
 
 // The icons are linked into a static library, whose resources must be registered by hand.
 static void initResources() {
@@ -95,83 +91,43 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-QString frmMain::fileNameOf(const QString& path) {
-    // The book code works on the bytes the file system knows the path by.
-    return readablePath(
-        pathFromBytes(QByteArray::fromStdString(GetFileName(pathBytes(path).toStdString()))));
-}
-
 bool frmMain::OpenBook(const QString& sBookName) {
-    const auto fail = [&] {
-        const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
-        prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
-        txtView->setText(text);
-        // The book being read stays open and is still remembered at shutdown.
-        return false;
-    };
     // Memory may run out anywhere here (the path, detection, the first display); the open then
-    // fails like any other and the book being read comes back whole.
-    LineStore previous;
-    std::vector<std::int64_t> previousHeadings;
-    const bool previousExact = exactHeadings_;
-    const QString previousPath = BookPath, previousName = BookName, previousTitle = windowTitle();
-    const QString previousCoding = ReadSetting(settings::TextCoding);
-    const std::int32_t previousCur = CurLine, previousMax = MaxLine;
-    bool replaced = false;
+    // fails like any other and the book being read stays as it was.
     try {
         BusyCursor busy;
-        LineStore loaded;
-        // A relative path is made absolute so the book can be reopened from anywhere later.
-        const QString absolute = absolutePath(sBookName);
-        const std::string path = pathBytes(absolute).toStdString();
-        FormattedBook formatted = readFormattedBook(path);
-        if (!formatted.ok() ||
-            !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
-                                                        : splitBookLines(formatted.text, loaded)))
-            return fail();
-        previous = std::move(BookLines);
-        previousHeadings = std::move(headings_);
-        BookLines = std::move(loaded);
-        replaced = true;
-        // A FictionBook marks its titles itself; guessing them from the text would only err.
-        exactHeadings_ = formatted.format == BookFormat::FictionBook;
-        headings_ = std::move(formatted.headings);
-        if (formatted.format == BookFormat::FictionBook) {
-            // The book's own declaration gave its coding; the text is held as UTF-8.
-            settings::writeNumber(settings::TextCoding, kUtf8);
-        } else if (settings::readFlag(settings::DetectCoding)) {
-            const std::string_view head(BookLines.data(),
-                                        std::min(BookLines.byteSize(), kDetectSampleBytes));
-            if (const auto coding = detectCoding(head))
-                settings::writeNumber(settings::TextCoding, *coding);
+        std::optional<OpenedBook> opened =
+            openBook(sBookName, settings::readFlag(settings::DetectCoding));
+        if (opened) {
+            // Only the first display may still fail; it then puts the book being read back.
+            const TextCoding coding = settings::readCoding();
+            const QString title = windowTitle();
+            const ReadingCursor cursor = cursor_;
+            std::swap(book_, *opened);
+            try {
+                if (book_.coding) settings::writeCoding(*book_.coding);
+                cursor_.moveTo(0);
+                ShowLine();
+                return true;
+            } catch (const std::exception&) {
+                std::swap(book_, *opened);
+                cursor_ = cursor;
+                if (settings::readCoding() != coding) settings::writeCoding(coding);
+                setWindowTitle(title);
+            }
         }
-        BookPath = absolute;
-        CurLine = 0;
-        firstPart();
-        MaxLine = std::int32_t(BookLines.upperBound());
-        BookName = fileNameOf(absolute);
-        ShowLine(CurLine);
-        return true;
     } catch (const std::exception&) {
     }
-    if (replaced) {
-        BookLines = std::move(previous);
-        headings_ = std::move(previousHeadings);
-        exactHeadings_ = previousExact;
-        BookPath = previousPath;
-        BookName = previousName;
-        CurLine = previousCur;
-        MaxLine = previousMax;
-        if (ReadSetting(settings::TextCoding) != previousCoding)
-            WriteSetting(settings::TextCoding, previousCoding);
-        setWindowTitle(previousTitle);
-    }
-    return fail();
+    const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
+    prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
+    txtView->setText(text);
+    // The book being read stays open and is still remembered at shutdown.
+    return false;
 }
 
 QString frmMain::displayText(std::int32_t line) const {
-    const std::string_view raw = BookLines.line(line);
-    const int coding = settings::readNumber(settings::TextCoding);
+    const std::string_view raw = book_.lines.line(line);
+    const TextCoding coding = settings::readCoding();
     if (coding == kUtf8) {
         // Decode no more than the box can hold, never cutting a character in two.
         std::size_t cut = std::min(raw.size(), kMaxShownChars * 4);
@@ -207,7 +163,7 @@ double frmMain::viewTextWidth() const {
 }
 
 std::optional<LineWrap> frmMain::wrapOf(std::int32_t line) const {
-    if (line < 0 || line > MaxLine || line >= BookLines.size() ||
+    if (line < 0 || line > book_.maxLine() || line >= book_.lines.size() ||
         !settings::readFlag(settings::WrapLines))
         return std::nullopt;
     const QFont font = txtView->font();
@@ -224,91 +180,55 @@ std::optional<LineWrap> frmMain::wrapOf(std::int32_t line) const {
         }
         return metrics.horizontalAdvance(QString::fromUcs4(&c, 1));
     };
-    return LineWrap(BookLines.line(line), settings::readNumber(settings::TextCoding),
+    return LineWrap(book_.lines.line(line), settings::readCoding(),
                     WrapMetrics{advance, viewTextWidth()});
 }
 
-void frmMain::alignPart(const LineWrap* wrap) {
-    // A command that moved to a line without a word of parts shows its first part.
-    if (partLine_ != CurLine) {
-        partLine_ = CurLine;
-        partStart_ = 0;
-        partIsStart_ = true;
-    }
-    if (!wrap) {
-        partStart_ = 0;
-        return;
-    }
-    // Another width, font or coding: the part holding the first character shown stays in view.
-    const double width = viewTextWidth();
-    const int coding = settings::readNumber(settings::TextCoding);
-    if (!partIsStart_ || width != wrappedWidth_ || coding != wrappedCoding_ ||
-        txtView->font() != wrappedFont_) {
-        partStart_ = wrap->partStartAt(partStart_);
-        partIsStart_ = true;
-        wrappedWidth_ = width;
-        wrappedCoding_ = coding;
-        wrappedFont_ = txtView->font();
-    }
+void frmMain::checkLayout() {
+    if (!settings::readFlag(settings::WrapLines)) return;
+    Layout now{viewTextWidth(), settings::readCoding(), txtView->font()};
+    if (now == wrappedFor_) return;
+    wrappedFor_ = std::move(now);
+    cursor_.relayout();
 }
 
 bool frmMain::stepForward() {
-    const auto wrap = wrapOf(CurLine);
-    alignPart(wrap ? &*wrap : nullptr);
-    if (wrap) {
-        if (const auto next = wrap->nextStart(partStart_)) {
-            partStart_ = *next;
-            return true;
-        }
-    }
-    if (CurLine >= MaxLine) return false;
-    ++CurLine;
-    return true;
+    checkLayout();
+    return cursor_.forward(book_.maxLine(), [this](std::int32_t line) { return wrapOf(line); });
 }
 
 bool frmMain::stepBack() {
-    const auto wrap = wrapOf(CurLine);
-    alignPart(wrap ? &*wrap : nullptr);
-    if (wrap && partStart_ > 0) {
-        partStart_ = wrap->prevStart(partStart_).value_or(0);
-        return true;
-    }
-    if (CurLine <= 0) return false;
-    --CurLine;
-    if (const auto previous = wrapOf(CurLine)) {
-        partLine_ = CurLine;
-        partStart_ = previous->lastStart();
-    }
-    return true;
+    checkLayout();
+    return cursor_.back([this](std::int32_t line) { return wrapOf(line); });
 }
 
 bool frmMain::IsBookOpen() const {
-    if (MaxLine >= 1) return true;
     // A book of one line that reads in parts is read with the keys like any other.
-    const auto wrap = wrapOf(0);
-    return wrap && wrap->nextStart(0).has_value();
+    return readsOn(book_.maxLine(), [this](std::int32_t line) { return wrapOf(line); });
 }
 
 void frmMain::rewrapView() {
     // Only a part of the book on view is re-wrapped, never a start or error text.
     if (shownPart_.isEmpty() || txtView->text() != shownPart_) return;
-    const auto wrap = wrapOf(CurLine);
+    const auto wrap = wrapOf(cursor_.line());
     if (!wrap) return;
-    alignPart(&*wrap);
-    shownPart_ =
-        QString::fromStdU16String(wrap->displayText(partStart_, wrap->partEnd(partStart_)));
+    checkLayout();
+    const std::size_t start = cursor_.partStart(&*wrap);
+    shownPart_ = QString::fromStdU16String(wrap->displayText(start, wrap->partEnd(start)));
     txtView->setText(shownPart_);
     txtView->setCursorPosition(0);
 }
 
-void frmMain::ShowLine(std::int32_t n) {
+void frmMain::ShowLine() {
     ApplyColors();
-    if (n >= 0 && n <= MaxLine && n < BookLines.size()) {
+    const std::int32_t n = cursor_.line();
+    if (n >= 0 && n <= book_.maxLine() && n < book_.lines.size()) {
+        checkLayout();
         const auto wrap = wrapOf(n);
-        alignPart(wrap ? &*wrap : nullptr);
-        shownPart_ = wrap ? QString::fromStdU16String(
-                                wrap->displayText(partStart_, wrap->partEnd(partStart_)))
-                          : displayText(n);
+        const std::size_t start = cursor_.partStart(wrap ? &*wrap : nullptr);
+        shownPart_ = wrap
+                         ? QString::fromStdU16String(wrap->displayText(start, wrap->partEnd(start)))
+                         : displayText(n);
         txtView->setText(shownPart_);
     }
     txtView->setCursorPosition(0);
@@ -317,13 +237,14 @@ void frmMain::ShowLine(std::int32_t n) {
 }
 
 void frmMain::RefreshShow() {
-    ShowLine(CurLine);
+    ShowLine();
 }
 
 void frmMain::ShowCaptionStatus(const QString& sAddText) {
-    const double p = percentage(CurLine, MaxLine);
+    const std::int32_t line = cursor_.line();
+    const double p = percentage(line, book_.maxLine());
     const QString point = QLocale().decimalPoint();
-    setWindowTitle(BookName + QStringLiteral("  line: ") + QString::number(qint64(CurLine) + 1) +
+    setWindowTitle(book_.name + QStringLiteral("  line: ") + QString::number(qint64(line) + 1) +
                    QStringLiteral("  (") +
                    QString::fromStdString(formatPercent(p, point.toStdString())) +
                    QStringLiteral("%)") + sAddText);
@@ -344,7 +265,8 @@ void frmMain::ApplyColors() {
     txtView->setPalette(p);
 }
 
-void frmMain::bringBack() {
+void frmMain::bringBack(const QString& token) {
+    useActivationToken(this, token);
     restoreAndActivate(this);
 }
 
@@ -366,21 +288,21 @@ void frmMain::tmrAutoShow_Timer() {
         ShowCaptionStatus(timerStatus(false));
         return;
     }
-    ShowLine(CurLine);
+    ShowLine();
 }
 
 void frmMain::imgBack_Click() {
     TimerOff();
-    if (IsBookOpen()) imgBack->setBorderStyle(1);
-    if (stepBack()) ShowLine(CurLine);
-    imgBack->setBorderStyle(0);
+    if (IsBookOpen()) imgBack->setBorder(true);
+    if (stepBack()) ShowLine();
+    imgBack->setBorder(false);
 }
 
 void frmMain::imgNext_Click() {
     TimerOff();
-    if (IsBookOpen()) imgNext->setBorderStyle(1);
-    if (stepForward()) ShowLine(CurLine);
-    imgNext->setBorderStyle(0);
+    if (IsBookOpen()) imgNext->setBorder(true);
+    if (stepForward()) ShowLine();
+    imgNext->setBorder(false);
 }
 
 }  // namespace tresslin

@@ -13,18 +13,18 @@
 #include <vector>
 
 #include "book/LineWrap.h"
-#include "book/ViewRules.h"
-#include "book/mdlDeclarations.h"
+#include "book/ReadingCursor.h"
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
+#include "viewer/OpenedBook.h"
 #include "viewer/ReadingPlace.h"
+#include "viewer/WindowRules.h"
 
 class QScreen;
 
 namespace tresslin {
 
 class DialogPrompts;
-class ActivationHotKey;
 
 class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
@@ -32,7 +32,7 @@ class frmMain : public QWidget, public DialogHost {
     explicit frmMain(DialogPrompts& prompts, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    // Public operations; the dialogs reach the last two through DialogHost.
+    // Public operations; the dialogs reach the last three through DialogHost.
     bool OpenBook(const QString& sBookName);
     void ShowCaptionStatus(const QString& sAddText);
     void RefreshShow() override;
@@ -48,14 +48,10 @@ class frmMain : public QWidget, public DialogHost {
     void imgBack_Click();
     void imgNext_Click();
 
-    // Book state, read by tests and dialogs.
-    const QString& bookPath() const { return BookPath; }
-    const QString& bookName() const { return BookName; }
-    std::int32_t curLine() const { return CurLine; }
-    std::int32_t maxLine() const { return MaxLine; }
-    const LineStore& bookLines() const { return BookLines; }
-    const QString& findText() const { return FindText; }
-    const QString& lastFile() const { return LastFile; }
+    // Book state, read by tests.
+    const QString& bookPath() const { return book_.path; }
+    std::int32_t curLine() const { return cursor_.line(); }
+    std::int32_t maxLine() const { return book_.maxLine(); }
     std::int32_t lastLine() const { return LastLine; }
     QLineEdit* view() const { return txtView; }
     const QTimer& autoShowTimer() const { return tmrAutoShow; }
@@ -72,13 +68,12 @@ class frmMain : public QWidget, public DialogHost {
     static int latinKey(int key);
     // The text without leading and trailing blanks (code 32 only; tabs stay).
     static QString trimBlanks(const QString& s);
-    // The file-name part of a path, as shown in the caption and the start text.
-    static QString fileNameOf(const QString& path);
 
   public slots:
     // Restores the window from minimised and brings it to the front, active: what keypad plus
-    // does from any program, and what any other request to come back should do.
-    void bringBack();
+    // does from any program, and what any other request to come back should do. token: the
+    // desktop's activation token that came with the request, or empty.
+    void bringBack(const QString& token = {});
     // Moves a window left wholly outside every screen (one unplugged or made smaller) back to
     // the nearest screen's edge.
     void keepOnScreen();
@@ -87,9 +82,6 @@ class frmMain : public QWidget, public DialogHost {
     // Ends the program the way Esc does; also used for SIGTERM and the end of the session.
     void unload();
     bool isUnloaded() const { return unloaded_; }
-    // Whether keypad plus reaches the window through the X11 grab; why not when it does not.
-    bool hasHotKey() const;
-    QString hotKeyProblem() const;
 
   protected:
     bool event(QEvent* event) override;
@@ -100,21 +92,19 @@ class frmMain : public QWidget, public DialogHost {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
-    // Display.
-    void ShowLine(std::int32_t n);
+    // Display: the view shows what the cursor points at.
+    void ShowLine();
     void ApplyColors();
     void TimerOff();
     QString displayText(std::int32_t line) const;
 
-    // Long lines in parts: the part on view starts at byte partStart_ of line partLine_.
+    // Long lines in parts, laid out for the view as it is now.
     std::optional<LineWrap> wrapOf(std::int32_t line) const;
     double viewTextWidth() const;
-    void alignPart(const LineWrap* wrap);
-    // The next or previous part, else the next line's first or the previous line's last part;
-    // false at the ends of the book.
+    // Tells the cursor when the parts are laid out anew (another width, font or coding).
+    void checkLayout();
     bool stepForward();
     bool stepBack();
-    void firstPart() { partLine_ = -1; }
     // Shows the part again after the view's width has changed.
     void rewrapView();
 
@@ -150,29 +140,24 @@ class frmMain : public QWidget, public DialogHost {
     static void endEventLoops();
 
     DialogPrompts& prompts_;
-    LineStore BookLines;
-    QString BookPath;
-    QString BookName;
-    std::int32_t CurLine = 0;
-    std::int32_t MaxLine = 0;
-    QString LastFile;
+    OpenedBook book_;
+    ReadingCursor cursor_;
+    QString LastFile;  // the book left last time, offered at start-up
     std::int32_t LastLine = 0;
     QString FindText;
-    bool exactHeadings_ = false;          // headings_ are the book's own, not found in its text
-    std::vector<std::int64_t> headings_;  // ascending
-    int LoadHeight = 0;                   // client height in pixels the window is held at
-    QString lastOpenChoice_;              // the open dialog's previous choice
+    int LoadHeight = 0;       // client height in pixels the window is held at
+    QString lastOpenChoice_;  // the open dialog's previous choice
     bool unloaded_ = false;
     bool layingOut_ = false;
     int pendingOuterWidth_ = 0;  // restored width awaiting the window frame
     int restoredClientWidth_ = 0;
     WheelSteps wheel_;
-    std::int32_t partLine_ = -1;  // -1 (or another line than CurLine): its first part
-    std::size_t partStart_ = 0;
-    bool partIsStart_ = true;  // false: partStart_ is any offset, shown by the part holding it
-    double wrappedWidth_ = 0;  // what the part on view was wrapped for
-    int wrappedCoding_ = -1;
-    QFont wrappedFont_;
+    struct Layout {
+        double width = 0;
+        TextCoding coding = kWindowsCyrillic;
+        QFont font;
+        bool operator==(const Layout&) const = default;
+    } wrappedFor_;       // what the parts were last laid out for
     QString shownPart_;  // the view's text when it shows a part
     mutable QFont advanceFont_;
     mutable std::array<double, 0x500> advances_{};  // Latin and Cyrillic, measured once a font
@@ -182,7 +167,6 @@ class frmMain : public QWidget, public DialogHost {
     ImageButton* imgNext;
     QTimer tmrAutoShow;
     ReadingPlace readingPlace_;
-    std::unique_ptr<ActivationHotKey> hotKey_;
 };
 
 }  // namespace tresslin

@@ -4,11 +4,11 @@
 
 #include "book/BookFind.h"
 #include "book/BookFindUtf8.h"
-#include "book/ViewRules.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "platform/FileNames.h"
 #include "settings/Settings.h"
+#include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -22,7 +22,7 @@ struct Needle {
     FoldTable fold;
 };
 
-std::optional<Needle> searchNeedle(const QString& text, int coding) {
+std::optional<Needle> searchNeedle(const QString& text, TextCoding coding) {
     const CodingTables& tables = tablesFor(coding);
     Needle needle{{}, tables.fold};
     // The view shows every byte Windows Cyrillic has no character for (DOS and KOI8-R box
@@ -69,15 +69,14 @@ void frmMain::OpenNewText() {
 }
 
 void frmMain::goToLine() {
-    const QString answer = prompts_.input(
-        this,
-        QStringLiteral("Insert Line Number from 1 to ") + QString::number(qint64(MaxLine) + 1),
-        QStringLiteral("Open Line"));
-    const auto line = parseLineJump(answer.toStdString(), MaxLine);
+    const QString answer = prompts_.input(this,
+                                          QStringLiteral("Insert Line Number from 1 to ") +
+                                              QString::number(qint64(book_.maxLine()) + 1),
+                                          QStringLiteral("Open Line"));
+    const auto line = parseLineJump(answer.toStdString(), book_.maxLine());
     if (!line) return;
-    CurLine = *line;
-    firstPart();
-    ShowLine(CurLine);
+    cursor_.moveTo(*line);
+    ShowLine();
 }
 
 void frmMain::FindCommand(bool Again) {
@@ -88,23 +87,21 @@ void frmMain::FindCommand(bool Again) {
 }
 
 void frmMain::FindNext() {
-    const int coding = settings::readNumber(settings::TextCoding);
+    const TextCoding coding = settings::readCoding();
     const auto needle = coding == kUtf8 ? std::optional<Needle>({FindText.toStdString(), {}})
                                         : searchNeedle(FindText, coding);
     if (needle) {
-        const std::int64_t first = std::int64_t(CurLine) + 1;
+        const std::int64_t first = std::int64_t(cursor_.line()) + 1;
         std::uint64_t at = 0;
         const std::int64_t hit =
             coding == kUtf8
-                ? findInLinesUtf8(BookLines, first, MaxLine, needle->bytes, &at)
-                : findInLines(BookLines, first, MaxLine, needle->bytes, needle->fold, &at);
+                ? findInLinesUtf8(book_.lines, first, book_.maxLine(), needle->bytes, &at)
+                : findInLines(book_.lines, first, book_.maxLine(), needle->bytes, needle->fold,
+                              &at);
         if (hit >= 0) {
-            CurLine = std::int32_t(hit);
             // The part that holds the start of the match.
-            partLine_ = CurLine;
-            partStart_ = std::size_t(at);
-            partIsStart_ = false;
-            ShowLine(CurLine);
+            cursor_.moveToOffset(std::int32_t(hit), std::size_t(at));
+            ShowLine();
             return;
         }
     }

@@ -7,11 +7,11 @@
 #include <iterator>
 
 #include "book/Chapters.h"
-#include "book/ViewRules.h"
 #include "book/mdlDeclarations.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "settings/Settings.h"
+#include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -125,9 +125,8 @@ void frmMain::HandleGeneralCtrlKey(int key) {
             if (!LastFile.isEmpty() && LastLine >= 1) {
                 if (OpenBook(LastFile)) {
                     // A book that has become shorter opens at its last line.
-                    CurLine = std::min(LastLine - 1, MaxLine);
-                    firstPart();
-                    ShowLine(CurLine);
+                    cursor_.moveTo(std::min(LastLine - 1, book_.maxLine()));
+                    ShowLine();
                 }
             }
             break;
@@ -150,7 +149,7 @@ void frmMain::HandleBookCtrlKey(int key) {
             break;
         case Qt::Key_S:
             prompts_.showSettings(this, *this);
-            ShowLine(CurLine);
+            ShowLine();
             break;
         case Qt::Key_T:
             prompts_.showTimer(this, *this);
@@ -172,12 +171,10 @@ void frmMain::HandleMoveKey(int key) {
             stepBack();
             break;
         case Qt::Key_Home:
-            CurLine = 0;
-            firstPart();
+            cursor_.moveTo(0);
             break;
         case Qt::Key_End:
-            CurLine = MaxLine;
-            firstPart();
+            cursor_.moveTo(book_.maxLine());
             break;
         case Qt::Key_F3:
             FindCommand(true);
@@ -189,37 +186,37 @@ void frmMain::HandleMoveKey(int key) {
         default:
             break;
     }
-    ShowLine(CurLine);
+    ShowLine();
 }
 
 void frmMain::stepChapter(bool forward) {
-    if (exactHeadings_) {
+    const std::int32_t from = cursor_.line();
+    std::int64_t to = from;
+    const std::vector<std::int64_t>& headings = book_.headings;
+    if (book_.exactHeadings()) {
         if (forward) {
-            const auto next = std::upper_bound(headings_.begin(), headings_.end(), CurLine);
-            if (next != headings_.end()) CurLine = std::int32_t(*next);
+            const auto next = std::upper_bound(headings.begin(), headings.end(), from);
+            if (next != headings.end()) to = *next;
         } else {
-            const auto at = std::lower_bound(headings_.begin(), headings_.end(), CurLine);
-            if (at != headings_.begin())
-                CurLine = std::int32_t(*std::prev(at));
-            else if (!headings_.empty())
-                CurLine = 0;
+            const auto at = std::lower_bound(headings.begin(), headings.end(), from);
+            if (at != headings.begin())
+                to = *std::prev(at);
+            else if (!headings.empty())
+                to = 0;
         }
-        return;
+    } else {
+        const TextCoding coding = settings::readCoding();
+        const std::int64_t found = forward ? nextChapterHeading(book_.lines, from, coding)
+                                           : prevChapterHeading(book_.lines, from, coding);
+        if (found >= 0)
+            to = found;
+        else if (!forward && nextChapterHeading(book_.lines, std::int64_t(from) - 1, coding) >= 0)
+            // Before the first chapter (a foreword, the title page) the way back is the book's
+            // start; a book without chapters keeps its line.
+            to = 0;
     }
-    const int coding = settings::readNumber(settings::TextCoding);
-    if (forward) {
-        const std::int64_t next = nextChapterHeading(BookLines, CurLine, coding);
-        if (next >= 0) CurLine = std::int32_t(next);
-        return;
-    }
-    const std::int64_t previous = prevChapterHeading(BookLines, CurLine, coding);
-    if (previous >= 0) {
-        CurLine = std::int32_t(previous);
-    } else if (nextChapterHeading(BookLines, std::int64_t(CurLine) - 1, coding) >= 0) {
-        // Before the first chapter (a foreword, the title page) the way back is the book's start;
-        // a book without chapters keeps its line.
-        CurLine = 0;
-    }
+    // Staying on the line keeps the part on view.
+    if (to != from) cursor_.moveTo(std::int32_t(to));
 }
 
 QString frmMain::commandsListText() {

@@ -6,10 +6,10 @@
 #include <QTimer>
 #include <vector>
 
-#include "book/ViewRules.h"
 #include "platform/Twips.h"
 #include "platform/WindowOptions.h"
 #include "settings/Settings.h"
+#include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {

@@ -8,9 +8,9 @@ namespace tresslin {
 
 void frmMain::notePlace() {
     // The same rule as at shutdown: a book that failed to open or has one line is not kept.
-    const bool kept = !BookPath.isEmpty() && MaxLine > 0;
+    const bool kept = !book_.path.isEmpty() && book_.maxLine() > 0;
     // Kept in the form the settings file holds, so that a name in any bytes reopens.
-    readingPlace_.show(kept ? storedPath(BookPath) : QString(), CurLine + 1);
+    readingPlace_.show(kept ? storedPath(book_.path) : QString(), cursor_.line() + 1);
 }
 
 void frmMain::openRecent() {
@@ -24,8 +24,8 @@ void frmMain::openRecent() {
         writeRecentBooks(withoutBook(readRecentBooks(), book.path));
         return;
     }
-    CurLine = std::min(book.line - 1, MaxLine);
-    ShowLine(CurLine);
+    cursor_.moveTo(std::min(book.line - 1, book_.maxLine()));
+    ShowLine();
 }
 
 }  // namespace tresslin

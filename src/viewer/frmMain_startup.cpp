@@ -4,10 +4,9 @@
 #include <QFile>
 #include <QThread>
 
-#include "book/ViewRules.h"
 #include "platform/FileNames.h"
-#include "platform/HotKey.h"
 #include "settings/Settings.h"
+#include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -34,16 +33,6 @@ void frmMain::Form_Load(const QStringList& arguments) {
         OpenBook(commandLine);
     }
     txtView->setCursorPosition(0);
-    hotKey_ = ActivationHotKey::create();
-    connect(hotKey_.get(), &ActivationHotKey::pressed, this, &frmMain::bringBack);
-}
-
-bool frmMain::hasHotKey() const {
-    return hotKey_ != nullptr && hotKey_->isActive();
-}
-
-QString frmMain::hotKeyProblem() const {
-    return hotKey_ != nullptr ? hotKey_->problem() : QString();
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -66,9 +55,9 @@ void frmMain::unload() {
 
 void frmMain::Form_Unload() {
     TimerOff();
-    if (!BookPath.isEmpty() && MaxLine > 0) {
-        WriteSetting(settings::LastFile, storedPath(BookPath));
-        settings::writeNumber(settings::LastLine, qint64(CurLine) + 1);
+    if (!book_.path.isEmpty() && book_.maxLine() > 0) {
+        WriteSetting(settings::LastFile, storedPath(book_.path));
+        settings::writeNumber(settings::LastLine, qint64(cursor_.line()) + 1);
     }
     readingPlace_.leave();
     UnloadAllForms();

@@ -11,8 +11,9 @@ using namespace tresslin;
 
 namespace {
 // UTF-8 test text stored in a coding: 0..2 through Windows Cyrillic, 3 as it is.
-std::string stored(std::string_view utf8, int coding) {
-    return coding == kUtf8 ? std::string(utf8) : RecodeText(test::Cp1251(utf8), 0, coding);
+std::string stored(std::string_view utf8, TextCoding coding) {
+    return coding == kUtf8 ? std::string(utf8)
+                           : RecodeText(test::Cp1251(utf8), kWindowsCyrillic, coding);
 }
 }  // namespace
 
@@ -27,7 +28,7 @@ TEST(Chapters, HeadingsAndOtherShortLines) {
         "семьи вернулась|"
         "Главная улица|Часть речи|Пролога не было|XIV век|IIII|xiv|* *|*Примечание|— Да.";
     const std::string longest = "Глава 1. " + std::string(71, 'x');  // 80 characters
-    for (int coding = 0; coding < kStoredCodingCount; ++coding) {
+    for (const auto coding : {kWindowsCyrillic, kDosCyrillic, kKoi8R, kUtf8}) {
         for (bool heading : {true, false}) {
             std::istringstream list(std::string(heading ? headings : others));
             for (std::string text; std::getline(list, text, '|');)
@@ -47,7 +48,7 @@ TEST(Chapters, NextAndPreviousHeadingStandAlone) {
         "* * *\r\nТекст.\r\n\r\nЭпилог";
     const std::pair<std::int64_t, std::int64_t> next[] = {{-1, 0}, {0, 7}, {7, 14}, {14, -1}};
     const std::pair<std::int64_t, std::int64_t> prev[] = {{15, 14}, {14, 7}, {7, 0}, {0, -1}};
-    for (int coding = 0; coding < kStoredCodingCount; ++coding) {
+    for (const auto coding : {kWindowsCyrillic, kDosCyrillic, kKoi8R, kUtf8}) {
         LineStore s;
         ASSERT_TRUE(splitBookLines(stored(book, coding), s));
         for (const auto& [from, want] : next)

@@ -7,11 +7,12 @@
 using namespace tresslin;
 
 TEST(DetectCoding, EachCodingFromShortTexts) {
-    for (int coding = 0; coding < kStoredCodingCount; ++coding) {
+    for (const auto coding : {kWindowsCyrillic, kDosCyrillic, kKoi8R, kUtf8}) {
         for (const std::string& t :
              {std::string("Привет, как дела? Сегодня хорошая погода, и мы идём гулять в парк."),
               std::string(20000, 'a') + "Мороз и солнце; день чудесный! Ещё ты дремлешь, друг."}) {
-            const std::string text = coding == kUtf8 ? t : RecodeText(test::Cp1251(t), 0, coding);
+            const std::string text =
+                coding == kUtf8 ? t : RecodeText(test::Cp1251(t), kWindowsCyrillic, coding);
             EXPECT_EQ(detectCoding(text), coding) << t.substr(0, 20) << " " << coding;
         }
     }

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "book/LineWrap.h"
+#include "book/ReadingCursor.h"
+#include "book/mdlText.h"
 #include "support/TestSupport.h"
 
 using namespace tresslin;
@@ -32,19 +34,22 @@ TEST(LineWrap, PartsOfSmallLines) {
     // The width includes the part's leading blank.
     const struct {
         std::string text;
-        int coding;
+        TextCoding coding;
         double width;
         std::vector<std::string> parts;
     } cases[] = {
-        {"ab    cd", 0, 4, {"ab    ", "cd"}},  // blanks at a break stay before it
-        {"abc", 0, 1, {"a", "b", "c"}},        // not even one character fits
-        {"", 0, 10, {""}},
-        {"Ёлка и ель", 3, 6, {"Ёлка ", "и ель"}},
-        {test::Cp1251("Ёлка и ель"), 1, 6, {test::Cp1251("Ёлка "), test::Cp1251("и ель")}},
-        {"мо\xCC\x81ре", 3, 3, {"мо\xCC\x81", "ре"}},  // the accent stays with its letter
-        {"a\xF0\x9F\x98\x80\xD0", 3, 2, {"a", "\xF0\x9F\x98\x80", "\xD0"}},
+        {"ab    cd", kWindowsCyrillic, 4, {"ab    ", "cd"}},  // blanks at a break stay before it
+        {"abc", kWindowsCyrillic, 1, {"a", "b", "c"}},        // not even one character fits
+        {"", kWindowsCyrillic, 10, {""}},
+        {"Ёлка и ель", kUtf8, 6, {"Ёлка ", "и ель"}},
+        {test::Cp1251("Ёлка и ель"),
+         kDosCyrillic,
+         6,
+         {test::Cp1251("Ёлка "), test::Cp1251("и ель")}},
+        {"мо\xCC\x81ре", kUtf8, 3, {"мо\xCC\x81", "ре"}},  // the accent stays with its letter
+        {"a\xF0\x9F\x98\x80\xD0", kUtf8, 2, {"a", "\xF0\x9F\x98\x80", "\xD0"}},
         {"\xE0\x80\x80\xFF\x80\x80\x80",
-         3,
+         kUtf8,
          1,  // neither an overlong form nor a lead past F4
          {"\xE0", "\x80", "\x80", "\xFF", "\x80", "\x80", "\x80"}},
     };
@@ -59,12 +64,12 @@ TEST(LineWrap, PartsOfSmallLines) {
 TEST(LineWrap, PartsFitJoinAndWalkBothWays) {
     unsigned seed = 5;
     auto next = [&] { return seed = seed * 1103515245u + 12345u, (seed >> 16) & 0x7FFF; };
-    for (int coding : {0, 3}) {
+    for (const auto coding : {kWindowsCyrillic, kUtf8}) {
         for (double width : {3.0, 8.0, 40.0}) {
             std::string raw;
             while (raw.size() < 600) {
                 const unsigned r = next() % 20;
-                raw += r < 4 ? " " : r < 5 ? "W" : coding == 3 && r < 9 ? "ж" : "x";
+                raw += r < 4 ? " " : r < 5 ? "W" : coding == kUtf8 && r < 9 ? "ж" : "x";
             }
             const LineWrap wrap(raw, coding, {advance, width});
             const auto starts = startsOf(wrap);
@@ -92,4 +97,33 @@ TEST(LineWrap, PartsFitJoinAndWalkBothWays) {
             EXPECT_EQ(wrap.lastStart(), starts.back());
         }
     }
+}
+
+// Keys and the timer step through the parts of each line; find and a resize keep a character.
+TEST(ReadingCursor, StepsThroughLinesAndPartsBothWays) {
+    LineStore book;
+    ASSERT_TRUE(splitBookLines("one\nab cd ef\nsix", book));
+    double width = 4;  // "ab cd ef" in parts at 0, 3 and 6
+    const WrapOf wrapOf = [&](std::int32_t line) {
+        return std::optional(LineWrap(book.line(line), kWindowsCyrillic, {advance, width}));
+    };
+    ReadingCursor c;
+    std::string trail;
+    const auto step = [&](bool moved) {
+        const auto wrap = wrapOf(c.line());
+        trail += (moved ? "" : "!") + std::to_string(c.line()) + ":" +
+                 std::to_string(c.partStart(&*wrap)) + " ";
+    };
+    for (char m : std::string("fffffbbbbbb"))
+        step(m == 'f' ? c.forward(2, wrapOf) : c.back(wrapOf));
+    EXPECT_EQ(trail, "1:0 1:3 1:6 2:0 !2:0 1:6 1:3 1:0 0:0 !0:0 !0:0 ");
+    trail.clear();
+    c.moveToOffset(1, 4);  // a match inside the second part
+    step(true);
+    for (double w : {100.0, 4.0}) width = w, c.relayout(), step(true);
+    c.moveToOffset(1, 7), step(c.forward(2, wrapOf));
+    EXPECT_EQ(trail, "1:3 1:0 1:0 2:0 ");
+    EXPECT_FALSE(readsOn(0, wrapOf));  // "one" fits
+    width = 2;
+    EXPECT_TRUE(readsOn(0, wrapOf));
 }

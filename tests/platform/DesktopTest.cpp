@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "platform/Activation.h"
+#include "platform/BringBack.h"
 #include "platform/ShortcutPortal.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
@@ -102,7 +103,9 @@ TEST_F(Desktop, KeypadPlusInAnotherProgramBringsTheHiddenWindowBackInEveryLockSt
     test::FakePrompts prompts;
     frmMain w(prompts);
     w.Form_Load({});
-    ASSERT_TRUE(w.hasHotKey());
+    BringBack back;
+    QObject::connect(&back, &BringBack::requested, &w, &frmMain::bringBack);
+    ASSERT_TRUE(back.hasHotKey());
     w.show();
     const Window id = Window(w.winId());
     for (unsigned locks : locks_) {

@@ -4,6 +4,7 @@
 
 #include "settings/RecentBooks.h"
 #include "settings/Settings.h"
+#include "settings/StoredNumbers.h"
 #include "support/TestSupport.h"
 
 using namespace tresslin;
@@ -98,4 +99,12 @@ TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
         settings::resetForTests();
         EXPECT_EQ(readRecentBooks(), read) << section;
     }
+}
+
+TEST(TimerInterval, TypedOrStoredTextKeptInRange) {
+    const std::pair<const char*, std::int32_t> intervals[] = {
+        {"100", 2550},  {"", 2550},         {"99999999999", 2550}, {"700ms", 700},
+        {"  800", 800}, {"1000.4", 1000},   {"-500", 2550},        {"1e3", 1000},
+        {"349.5", 350}, {"10000.5", 10000}, {"1e400", 2550}};
+    for (const auto& [text, want] : intervals) EXPECT_EQ(readTimerInterval(text), want) << text;
 }

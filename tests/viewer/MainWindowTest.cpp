@@ -122,28 +122,29 @@ TEST_F(MainWindow, EveryCodingShowsAndFindsTheRussianText) {
     // 'я' is two bytes: the cut must not leave half of one.
     const std::string longUtf8 = ("x" + QByteArray("я").repeated(40000)).toStdString();
     const std::string longByte = "B" + std::string(999'999, 'a');
+    const TextCoding W = kWindowsCyrillic, D = kDosCyrillic, U = kUtf8;
     const struct {
-        int coding;
+        TextCoding coding;
         std::string line;
         QString shown;   // the view's text, or its start when a size is given
         qsizetype size;  // as much as a line box holds
         QString typed;
         int found;  // -1: not found
     } rows[] = {
-        {0, "\xa8\xe6 \xc2\xee\xe9\xed\xe0 \xe8 \xec\xe8\xf0", " Ёж Война и мир", 0, "ёж война", 2},
-        {1, "\xf0\xa6 \x82\xae\xa9\xad\xa0 \xa8 \xac\xa8\xe0", " Ёж Война и мир", 0, "ёж война", 2},
-        {3, "\xEF\xBB\xBF\xD0\x81\xD0\xB6 \xFF end", " Ёж \uFFFD end", 0, "ёж", 2},
-        {3, longUtf8, " xя", 32767, "XЯЯ", 2},
-        {0, longByte, " Ba", 32767, "bAA", 2},
-        {1, "\xc8 end", " \uFFFD end", 0, "\uFFFD end", 2},  // ╚: no Windows Cyrillic twin
-        {0, "b?c", " b?c", 0, "b中c", -1},
+        {W, "\xa8\xe6 \xc2\xee\xe9\xed\xe0 \xe8 \xec\xe8\xf0", " Ёж Война и мир", 0, "ёж война", 2},
+        {D, "\xf0\xa6 \x82\xae\xa9\xad\xa0 \xa8 \xac\xa8\xe0", " Ёж Война и мир", 0, "ёж война", 2},
+        {U, "\xEF\xBB\xBF\xD0\x81\xD0\xB6 \xFF end", " Ёж \uFFFD end", 0, "ёж", 2},
+        {U, longUtf8, " xя", 32767, "XЯЯ", 2},
+        {W, longByte, " Ba", 32767, "bAA", 2},
+        {D, "\xc8 end", " \uFFFD end", 0, "\uFFFD end", 2},  // ╚: no Windows Cyrillic twin
+        {W, "b?c", " b?c", 0, "b中c", -1},
     };
     WriteSetting(settings::DetectCoding, "0");
     WriteSetting(settings::WrapLines, "0");
     for (const auto& c : rows) {
         SCOPED_TRACE(c.shown.left(20).toStdString());
         makeWindow();
-        WriteSetting(settings::TextCoding, QString::number(c.coding));
+        settings::writeCoding(c.coding);
         open(c.line + "\r\n? end\r\n" + c.line);
         EXPECT_EQ(view().left(c.shown.size()), c.shown);
         EXPECT_EQ(view().size(), c.size ? c.size : c.shown.size());
@@ -233,7 +234,7 @@ TEST_F(MainWindow, ArgumentsAndTheRememberedBook) {
         EXPECT_EQ(prompts.messages.size(), c.view.startsWith("Error") ? 1u : 0u);
         press("Esc");
         const QString file = pathFromStored(ReadSetting(settings::LastFile));
-        EXPECT_EQ(frmMain::fileNameOf(file) + "=" + ReadSetting(settings::LastLine), c.saved);
+        EXPECT_EQ(fileNameOf(file) + "=" + ReadSetting(settings::LastLine), c.saved);
         EXPECT_TRUE(file.isEmpty() || QFileInfo(file).isAbsolute());
     }
     QDir::setCurrent(here);

@@ -3,17 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "book/ViewRules.h"
+#include "viewer/WindowRules.h"
 
 using namespace tresslin;
-
-TEST(TimerInterval, TypedOrStoredTextKeptInRange) {
-    const std::pair<const char*, std::int32_t> intervals[] = {
-        {"100", 2550},  {"", 2550},         {"99999999999", 2550}, {"700ms", 700},
-        {"  800", 800}, {"1000.4", 1000},   {"-500", 2550},        {"1e3", 1000},
-        {"349.5", 350}, {"10000.5", 10000}, {"1e400", 2550}};
-    for (const auto& [text, want] : intervals) EXPECT_EQ(readTimerInterval(text), want) << text;
-}
 
 TEST(LineJump, TypedLineToIndexOrRefused) {  // a book of lines 1 to 10
     const std::pair<const char*, std::optional<std::int32_t>> rows[] = {

@@ -1,4 +1,4 @@
-// Small decisions of the viewer, kept free of widgets so they can be tested on their own.
+// Small decisions of the window, kept free of widgets so they can be tested on their own.
 #pragma once
 
 #include <cstdint>
@@ -18,20 +18,6 @@ std::string formatPercent(double percent, std::string_view decimalPoint);
 // number or the line does not exist. A period is the decimal point; halves go to the even
 // neighbour.
 std::optional<std::int32_t> parseLineJump(std::string_view text, std::int32_t maxLine);
-
-// The stored auto-show interval: the leading number of the text, rounded; anything outside
-// the allowed range (or no number) gives the default.
-inline constexpr std::int32_t kIntervalMin = 350;
-inline constexpr std::int32_t kIntervalMax = 10000;
-inline constexpr std::int32_t kIntervalStep = 50;
-inline constexpr std::int32_t kIntervalDefault = 2550;
-std::int32_t readTimerInterval(std::string_view stored);
-
-// A whole signed 32-bit decimal number, blanks around it allowed; nothing otherwise.
-std::optional<std::int32_t> parseWholeNumber(std::string_view text);
-
-// A number of twips as stored for the window position; nothing when the text is not numeric.
-std::optional<double> parseTwips(std::string_view text);
 
 // Wheel turning in whole steps. A notch is 120 (eighths of a degree); high-resolution wheels
 // and touchpads report less per event and step once their sum reaches a notch. Turning the

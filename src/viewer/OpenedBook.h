@@ -1,0 +1,38 @@
+// What opening a book produces, held as one value: the window swaps a new one in whole only when
+// the open succeeded, so a failed open leaves the book being read as it was.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "book/TextCoding.h"
+#include "book/mdlDeclarations.h"
+#include "formats/BookFormats.h"
+
+namespace tresslin {
+
+struct OpenedBook {
+    LineStore lines;
+    QString path;  // absolute, so the book can be reopened from anywhere later
+    QString name;  // the file-name part, as the caption shows it
+    // The coding the open found the text in; nothing leaves the reader's choice as it is.
+    std::optional<TextCoding> coding;
+    std::vector<std::int64_t> headings;  // ascending line indices
+    BookFormat format = BookFormat::PlainText;
+
+    // Highest line index; 0 before any book.
+    std::int32_t maxLine() const { return lines.empty() ? 0 : std::int32_t(lines.upperBound()); }
+    // A FictionBook marks its titles itself; guessing them from the text would only err.
+    bool exactHeadings() const { return format == BookFormat::FictionBook; }
+};
+
+// Reads the book at path; nothing when it cannot be read. detect: guess a plain book's coding.
+// Running out of memory throws std::bad_alloc.
+std::optional<OpenedBook> openBook(const QString& path, bool detect);
+
+// The file-name part of a path, as shown in the caption and the start text.
+QString fileNameOf(const QString& path);
+
+}  // namespace tresslin
