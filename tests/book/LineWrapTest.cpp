@@ -124,6 +124,7 @@ TEST(ReadingCursor, StepsThroughLinesAndPartsBothWays) {
     c.moveToOffset(1, 7), step(c.forward(2, wrapOf));
     EXPECT_EQ(trail, "1:3 1:0 1:0 2:0 ");
     EXPECT_FALSE(readsOn(0, wrapOf));  // "one" fits
+    EXPECT_TRUE(readsOn(1, wrapOf));   // a second line
     width = 2;
     EXPECT_TRUE(readsOn(0, wrapOf));
 }
