@@ -134,10 +134,10 @@ bool frmMain::OpenBook(const QString& sBookName) {
         BookLines = std::move(loaded);
         replaced = true;
         // A FictionBook marks its titles itself; guessing them from the text would only err.
-        exactHeadings_ = formatted.format == BookFormat::FictionBook;
+        exactHeadings_ = marksOwnHeadings(formatted.format);
         headings_ = std::move(formatted.headings);
-        if (formatted.format == BookFormat::FictionBook) {
-            // The book's own declaration gave its coding; the text is held as UTF-8.
+        if (heldAsUtf8(formatted.format)) {
+            // The book's own declaration or byte order gave its coding; it is held as UTF-8.
             settings::writeNumber(settings::TextCoding, kUtf8);
         } else if (settings::readFlag(settings::DetectCoding)) {
             const std::string_view head(BookLines.data(),

@@ -86,14 +86,12 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         {Cp1251("Книга\r\n"), F::PlainText, E::None},
         {"<?xml version=\"1.0\"?><html><p>x</p></html>", F::PlainText, E::None},
         {"", F::PlainText, E::None},
-        {text.substr(0, text.size() - 3), F::FictionBook, E::MalformedXml},
-        {fb2("<body><p>&nbsp;</p></body>"), F::FictionBook, E::MalformedXml},
-        {fb2("", "<?xml version=\"1.0\" encoding=\"x-none\"?>"), F::PlainText, E::MalformedXml},
+        {"<?xml version=\"1.0\"?><FictionBook><body>", F::FictionBook, E::MalformedXml},
         {zipOf({{"d/", ""}, {"d/b.FB2", text}}), F::FictionBook, E::None},
         {zipOf({{"a.TXT", "\xCA\r\n"}}), F::ZippedText, E::None},
         {zipOf({{"a.doc", "x"}}), F::PlainText, E::UnknownEntry},
-        {zipOf({{"a.txt", "x"}, {"b.txt", "y"}}), F::PlainText, E::NotOneEntry},
-        {zipOf({{"a.txt", "x"}, {"b.txt", ""}}), F::PlainText, E::NotOneEntry},
+        {zipOf({{"a.txt", "x"}, {"b.txt", ""}}), F::PlainText, E::SeveralBooks},
+        {zipOf({{"a.doc", "x"}, {"b.jpg", ""}}), F::PlainText, E::NotOneEntry},
         {zipOf({{"a.txt", text}}).substr(0, 60), F::PlainText, E::BadZip},
         {zipOf({{"a.txt", zeros}}), F::PlainText, E::EntryTooLarge},
         {claiming(zipOf({{"b.fb2", text}}), 0xFFFFFFFE), F::PlainText, E::EntryTooLarge},
@@ -106,6 +104,26 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         EXPECT_EQ(std::pair(book.format, book.error), std::pair(c.format, c.error)) << &c - cases;
     }
     EXPECT_EQ(readFormattedBytes(zipOf({{"a.txt", "\xCA\r\n"}})).text, "\xCA\r\n");
+}
+
+TEST(FictionBook, AsFoundInTheWild) {
+    const std::pair<std::string, std::string> cases[] = {
+        {fb2("<description><title-info><book-title>A & B &Version;</book-title></title-info>"
+             "</description><body><p>x&nbsp;y &mdash; z &amp;c</p></body>"),
+         "A & B &Version;\n\n\nx\u00A0y — z &c\n"},
+        {fb2("<body><p>a</p><?><p>b</p></body>"), "\n\n\na\nb\n"},
+        {fb2("<body><p>a<b>c</p><p>d</p></body>"), "\n\n\nacd\n"},
+        {fb2("<body><p>a</p></body><body name=\"comments\"><p>c</p></body>"),
+         "\n\n\na\n\nПримечания\nc\n"},
+        {fb2("<body><p>" + Cp1251("Мир вам, добрые люди, и всем привет от нас") + "</p></body>",
+             ""),
+         "\n\n\nМир вам, добрые люди, и всем привет от нас\n"},
+    };
+    for (const auto& [in, out] : cases) {
+        const FormattedBook book = readFormattedBytes(in);
+        EXPECT_TRUE(book.ok()) << in;
+        EXPECT_EQ(book.text, out) << in;
+    }
 }
 
 }  // namespace
