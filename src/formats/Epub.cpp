@@ -77,8 +77,7 @@ struct Package {
     QString title;
     QStringList authors;
     std::vector<std::string> spine;
-    std::string toc;  // the navigation document or the NCX, empty when none
-    bool tocIsNcx = false;
+    std::string nav, ncx;  // the tables of contents, empty when none
 };
 
 Package readPackage(Document& doc, const std::string& path) {
@@ -116,15 +115,12 @@ Package readPackage(Document& doc, const std::string& path) {
     }
     for (const Item& item : std::as_const(items)) {
         if (item.properties.split(u' ').contains(QLatin1String("nav"))) {
-            pack.toc = resolve(path, item.href);
-            return pack;
+            pack.nav = resolve(path, item.href);
+            break;
         }
     }
     const auto ncx = items.constFind(ncxId);
-    if (ncx != items.constEnd()) {
-        pack.toc = resolve(path, ncx->href);
-        pack.tocIsNcx = true;
-    }
+    if (ncx != items.constEnd()) pack.ncx = resolve(path, ncx->href);
     return pack;
 }
 
@@ -305,8 +301,10 @@ FormattedBook readEpub(ZipArchive& zip) {
     const Package pack = readPackage(doc, packagePath);
 
     std::vector<std::pair<std::string, QString>> toc;
-    if (!pack.toc.empty() && load(zip, pack.toc, doc, error))
-        toc = readToc(doc, pack.toc, pack.tocIsNcx);
+    // EPUB 3's navigation document, else EPUB 2's NCX.
+    if (!pack.nav.empty() && load(zip, pack.nav, doc, error)) toc = readToc(doc, pack.nav, false);
+    if (toc.empty() && !pack.ncx.empty() && load(zip, pack.ncx, doc, error))
+        toc = readToc(doc, pack.ncx, true);
     if (error != FormatError::None) return fail(error);
 
     std::string text;

@@ -126,5 +126,102 @@ TEST(FictionBook, AsFoundInTheWild) {
     }
 }
 
+// An EPUB of the given package (inside <package>) and documents under OEBPS/.
+std::string epub(std::string_view package, std::initializer_list<Entry> documents,
+                 std::string_view mimetype = "application/epub+zip") {
+    TempBooks dir;
+    zip_t* zip = zip_open(QFile::encodeName(dir.path("b.epub")).constData(), ZIP_CREATE, nullptr);
+    std::vector<std::string> keep;
+    const auto add = [&](std::string name, std::string data) {
+        keep.push_back(std::move(data));
+        zip_file_add(zip, name.c_str(),
+                     zip_source_buffer(zip, keep.back().data(), keep.back().size(), 0), 0);
+    };
+    add("META-INF/container.xml",
+        "<container><rootfiles><rootfile full-path=\"OEBPS/p.opf\"/></rootfiles></container>");
+    add("OEBPS/p.opf", "<package xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
+                           std::string(package) + "</package>");
+    for (const Entry& e : documents)
+        add(e.name.starts_with("META-INF") ? e.name : "OEBPS/" + e.name, e.data);
+    add("mimetype", std::string(mimetype));
+    keep.reserve(16);
+    zip_close(zip);
+    return FileBytes(dir.path("b.epub")).toStdString();
+}
+
+TEST(Epub, Extraction) {
+    const std::string meta =
+        "<metadata><dc:title>Книга</dc:title><dc:creator>А. Один</dc:creator><dc:creator>Б. Два"
+        "</dc:creator></metadata><manifest><item id=\"c1\" href=\"c%201.xhtml\"/>"
+        "<item id=\"c2\" href=\"t/../c2.xhtml\"/><item id=\"n\" href=\"nav.xhtml\" "
+        "properties=\"nav\"/><item id=\"x\" href=\"toc.ncx\"/><item id=\"out\" "
+        "href=\"../../etc/passwd\"/><item id=\"gone\" href=\"gone.xhtml\"/></manifest>";
+    const Entry c1{"c 1.xhtml",
+                   "<!DOCTYPE html><html><head><title>T</title><style>s</style></head><body>"
+                   "<h1>Глава 1</h1><p>Один&nbsp;<b>два</b>&mdash;</p><div>текст<br/>дальше"
+                   "<img src=\"i.png\"/></div><ul><li>пункт</li></ul><pre>a\n b</pre><script>x"
+                   "</script><blockquote><p>цитата</p></blockquote><dl><dt>т</dt><dd>д</dd></dl>"
+                   "</body></html>"};
+    const Entry c2{"c2.xhtml",
+                   "<html><body><p>пред</p><h2 id=\"s2\">Глава 2</h2><p>конец</p>"
+                   "<h3>Не глава</h3></body></html>"};
+    const Entry nav{"nav.xhtml",
+                    "<html xmlns:epub=\"http://www.idpf.org/2007/ops\"><body><nav epub:type="
+                    "\"landmarks\"><a href=\"c2.xhtml\">x</a></nav><nav epub:type=\"toc\"><ol>"
+                    "<li><a href=\"c%201.xhtml\">1</a></li><li><a href=\"c2.xhtml#s2\">2</a>"
+                    "</li></ol></nav></body></html>"};
+    const Entry ncx{"toc.ncx",
+                    "<ncx><navMap><navPoint><content src=\"c2.xhtml\"/></navPoint>"
+                    "</navMap></ncx>"};
+    const std::string text =
+        "Книга\nА. Один, Б. Два\n\nГлава 1\nОдин\u00A0два—\nтекст\nдальше\nпункт\na\nb\n"
+        "цитата\nт\nд\nпред\nГлава 2\nконец\nНе глава\n";
+    const std::string spine =
+        "<spine toc=\"x\"><itemref idref=\"out\"/><itemref idref=\"c1\"/><itemref "
+        "idref=\"gone\"/><itemref idref=\"c2\"/></spine>";
+    const struct {
+        std::string bytes;
+        std::vector<std::int64_t> headings;
+    } cases[] = {
+        // EPUB 3: the navigation document's table of contents, a fragment to its line.
+        {epub(meta + spine, {c1, c2, nav, ncx}), {3, 14}},
+        // EPUB 2: the NCX (here, as the navigation document is missing).
+        {epub(meta + spine, {c1, c2, ncx}), {13}},
+        // Neither: h1 to h3.
+        {epub(meta + "<spine>" + spine.substr(18), {c1, c2}), {3, 14, 16}},
+    };
+    for (const auto& c : cases) {
+        const FormattedBook book = readFormattedBytes(c.bytes);
+        EXPECT_EQ(std::pair(book.format, book.error),
+                  std::pair(BookFormat::Epub, FormatError::None));
+        EXPECT_EQ(book.text, text);
+        EXPECT_EQ(book.headings, c.headings);
+    }
+}
+
+TEST(Epub, BadBooks) {
+    const std::string manifest = "<manifest><item id=\"c\" href=\"c.xhtml\"/></manifest>";
+    const Entry doc{"c.xhtml", "<html><body><p>x</p></body></html>"};
+    const Entry drm{"META-INF/encryption.xml",
+                    "<encryption><EncryptedData><EncryptionMethod Algorithm=\"http://www.w3.org/"
+                    "2001/04/xmlenc#aes128-cbc\"/></EncryptedData></encryption>"};
+    const Entry font{"META-INF/encryption.xml",
+                     "<encryption><EncryptedData><EncryptionMethod Algorithm=\"http://www.idpf."
+                     "org/2008/embedding\"/></EncryptedData></encryption>"};
+    const std::string spine = "<spine><itemref idref=\"c\"/></spine>";
+    using E = FormatError;
+    const std::pair<std::string, FormatError> cases[] = {
+        {epub(manifest + spine, {doc, font}), E::None},
+        {epub(manifest + spine, {doc, drm}), E::EncryptedEntry},
+        {epub(manifest, {doc}), E::MalformedXml},
+        {epub(manifest + spine, {}), E::MalformedXml},
+        {epub(manifest + spine, {{"c.xhtml", std::string(300000, ' ')}}), E::EntryTooLarge},
+    };
+    for (const auto& [bytes, error] : cases) EXPECT_EQ(readFormattedBytes(bytes).error, error);
+    // Not an EPUB by its mimetype: an archive of one book and other files.
+    EXPECT_EQ(readFormattedBytes(epub(manifest + spine, {doc}, "text/plain")).error,
+              E::NotOneEntry);
+}
+
 }  // namespace
 }  // namespace tresslin::test
