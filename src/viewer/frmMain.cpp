@@ -183,7 +183,7 @@ QString frmMain::displayText(std::int32_t line) const {
         qsizetype keep = std::min<qsizetype>(text.size(), qsizetype(kMaxShownChars) + 1);
         if (keep < text.size() && text[keep].isLowSurrogate()) --keep;
         text.truncate(keep);
-        return text;
+        return text.remove(QChar(kSoftHyphen));
     }
     const std::string_view shown = raw.substr(0, std::min(raw.size(), kMaxShownChars));
     const CodingTables& t = tablesFor(coding);
@@ -191,7 +191,7 @@ QString frmMain::displayText(std::int32_t line) const {
     QChar* out = text.data();
     *out++ = u' ';
     for (const char c : shown) *out++ = QChar(t.toUnicode[static_cast<unsigned char>(c)]);
-    return text;
+    return text.remove(QChar(kSoftHyphen));
 }
 
 double frmMain::viewTextWidth() const {

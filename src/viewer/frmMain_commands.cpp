@@ -4,6 +4,7 @@
 
 #include "book/BookFind.h"
 #include "book/BookFindUtf8.h"
+#include "book/Typography.h"
 #include "book/ViewRules.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
@@ -89,15 +90,23 @@ void frmMain::FindCommand(bool Again) {
 
 void frmMain::FindNext() {
     const int coding = settings::readNumber(settings::TextCoding);
-    const auto needle = coding == kUtf8 ? std::optional<Needle>({FindText.toStdString(), {}})
-                                        : searchNeedle(FindText, coding);
+    // Soft hyphens are not looked for: the book's are passed over, as the view hides them.
+    const QString wanted = QString(FindText).remove(QChar(0x00AD));
+    const auto needle = coding == kUtf8 ? std::optional<Needle>({wanted.toStdString(), {}})
+                                        : searchNeedle(wanted, coding);
     if (needle) {
+        const bool yo = settings::readFlag(settings::YoIsYe);
+        FoldTable fold = needle->fold;
+        if (yo) foldYoAsYe(fold, coding);
         const std::int64_t first = std::int64_t(CurLine) + 1;
         std::uint64_t at = 0;
-        const std::int64_t hit =
-            coding == kUtf8
-                ? findInLinesUtf8(BookLines, first, MaxLine, needle->bytes, &at)
-                : findInLines(BookLines, first, MaxLine, needle->bytes, needle->fold, &at);
+        const std::int64_t hit = findIgnoringSoftHyphens(
+            BookLines, first, MaxLine, coding,
+            [&](const LineStore& lines, std::int64_t from, std::int64_t to, std::uint64_t* match) {
+                return coding == kUtf8 ? findInLinesUtf8(lines, from, to, needle->bytes, match, yo)
+                                       : findInLines(lines, from, to, needle->bytes, fold, match);
+            },
+            &at);
         if (hit >= 0) {
             CurLine = std::int32_t(hit);
             // The part that holds the start of the match.
