@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "book/ArchivedPath.h"
 #include "book/BookFind.h"
 #include "book/CodingDetect.h"
 #include "book/ViewRules.h"
@@ -119,12 +120,32 @@ bool frmMain::OpenBook(const QString& sBookName) {
     const std::int32_t previousCur = CurLine, previousMax = MaxLine;
     bool replaced = false;
     try {
-        BusyCursor busy;
+        std::optional<BusyCursor> busy(std::in_place);
         LineStore loaded;
+        // A book of an archive of several is named by the archive and the entry together.
+        const auto archived = splitArchivedPath(pathBytes(sBookName).toStdString());
+        std::string entry = archived ? archived->entry : std::string();
         // A relative path is made absolute so the book can be reopened from anywhere later.
-        const QString absolute = absolutePath(sBookName);
+        const QString absolute = absolutePath(
+            archived ? pathFromBytes(QByteArray::fromStdString(archived->archive)) : sBookName);
         const std::string path = pathBytes(absolute).toStdString();
-        FormattedBook formatted = readFormattedBook(path);
+        FormattedBook formatted = readFormattedBook(path, entry);
+        if (formatted.error == FormatError::SeveralBooks) {
+            QList<ArchiveEntry> books;
+            for (const auto& b : formatted.books)
+                books.append({pathFromBytes(QByteArray::fromStdString(b.name)), b.size});
+            busy.reset();
+            const std::optional<int> chosen = prompts_.showArchive(this, books);
+            if (!chosen || *chosen < 0 || *chosen >= books.size()) {
+                // Esc: the book being read stays, as it was shown.
+                setWindowTitle(previousTitle);
+                if (!BookLines.empty()) ShowLine(CurLine);
+                return false;
+            }
+            busy.emplace();
+            entry = formatted.books[std::size_t(*chosen)].name;
+            formatted = readFormattedBook(path, entry);
+        }
         if (!formatted.ok() ||
             !(formatted.format == BookFormat::PlainText ? ReadBookLines(path, loaded)
                                                         : splitBookLines(formatted.text, loaded)))
@@ -145,11 +166,13 @@ bool frmMain::OpenBook(const QString& sBookName) {
             if (const auto coding = detectCoding(head))
                 settings::writeNumber(settings::TextCoding, *coding);
         }
-        BookPath = absolute;
+        BookPath = entry.empty()
+                       ? absolute
+                       : pathFromBytes(QByteArray::fromStdString(archivedPath(path, entry)));
         CurLine = 0;
         firstPart();
         MaxLine = std::int32_t(BookLines.upperBound());
-        BookName = fileNameOf(absolute);
+        BookName = fileNameOf(BookPath);
         ShowLine(CurLine);
         return true;
     } catch (const std::exception&) {

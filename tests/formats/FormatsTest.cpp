@@ -223,5 +223,44 @@ TEST(Epub, BadBooks) {
               E::NotOneEntry);
 }
 
+TEST(Samples, EachOpensWithItsTitleAndChapters) {
+    using F = BookFormat;
+    const std::vector<std::int64_t> fb2Titles{3, 5, 23, 42, 71, 85, 104, 117};
+    const std::vector<std::int64_t> epubChapters{5, 18, 37, 66, 80, 99};
+    const struct {
+        const char* name;
+        const char* entry;
+        BookFormat format;
+        std::int64_t lines;
+        std::vector<std::int64_t> headings;
+    } cases[] = {
+        {"kniga-epub3.epub", "", F::Epub, 111, epubChapters},
+        {"kniga-epub2.epub", "", F::Epub, 111, epubChapters},
+        {"kniga-as-found.fb2", "", F::FictionBook, 120, fb2Titles},
+        {"kniga.fb2.gz", "", F::FictionBook, 120, fb2Titles},
+        {"kniga-two.zip", "kniga-utf8.fb2", F::FictionBook, 120, fb2Titles},
+        {"kniga-two.zip", "kniga-cp1251.txt", F::ZippedText, 358, {}},
+        {"kniga-utf16le.txt", "", F::Utf16Text, 358, {}},
+    };
+    const std::string utf8 = FileBytes(SamplePath("kniga-utf8.txt")).toStdString();
+    for (const auto& c : cases) {
+        const FormattedBook book =
+            readFormattedBook(QFile::encodeName(SamplePath(c.name)).toStdString(), c.entry);
+        EXPECT_EQ(std::pair(book.format, book.error), std::pair(c.format, FormatError::None));
+        EXPECT_EQ(std::count(book.text.begin(), book.text.end(), '\n'), c.lines) << c.name;
+        EXPECT_EQ(book.headings, c.headings) << c.name;
+        EXPECT_TRUE(c.format != F::Utf16Text || book.text == utf8);
+        EXPECT_TRUE(!heldAsUtf8(c.format) || c.format == F::Utf16Text ||
+                    book.text.starts_with("Три зимы на дальнем мысу\nАвторы Tresslin\n\n"))
+            << c.name;
+    }
+    const FormattedBook list =
+        readFormattedBook(QFile::encodeName(SamplePath("kniga-two.zip")).toStdString());
+    ASSERT_EQ(list.error, FormatError::SeveralBooks);
+    ASSERT_EQ(list.books.size(), 2u);
+    EXPECT_EQ(list.books[1].name + " " + std::to_string(list.books[1].size),
+              "kniga-cp1251.txt 16785");
+}
+
 }  // namespace
 }  // namespace tresslin::test
