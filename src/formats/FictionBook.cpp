@@ -243,8 +243,12 @@ QString decodeDocument(const QByteArray& bytes) {
     return text;
 }
 
-// How many faults are mended before the rest is taken as plain text; each costs a new reading.
-constexpr int kMaxRepairs = 64;
+// How many faults are mended before the rest is taken as plain text. Each costs a new reading
+// of the whole document, so a large one gets fewer: the readings stay within about 64 M
+// characters in all.
+int maxRepairs(qsizetype size) {
+    return int(std::clamp<qsizetype>((qsizetype(64) << 20) / std::max<qsizetype>(size, 1), 2, 64));
+}
 
 // Reads a document the strict reader refused: each fault is mended where the reader stopped (a
 // bare '&' escaped, a stray tag dropped) and the document read again; past a fault that cannot
@@ -260,6 +264,7 @@ FormattedBook readLeniently(const QByteArray& bytes) {
     // The declaration has done its work; a faulty one would stop the reader again.
     text.remove(0, root);
     book.format = BookFormat::FictionBook;
+    const int allowed = maxRepairs(text.size());
     for (int repairs = 0;; ++repairs) {
         Extractor extractor(text);
         extractor.atFictionBookRoot();
@@ -276,7 +281,7 @@ FormattedBook readLeniently(const QByteArray& bytes) {
         const qsizetype at = std::min<qsizetype>(xml.characterOffset(), text.size());
         qsizetype q = at - 1;
         while (q >= 0 && text[q] != u'<' && text[q] != u'&' && at - q < 256) --q;
-        if (repairs == kMaxRepairs || q < 0 || (text[q] != u'<' && text[q] != u'&')) {
+        if (repairs == allowed || q < 0 || (text[q] != u'<' && text[q] != u'&')) {
             // From the end of the last markup the reader took, so no text is lost.
             extractor.appendPlain(text.sliced(text.lastIndexOf(u'>', at - 1) + 1));
             extractor.assemble(book);
