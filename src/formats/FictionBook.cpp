@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 #include "book/CodingDetect.h"
 #include "book/mdlFiles.h"
