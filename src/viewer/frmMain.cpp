@@ -135,7 +135,10 @@ bool frmMain::OpenBook(const QString& sBookName) {
             for (const auto& b : formatted.books)
                 books.append({pathFromBytes(QByteArray::fromStdString(b.name)), b.size});
             busy.reset();
-            const std::optional<int> chosen = prompts_.showArchive(this, books);
+            // At start-up the window is not shown yet, and a window manager need not map a
+            // dialog that belongs to an unmapped window.
+            const std::optional<int> chosen =
+                prompts_.showArchive(isVisible() ? this : nullptr, books);
             if (!chosen || *chosen < 0 || *chosen >= books.size()) {
                 // Esc: the book being read stays, as it was shown.
                 setWindowTitle(previousTitle);
