@@ -3,6 +3,7 @@
 // writes, and how often the reading place replaces the settings file.
 //
 //   bench_gui --book=B [--absent=W1 --common=W2] [--big=G] [--long=L] [--fb2=F] [--fb2zip=Z]
+//             [--epub=E] [--utf16=U]
 //             [benchmark flags]
 //     B: a book of many lines (open, find, show), G: another to open, L: a single-line book,
 //     F: a FictionBook and Z: the same zipped, to open
@@ -32,7 +33,7 @@ using namespace tresslin;
 namespace {
 
 struct Options {
-    QString book, bigBook, longBook, absent, common, fb2, fb2Zip;
+    QString book, bigBook, longBook, absent, common, fb2, fb2Zip, epub, utf16;
 } gOpt;
 
 QTemporaryDir* gTiny;  // a folder with a one-line book, opened to drop the previous one
@@ -306,6 +307,8 @@ int main(int argc, char** argv) {
     gOpt.common = flag(argc, argv, "--common");
     gOpt.fb2 = flag(argc, argv, "--fb2");
     gOpt.fb2Zip = flag(argc, argv, "--fb2zip");
+    gOpt.epub = flag(argc, argv, "--epub");
+    gOpt.utf16 = flag(argc, argv, "--utf16");
     QApplication app(argc, argv);
     // The settings file exists with its usual sections, as after any earlier run.
     WriteSetting(settings::LastFile, QStringLiteral("/x.txt"));
@@ -344,6 +347,12 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("Open/fb2", BM_Open, &gOpt.fb2)->Unit(benchmark::kMillisecond);
     if (!gOpt.fb2Zip.isEmpty())
         benchmark::RegisterBenchmark("Open/fb2_zip", BM_Open, &gOpt.fb2Zip)
+            ->Unit(benchmark::kMillisecond);
+    if (!gOpt.epub.isEmpty())
+        benchmark::RegisterBenchmark("Open/epub", BM_Open, &gOpt.epub)
+            ->Unit(benchmark::kMillisecond);
+    if (!gOpt.utf16.isEmpty())
+        benchmark::RegisterBenchmark("Open/utf16", BM_Open, &gOpt.utf16)
             ->Unit(benchmark::kMillisecond);
     for (bool noShaping : {false, true}) {
         benchmark::RegisterBenchmark(

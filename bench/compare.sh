@@ -34,6 +34,9 @@ iconv -f CP1251 -t UTF-8 book100.txt >book100.utf8.txt
 gen book20.fb2 20000000 --fb2
 rm -f book20.fb2.zip
 zip -q -j book20.fb2.zip book20.fb2
+rm -rf epub20 && python3 "$root/bench/make_epub.py" book20.fb2 book20.epub epub20
+# 100 MB of UTF-16 with its byte-order mark: the first 50 MB of the book.
+head -c 50000000 book100.txt | iconv -f CP1251 -t UTF-16 >book100.utf16.txt
 : >empty.txt
 
 # Search words: one absent from the text, and one (also absent) that starts with the text's
@@ -71,6 +74,9 @@ ref_cmds = {
     "xmllint_fb2": (["xmllint", "--stream", "--noout", "book20.fb2"], C),
     # Its output goes to /dev/null, as with "> /dev/null".
     "unzip_fb2": (["unzip", "-p", "book20.fb2.zip"], C),
+    "xmllint_epub": (["sh", "-c", "xmllint --stream --noout epub20/*.xhtml"], C),
+    "unzip_epub": (["unzip", "-p", "book20.epub"], C),
+    "iconv_utf16": (["iconv", "-f", "UTF-16", "-t", "UTF-8", "book100.utf16.txt"], C),
 }
 
 def time_refs(samples):
@@ -100,13 +106,14 @@ load_before = open("/proc/loadavg").read().split()[:3]
 samples = {}
 # Warm the page cache for every file, then time the tools before and after our benchmarks.
 for f in ("book100.txt", "book1g.txt", "line200.txt", "book100.utf8.txt", "book20.fb2",
-          "book20.fb2.zip"):
+          "book20.fb2.zip", "book20.epub", "book100.utf16.txt"):
     subprocess.run(["cat", f], stdout=subprocess.DEVNULL)
 time_refs(samples)
 
 reps = [f"--benchmark_repetitions={runs}", "--benchmark_report_aggregates_only=true"]
 gui = bench("bench_gui", [f"--book=book100.txt", f"--absent={absent}", f"--common={common}",
                           "--long=line200.txt", "--fb2=book20.fb2", "--fb2zip=book20.fb2.zip",
+                          "--epub=book20.epub", "--utf16=book100.utf16.txt",
                           "--benchmark_filter=^(Open|FindNext|PageDown|ShowLine|PositionWrites|Bound)",
                           *reps], "gui.json")
 big = bench("bench_gui", ["--big=book1g.txt", "--benchmark_filter=^Open/big",
@@ -188,6 +195,15 @@ row("Open the same zipped (.fb2.zip) to first line painted", f"{o:.1f} ms",
     f"unzip -p > /dev/null {ref['unzip_fb2']:.1f} ms", f"{o / bound:.2f} of the bound",
     "<= 2 x xmllint + 1.5 x unzip", o <= bound)
 f = median_of(gui, "FindNext/absent")
+o = median_of(gui, "Open/epub")
+bound = 2 * ref["xmllint_epub"] + 1.5 * ref["unzip_epub"]
+row("Open 20 MB EPUB (the same text) to first line painted", f"{o:.1f} ms",
+    f"xmllint {ref['xmllint_epub']:.1f} ms, unzip {ref['unzip_epub']:.1f} ms",
+    f"{o / bound:.2f} of the bound", "<= 2 x xmllint + 1.5 x unzip", o <= bound)
+o = median_of(gui, "Open/utf16")
+row("Open 100 MB UTF-16 book to first line painted", f"{o:.1f} ms",
+    f"iconv -f UTF-16 -t UTF-8 {ref['iconv_utf16']:.1f} ms", f"{o / ref['iconv_utf16']:.2f}x",
+    "<= 2x", o <= 2 * ref["iconv_utf16"])
 row("F3 over the whole 100 MB book, absent word", f"{f:.1f} ms",
     f"LC_ALL=C grep -c -F {ref['grep_absent']:.1f} ms", f"{f / ref['grep_absent']:.2f}x", "<= 1.5x",
     f <= 1.5 * ref["grep_absent"])
@@ -272,5 +288,6 @@ EOF
 
 if [ "${KEEP_BOOKS:-0}" != 1 ]; then
     rm -f book1g.txt book1g.txt.info line200.txt line200.txt.info book100.utf8.txt book20.fb2 \
-        book20.fb2.info book20.fb2.zip
+        book20.fb2.info book20.fb2.zip book20.epub book100.utf16.txt
+    rm -rf epub20
 fi

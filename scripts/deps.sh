@@ -3,7 +3,7 @@
 # Runs apt-get only when something is missing; uses sudo when not root.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libzip-dev fonts-liberation2)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libzip-dev zlib1g-dev fonts-liberation2)
 if [ "${1:-}" = "test" ]; then
     packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev dbus-daemon strace clang libclang-rt-14-dev
                libbenchmark-dev libxml2-utils zip unzip desktop-file-utils appstream file dpkg-dev)

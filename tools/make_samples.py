@@ -34,6 +34,7 @@ import base64
 import io
 import pathlib
 import sys
+import gzip
 import zipfile
 from xml.sax.saxutils import escape
 
@@ -197,13 +198,107 @@ def fb2_outputs(lines):
     with zipfile.ZipFile(packed, "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr(zipfile.ZipInfo("kniga-utf8.fb2", date_time=(2024, 1, 1, 0, 0, 0)), utf8,
                    compress_type=zipfile.ZIP_DEFLATED)
-    return [("kniga-utf8.fb2", utf8), ("kniga-cp1251.fb2", cp1251), ("kniga.fb2.zip", packed.getvalue())]
+    txt_cp1251, _ = build(lines, "cp1251", BOX_TO_ASCII)
+    txt_utf8, _ = build(lines, "utf-8", {})
+    return [("kniga-utf8.fb2", utf8), ("kniga-cp1251.fb2", cp1251), ("kniga.fb2.zip", packed.getvalue()),
+            ("kniga-epub3.epub", build_epub(lines, 3)), ("kniga-epub2.epub", build_epub(lines, 2)),
+            ("kniga-utf16le.txt", b"\xff\xfe" + txt_utf8.decode("utf-8").encode("utf-16-le")),
+            ("kniga-as-found.fb2", as_found(utf8)),
+            ("kniga.fb2.gz", gzip.compress(utf8, mtime=0)),
+            ("kniga-two.zip", zip_bytes([("kniga-utf8.fb2", utf8), ("kniga-cp1251.txt", txt_cp1251)]))]
+
+
+def zip_bytes(entries, epub=False):
+    """A deterministic archive; an EPUB's mimetype comes first and stored."""
+    packed = io.BytesIO()
+    with zipfile.ZipFile(packed, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in entries:
+            kind = zipfile.ZIP_STORED if epub and name == "mimetype" else zipfile.ZIP_DEFLATED
+            z.writestr(zipfile.ZipInfo(name, date_time=(2024, 1, 1, 0, 0, 0)), data,
+                       compress_type=kind)
+    return packed.getvalue()
+
+
+def build_epub(lines, version):
+    """The story as an EPUB 3 (navigation document) or EPUB 2 (NCX): a title page, then one
+    XHTML document a chapter, each opening with its heading."""
+    blocks, block = [], []
+    for line in lines + [""]:
+        if line:
+            block.append(line)
+        elif block:
+            blocks.append(block)
+            block = []
+    title, subtitle = blocks[0]
+    docs = [("title.xhtml", title, [f"<h1>{escape(title)}</h1>", f"<p>{escape(subtitle)}</p>"])]
+    for block in blocks[1:]:
+        if block[0].startswith("ГЛАВА"):
+            docs.append((f"ch{len(docs)}.xhtml", block[0], [f"<h2>{escape(block[0])}</h2>"]))
+            continue
+        paras = fb2_paragraphs(block)
+        docs[-1][2].extend(p.replace('<a l:href="#n1" type="note">[1]</a>', "")
+                           .replace("emphasis>", "em>") for p in paras)
+    head = '<?xml version="1.0" encoding="utf-8"?>\n<html xmlns="http://www.w3.org/1999/xhtml"' \
+           ' xmlns:epub="http://www.idpf.org/2007/ops">'
+    entries = [("mimetype", b"application/epub+zip"),
+               ("META-INF/container.xml",
+                b'<?xml version="1.0"?>\n<container version="1.0" '
+                b'xmlns="urn:oasis:names:tc:opendocument:xmlns:container"><rootfiles>'
+                b'<rootfile full-path="OEBPS/content.opf" '
+                b'media-type="application/oebps-package+xml"/></rootfiles></container>\n')]
+    for name, heading, body in docs:
+        text = f"{head}<head><title>{escape(heading)}</title></head><body>\n" + \
+               "\n".join(body) + "\n</body></html>\n"
+        entries.append(("OEBPS/" + name, text.encode("utf-8")))
+    items = "".join(f'<item id="d{i}" href="{n}" media-type="application/xhtml+xml"/>'
+                    for i, (n, _, _) in enumerate(docs))
+    spine = "".join(f'<itemref idref="d{i}"/>' for i in range(len(docs)))
+    chapters = [(n, h) for n, h, _ in docs[1:]]
+    if version == 3:
+        nav = "".join(f'<li><a href="{n}">{escape(h)}</a></li>' for n, h in chapters)
+        entries.append(("OEBPS/nav.xhtml", (f'{head}<head><title>Оглавление</title></head><body>'
+                        f'<nav epub:type="toc"><ol>{nav}</ol></nav></body></html>\n')
+                        .encode("utf-8")))
+        items += '<item id="nav" href="nav.xhtml" media-type="application/xhtml+xml" ' \
+                 'properties="nav"/>'
+        toc = ""
+    else:
+        points = "".join(f'<navPoint id="p{i}" playOrder="{i + 1}"><navLabel><text>{escape(h)}'
+                         f'</text></navLabel><content src="{n}"/></navPoint>'
+                         for i, (n, h) in enumerate(chapters))
+        entries.append(("OEBPS/toc.ncx", ('<?xml version="1.0" encoding="utf-8"?>\n<ncx '
+                        'xmlns="http://www.daisy.org/z3986/2005/ncx/" version="2005-1"><navMap>'
+                        f'{points}</navMap></ncx>\n').encode("utf-8")))
+        items += '<item id="ncx" href="toc.ncx" media-type="application/x-dtbncx+xml"/>'
+        toc = ' toc="ncx"'
+    opf = (f'<?xml version="1.0" encoding="utf-8"?>\n<package xmlns="http://www.idpf.org/2007/opf"'
+           f' version="{version}.0" unique-identifier="id"><metadata '
+           'xmlns:dc="http://purl.org/dc/elements/1.1/"><dc:identifier id="id">tresslin-sample-1'
+           f'</dc:identifier><dc:title>{escape(title.capitalize())}</dc:title>'
+           '<dc:creator>Авторы Tresslin</dc:creator><dc:language>ru</dc:language></metadata>'
+           f'<manifest>{items}</manifest><spine{toc}>{spine}</spine></package>\n')
+    entries.insert(2, ("OEBPS/content.opf", opf.encode("utf-8")))
+    return zip_bytes(entries, epub=True)
+
+
+def as_found(utf8):
+    """The FictionBook as such files circulate: HTML entities, an entity of a program's own, a
+    bare ampersand, a stray token, "елка" for "ёлка", soft hyphens, comments for notes."""
+    doc = utf8.decode("utf-8")
+    doc = doc.replace("<version>1.0</version>", "<version>&Version;</version>", 1)
+    doc = doc.replace("тихого вечернего", "тихого&nbsp;вечернего &amp; & долгого", 1)
+    doc = doc.replace("ёлка", "елка").replace("маяком", "ма\u00adя\u00adком", 1)
+    doc = doc.replace("</section>", "</section><?>", 1)
+    doc = doc.replace('<body name="notes">', '<body name="comments">', 1)
+    return doc.encode("utf-8")
 
 
 def same_content(name, data, path):
     if not path.exists():
         return False
-    if name.endswith(".zip"):
+    if name.endswith(".gz"):
+        return gzip.decompress(path.read_bytes()) == gzip.decompress(data)
+    if name.endswith(".zip") or name.endswith(".epub"):
         # Compare what the archive holds: another zlib may compress differently.
         with zipfile.ZipFile(path) as old, zipfile.ZipFile(io.BytesIO(data)) as new:
             return [(i.filename, old.read(i)) for i in old.infolist()] == \

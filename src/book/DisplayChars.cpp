@@ -58,7 +58,7 @@ void DisplayChars::appendUtf16(std::size_t begin, std::size_t end, std::u16strin
         if (d.ch >= 0x10000) {
             out += char16_t(0xD800 + ((d.ch - 0x10000) >> 10));
             out += char16_t(0xDC00 + ((d.ch - 0x10000) & 0x3FF));
-        } else {
+        } else if (d.ch != kSoftHyphen) {
             out += char16_t(d.ch);
         }
         pos = d.next;

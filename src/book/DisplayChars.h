@@ -52,7 +52,7 @@ class DisplayChars {
     // The start of the character that holds byte pos: pos itself unless it is inside a UTF-8
     // sequence.
     std::size_t charStart(std::size_t pos) const;
-    // The characters of bytes [begin, end) appended to out as UTF-16.
+    // The characters of bytes [begin, end) appended to out as UTF-16, soft hyphens left out.
     void appendUtf16(std::size_t begin, std::size_t end, std::u16string& out) const;
 
   private:
@@ -62,6 +62,9 @@ class DisplayChars {
     bool utf8_;
     const std::array<char16_t, 256>* toUnicode_;
 };
+
+// Marks where a word may be hyphenated; never drawn in a line that is not broken there.
+inline constexpr char32_t kSoftHyphen = 0x00AD;
 
 // Blanks a break may follow: space and tab, the same bytes in every coding.
 inline bool isBreakBlank(char32_t c) {

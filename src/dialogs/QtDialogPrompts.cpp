@@ -1,5 +1,6 @@
 #include "dialogs/QtDialogPrompts.h"
 
+#include "dialogs/frmArchive.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmRecent.h"
 #include "dialogs/frmSettings.h"
@@ -26,6 +27,11 @@ void QtDialogPrompts::showTimer(QWidget* parent, DialogHost& host) {
 std::optional<int> QtDialogPrompts::showRecent(QWidget* parent, const QList<RecentBook>& books) {
     frmRecent dialog(parent, books);
     return dialog.ShowRecent();
+}
+
+std::optional<int> QtDialogPrompts::showArchive(QWidget* parent, const QList<ArchiveEntry>& books) {
+    frmArchive dialog(parent, books);
+    return dialog.ShowArchive();
 }
 
 }  // namespace tresslin

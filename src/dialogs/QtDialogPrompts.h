@@ -12,6 +12,7 @@ class QtDialogPrompts : public QtPrompts, public DialogPrompts {
     void showSettings(QWidget* parent, DialogHost& host) override;
     void showTimer(QWidget* parent, DialogHost& host) override;
     std::optional<int> showRecent(QWidget* parent, const QList<RecentBook>& books) override;
+    std::optional<int> showArchive(QWidget* parent, const QList<ArchiveEntry>& books) override;
 };
 
 }  // namespace tresslin

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "book/ArchivedPath.h"
 #include "book/mdlService.h"
 #include "dialogs/FixedDialog.h"
 #include "platform/FileNames.h"
@@ -25,7 +26,9 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
         const QString path = pathFromStored(book.path);
         item->setToolTip(QFileInfo(readablePath(path)).path());
         // Still selectable: choosing it says it is gone and drops it.
-        if (!FileExists(pathBytes(path).toStdString())) item->setForeground(gone);
+        const std::string bytes = pathBytes(path).toStdString();
+        const auto archived = splitArchivedPath(bytes);
+        if (!FileExists(archived ? archived->archive : bytes)) item->setForeground(gone);
     }
     lstBooks->setCurrentRow(0);
     lstBooks->setFocus();

@@ -51,6 +51,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
       cmdDefault(new QPushButton(QStringLiteral("Default"), fraColors)),
       chkDetect(new QCheckBox(QStringLiteral("Detect coding on open"), this)),
       chkWrap(new QCheckBox(QStringLiteral("Wrap long lines"), this)),
+      chkYo(new QCheckBox(QStringLiteral("Find \u0451 as \u0435"), this)),
       chkStayOnTop(new QCheckBox(QStringLiteral("Stay on top"), this)),
       lblOpacity(new QLabel(QStringLiteral("Opacity:"), this)),
       spnOpacity(new QSpinBox(this)) {
@@ -60,7 +61,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setWindowIcon(QIcon(blank));
     // Rows below the colours for the detection and wrapping switches and the window options.
     setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
-                     1245 + 2 * kDetectRow + kWindowRow);
+                     1245 + 3 * kDetectRow + kWindowRow);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -70,7 +71,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(cmdDefault, "cmdDefault", 2340, 240, 1050, 375);
     placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
     placeTwips(chkWrap, "chkWrap", 150, 1260 + kDetectRow, 3465, 315);
-    setUpWindowRow(1260 + 2 * kDetectRow);
+    placeTwips(chkYo, "chkYo", 150, 1260 + 2 * kDetectRow, 3465, 315);
+    setUpWindowRow(1260 + 3 * kDetectRow);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the
@@ -90,7 +92,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setTabOrder(cmdText, cmdBackColor);
     setTabOrder(cmdBackColor, chkDetect);
     setTabOrder(chkDetect, chkWrap);
-    setTabOrder(chkWrap, chkStayOnTop);
+    setTabOrder(chkWrap, chkYo);
+    setTabOrder(chkYo, chkStayOnTop);
     setTabOrder(chkStayOnTop, spnOpacity);
     cmdDefault->setFocus();
 
@@ -101,6 +104,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     connect(cmdDefault, &QPushButton::clicked, this, &frmSettings::cmdDefault_Click);
     connect(chkDetect, &QCheckBox::clicked, this, &frmSettings::chkDetect_Click);
     connect(chkWrap, &QCheckBox::clicked, this, &frmSettings::chkWrap_Click);
+    connect(chkYo, &QCheckBox::clicked, this,
+            [this] { settings::writeNumber(settings::YoIsYe, chkYo->isChecked() ? 1 : 0); });
 
     Form_Load();
 }
@@ -114,6 +119,7 @@ void frmSettings::Form_Load() {
     StoreColors();
     chkDetect->setChecked(settings::readFlag(settings::DetectCoding));
     chkWrap->setChecked(settings::readFlag(settings::WrapLines));
+    chkYo->setChecked(settings::readFlag(settings::YoIsYe));
     chkStayOnTop->setChecked(settings::readFlag(settings::StayOnTop));
     const QSignalBlocker quiet(spnOpacity);
     spnOpacity->setValue(settings::readNumber(settings::Opacity));

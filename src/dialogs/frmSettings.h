@@ -53,6 +53,7 @@ class frmSettings : public QDialog {
     QPushButton* cmdDefault;
     QCheckBox* chkDetect;
     QCheckBox* chkWrap;
+    QCheckBox* chkYo;
     QCheckBox* chkStayOnTop;
     QLabel* lblOpacity;
     QSpinBox* spnOpacity;

@@ -1,6 +1,6 @@
-// Books that come in a container rather than as plain text: FictionBook XML, and a zip archive
-// holding one FictionBook or one text file. Which one a file is comes from its bytes, never its
-// name.
+// Books that come in a container rather than as plain text: FictionBook XML, EPUB, a zip
+// archive of books, gzip, and UTF-16 text. Which one a file is comes from its bytes, never its
+// name; inside an archive, the names of the entries tell the books from the rest.
 #pragma once
 
 #include <cstdint>
@@ -16,17 +16,30 @@ enum class BookFormat {
     PlainText,    // none of ours: the caller reads the file as a plain book
     FictionBook,  // text holds UTF-8 lines, each ended by '\n'
     ZippedText,   // text holds the zipped text file's bytes, coding unknown
+    Epub,         // as FictionBook
+    Utf16Text,    // text holds UTF-16 text converted to UTF-8
 };
+
+// The text is UTF-8 whatever coding was set before.
+inline bool heldAsUtf8(BookFormat f) {
+    return f == BookFormat::FictionBook || f == BookFormat::Epub || f == BookFormat::Utf16Text;
+}
+// The book marks its own chapter headings; guessing them from the text would only err.
+inline bool marksOwnHeadings(BookFormat f) {
+    return f == BookFormat::FictionBook || f == BookFormat::Epub;
+}
 
 enum class FormatError {
     None,
     Unreadable,      // the file could not be read
     MalformedXml,    // not well-formed, or in a coding the decoder does not know
     BadZip,          // not a readable archive: truncated, inconsistent, failed checksum
-    NotOneEntry,     // an archive of no files or of several
+    NotOneEntry,     // an archive of no files, or of several files none of which is a book
+    SeveralBooks,    // an archive of several books: the caller chooses one of FormattedBook::books
+    NoEntry,         // the archive has no entry of the name asked for
     UnknownEntry,    // the archive's one file is neither a FictionBook nor a .txt file
     EntryTooLarge,   // bigger than kMaxEntryBytes or kMaxEntryRatio x its compressed size
-    EncryptedEntry,  // needs a password
+    EncryptedEntry,  // needs a password, or an EPUB's content is encrypted (DRM)
     NoZipLibrary,    // libzip could not be loaded
     OutOfMemory,
 };
@@ -37,6 +50,12 @@ struct FormattedBook {
     std::string text;
     // Index of the first line of each title, in order, for moving by chapters.
     std::vector<std::int64_t> headings;
+    // With SeveralBooks: the archive's books, in its order.
+    struct ArchivedBook {
+        std::string name;
+        std::uint64_t size = 0;
+    };
+    std::vector<ArchivedBook> books;
 
     bool ok() const { return error == FormatError::None; }
 };
@@ -45,11 +64,12 @@ struct FormattedBook {
 inline constexpr std::uint64_t kMaxEntryBytes = std::uint64_t(2) << 30;
 inline constexpr std::uint64_t kMaxEntryRatio = 200;
 
-// Reads an open book file from its start; PlainText when it is none of ours.
-FormattedBook readFormattedBook(const BookFile& file);
+// Reads an open book file from its start; PlainText when it is none of ours. In an archive of
+// several books, entry names the one to read.
+FormattedBook readFormattedBook(const BookFile& file, const std::string& entry = {});
 
 // The same for bytes already in memory.
-FormattedBook readFormattedBytes(std::string_view bytes);
+FormattedBook readFormattedBytes(std::string_view bytes, const std::string& entry = {});
 
 // The heading used for the notes appended after the main text.
 inline constexpr std::string_view kNotesHeading = "Примечания";

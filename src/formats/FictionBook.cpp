@@ -1,101 +1,20 @@
 #include "formats/FictionBook.h"
 
+#include "formats/HtmlEntities.h"
+#include "formats/LineWriter.h"
+
 #include <QIODevice>
-#include <QStringEncoder>
+#include <QRegularExpression>
+#include <QStringDecoder>
 #include <QXmlStreamReader>
-#include <cstring>
+#include <algorithm>
+
+#include "book/CodingDetect.h"
+#include "book/mdlFiles.h"
 
 namespace tresslin {
 
 namespace {
-
-// 0x80 in each byte of x that is zero, 0 in the others.
-std::uint64_t zeroBytes(std::uint64_t x) {
-    constexpr std::uint64_t low7 = 0x7F7F7F7F7F7F7F7Full;
-    return ~(((x & low7) + low7) | x | low7);
-}
-
-// No control character and no two blanks together. Eight bytes a step: this runs over all the
-// text of most books.
-bool isSingleSpaced(const char* p, const char* end) {
-    constexpr std::uint64_t blanks = 0x2020202020202020ull, high3 = 0xE0E0E0E0E0E0E0E0ull;
-    const std::size_t n = std::size_t(end - p);
-    std::uint64_t irregular = 0;
-    std::size_t i = 0;
-    for (; i + 9 <= n; i += 8) {
-        std::uint64_t a, b;
-        std::memcpy(&a, p + i, 8);
-        std::memcpy(&b, p + i + 1, 8);
-        irregular |= zeroBytes(a & high3) | (zeroBytes(a ^ blanks) & zeroBytes(b ^ blanks));
-    }
-    for (; i < n; ++i)
-        irregular |=
-            static_cast<unsigned char>(p[i]) < ' ' || (p[i] == ' ' && i + 1 < n && p[i + 1] == ' ');
-    return !irregular;
-}
-
-// Collects flattened text into lines: XML whitespace runs become one blank, and none is kept at
-// either end of a line, so a paragraph broken over several source lines stays one line.
-class LineWriter {
-  public:
-    explicit LineWriter(std::string& out) : out_(out) {}
-
-    void append(QStringView text) {
-        // The text is encoded one byte past where it is compacted to, room for a blank held
-        // over from the text before, so the write position never overtakes the read position.
-        const std::size_t start = out_.size();
-        out_.resize(start + 1 + std::size_t(encoder_.requiredSpace(text.size())));
-        const char* r = out_.data() + start + 1;
-        const char* end = encoder_.appendToBuffer(out_.data() + start + 1, text);
-        char* w = out_.data() + start;
-        // Locals: the flags held in members would be reloaded after every byte written.
-        bool pending = pendingBlank_, empty = lineEmpty_;
-        if (r < end && *r == ' ') pending = true, ++r;
-        const bool trailing = end > r && end[-1] == ' ';
-        end -= trailing;
-        if (r == end) {
-            pending |= trailing;
-        } else if (*r != ' ' && end[-1] != ' ' && isSingleSpaced(r, end)) {
-            // Most text has one blank between words and nothing else to collapse; a second blank
-            // at either end still needs the slow path.
-            if (pending && !empty) *w++ = ' ';
-            std::memmove(w, r, std::size_t(end - r));
-            w += end - r;
-            pending = trailing;
-            empty = false;
-        } else {
-            for (; r < end; ++r) {
-                const char c = *r;
-                // Below the blank, XML allows only tab, LF and CR.
-                if (static_cast<unsigned char>(c) <= ' ') {
-                    pending = true;
-                    continue;
-                }
-                if (pending && !empty) *w++ = ' ';
-                pending = empty = false;
-                *w++ = c;
-            }
-            pending |= trailing;
-        }
-        pendingBlank_ = pending;
-        lineEmpty_ = empty;
-        out_.resize(std::size_t(w - out_.data()));
-    }
-    void endLine() {
-        out_ += '\n';
-        ++lines_;
-        pendingBlank_ = false;
-        lineEmpty_ = true;
-    }
-    std::int64_t lines() const { return lines_; }
-
-  private:
-    std::string& out_;
-    QStringEncoder encoder_{QStringEncoder::Utf8};
-    std::int64_t lines_ = 0;
-    bool pendingBlank_ = false;
-    bool lineEmpty_ = true;
-};
 
 // Elements whose flattened content is one line of the book.
 bool isLineElement(QStringView name) {
@@ -112,7 +31,11 @@ class Extractor {
     explicit Extractor(QIODevice& device) : xml_(&device) {
         // The text is a little smaller than its markup when both are UTF-8.
         if (!device.isSequential()) mainText_.reserve(std::size_t(device.size()));
+        xml_.setEntityResolver(&entities_);
     }
+    explicit Extractor(const QString& text) : xml_(text) { xml_.setEntityResolver(&entities_); }
+
+    const QXmlStreamReader& reader() const { return xml_; }
 
     // False when the document's first element is not FictionBook (or there is none).
     bool atFictionBookRoot() {
@@ -122,6 +45,13 @@ class Extractor {
     }
 
     FormatError extract(FormattedBook& book) {
+        if (!read()) return FormatError::MalformedXml;
+        assemble(book);
+        return FormatError::None;
+    }
+
+    // Reads on to the end or to the first fault; false at a fault.
+    bool read() {
         int depth = 1;
         while (!xml_.atEnd()) {
             switch (xml_.readNext()) {
@@ -139,9 +69,50 @@ class Extractor {
                     break;
             }
         }
-        if (xml_.hasError()) return FormatError::MalformedXml;
-        assemble(book);
-        return FormatError::None;
+        return !xml_.hasError();
+    }
+
+    // Text past a point the reader could not get over, as plain lines of the main text.
+    void appendPlain(QString text) {
+        static const QRegularExpression tag(QStringLiteral("<[^>]*>?"));
+        text.remove(tag);
+        if (lineDepth_ && !(part_ == Part::Main ? main_ : notes_).lineEmpty())
+            endLine(part_ == Part::Main ? main_ : notes_);
+        lineDepth_ = 0;
+        part_ = Part::Main;
+        for (const QStringView line : QStringView(text).split(u'\n')) {
+            if (line.trimmed().isEmpty()) continue;
+            main_.append(line);
+            endLine(main_);
+        }
+    }
+
+    void assemble(FormattedBook& book) {
+        // A document that broke off may leave a line open.
+        if (lineDepth_) endLine(part_ == Part::Main ? main_ : notes_);
+        lineDepth_ = 0;
+        std::string head;
+        LineWriter out(head);
+        out.append(title_);
+        out.endLine();
+        out.append(authors_);
+        out.endLine();
+        out.endLine();
+        const std::int64_t first = out.lines();
+        // Moving the text up in its own buffer is cheaper than copying it into a new one.
+        std::string& text = mainText_;
+        text.reserve(head.size() + text.size() + kNotesHeading.size() + notesText_.size() + 2);
+        text.insert(0, head);
+        book.headings.clear();
+        for (const std::int64_t h : mainHeadings_) book.headings.push_back(first + h);
+        if (notes_.lines()) {
+            book.headings.push_back(first + main_.lines() + 1);
+            text += '\n';
+            text += kNotesHeading;
+            text += '\n';
+            text += notesText_;
+        }
+        book.text = std::move(text);
     }
 
   private:
@@ -154,8 +125,8 @@ class Extractor {
             if (name == u"description") {
                 inDescription_ = true;
             } else if (name == u"body") {
-                part_ = xml_.attributes().value(QLatin1String("name")) == u"notes" ? Part::Notes
-                                                                                   : Part::Main;
+                const QStringView kind = xml_.attributes().value(QLatin1String("name"));
+                part_ = kind == u"notes" || kind == u"comments" ? Part::Notes : Part::Main;
             } else {
                 // <binary> and the like hold no text of the book and may be large.
                 xml_.skipCurrentElement();
@@ -236,31 +207,7 @@ class Extractor {
         out.endLine();
     }
 
-    void assemble(FormattedBook& book) {
-        std::string head;
-        LineWriter out(head);
-        out.append(title_);
-        out.endLine();
-        out.append(authors_);
-        out.endLine();
-        out.endLine();
-        const std::int64_t first = out.lines();
-        // Moving the text up in its own buffer is cheaper than copying it into a new one.
-        std::string& text = mainText_;
-        text.reserve(head.size() + text.size() + kNotesHeading.size() + notesText_.size() + 2);
-        text.insert(0, head);
-        book.headings.clear();
-        for (const std::int64_t h : mainHeadings_) book.headings.push_back(first + h);
-        if (notes_.lines()) {
-            book.headings.push_back(first + main_.lines() + 1);
-            text += '\n';
-            text += kNotesHeading;
-            text += '\n';
-            text += notesText_;
-        }
-        book.text = std::move(text);
-    }
-
+    HtmlEntityResolver entities_;
     QXmlStreamReader xml_;
     std::string mainText_, notesText_;
     LineWriter main_{mainText_}, notes_{notesText_};
@@ -272,6 +219,85 @@ class Extractor {
     bool inDescription_ = false, inTitleInfo_ = false, headingPending_ = false;
 };
 
+// The document's text: in its declared coding, else UTF-8 when it reads as such, else the coding
+// plain text would be detected in.
+QString decodeDocument(const QByteArray& bytes) {
+    if (auto bom = QStringConverter::encodingForData(bytes))
+        return QStringDecoder(*bom).decode(bytes);
+    static const QRegularExpression declared(
+        QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([^\"']+)"));
+    const auto match =
+        declared.match(QString::fromLatin1(bytes.first(std::min<qsizetype>(bytes.size(), 200))));
+    if (match.hasMatch()) {
+        QStringDecoder decoder(match.captured(1).toLatin1().constData());
+        if (decoder.isValid()) return decoder.decode(bytes);
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
+    const auto coding = detectCoding(std::string_view(
+        bytes.constData(), std::min(std::size_t(bytes.size()), kDetectSampleBytes)));
+    const auto& table = tablesFor(coding ? *coding : kWindowsCyrillic).toUnicode;
+    text.resize(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(table[static_cast<unsigned char>(bytes[i])]);
+    return text;
+}
+
+// How many faults are mended before the rest is taken as plain text. Each costs a new reading
+// of the whole document, so a large one gets fewer: the readings stay within about 64 M
+// characters in all.
+int maxRepairs(qsizetype size) {
+    return int(std::clamp<qsizetype>((qsizetype(64) << 20) / std::max<qsizetype>(size, 1), 2, 64));
+}
+
+// Reads a document the strict reader refused: each fault is mended where the reader stopped (a
+// bare '&' escaped, a stray tag dropped) and the document read again; past a fault that cannot
+// be mended, the text is kept as plain lines.
+FormattedBook readLeniently(const QByteArray& bytes) {
+    FormattedBook book;
+    QString text = decodeDocument(bytes);
+    const qsizetype root = text.indexOf(QLatin1String("<FictionBook"));
+    if (root < 0) {
+        book.error = FormatError::MalformedXml;
+        return book;
+    }
+    // The declaration has done its work; a faulty one would stop the reader again.
+    text.remove(0, root);
+    book.format = BookFormat::FictionBook;
+    const int allowed = maxRepairs(text.size());
+    for (int repairs = 0;; ++repairs) {
+        Extractor extractor(text);
+        extractor.atFictionBookRoot();
+        const bool whole = extractor.read();
+        const QXmlStreamReader& xml = extractor.reader();
+        // A document that ends early has given all it has.
+        if (whole || xml.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
+            extractor.assemble(book);
+            // Refused, as before, when there was nothing of a book in it at all.
+            if (book.text == "\n\n\n")
+                book = {BookFormat::FictionBook, FormatError::MalformedXml, {}, {}, {}};
+            return book;
+        }
+        const qsizetype at = std::min<qsizetype>(xml.characterOffset(), text.size());
+        qsizetype q = at - 1;
+        while (q >= 0 && text[q] != u'<' && text[q] != u'&' && at - q < 256) --q;
+        if (repairs == allowed || q < 0 || (text[q] != u'<' && text[q] != u'&')) {
+            // From the end of the last markup the reader took, so no text is lost.
+            extractor.appendPlain(text.sliced(text.lastIndexOf(u'>', at - 1) + 1));
+            extractor.assemble(book);
+            return book;
+        }
+        if (text[q] == u'&') {
+            text.insert(q + 1, QLatin1String("amp;"));
+        } else if (const qsizetype close = text.indexOf(u'>', q); close >= 0 && close - q < 256) {
+            text.remove(q, close - q + 1);
+        } else {
+            text.replace(q, 1, QLatin1String("&lt;"));
+        }
+    }
+}
+
 }  // namespace
 
 FormattedBook readFictionBook(QIODevice& device, QByteArrayView head) {
@@ -280,12 +306,14 @@ FormattedBook readFictionBook(QIODevice& device, QByteArrayView head) {
     if (!extractor.atFictionBookRoot()) {
         // A declaration the parser refuses (an unknown coding, say) still names the root.
         if (head.startsWith("\xEF\xBB\xBF")) head = head.sliced(3);
-        if (head.startsWith("<?xml") && head.indexOf("<FictionBook") >= 0)
-            book.error = FormatError::MalformedXml;
+        if ((head.startsWith("<?xml") || head.startsWith("<FictionBook")) &&
+            head.indexOf("<FictionBook") >= 0 && device.seek(0))
+            return readLeniently(device.readAll());
         return book;
     }
     book.format = BookFormat::FictionBook;
     book.error = extractor.extract(book);
+    if (!book.ok() && device.seek(0)) return readLeniently(device.readAll());
     if (!book.ok()) book.text.clear();
     return book;
 }

@@ -56,6 +56,7 @@ inline constexpr Setting TextCoding =
     number("Settings", "Text Coding", kWindowsCyrillic, 0, kStoredCodingCount - 1);
 inline constexpr Setting DetectCoding = flag("Settings", "Detect Coding", true);
 inline constexpr Setting WrapLines = flag("Settings", "Wrap Lines", true);
+inline constexpr Setting YoIsYe = flag("Settings", "Yo Is Ye", true);
 inline constexpr Setting LastFile = text("Settings", "Last File", "");
 inline constexpr Setting LastLine = number("Settings", "Last Line", 1);
 inline constexpr Setting StayOnTop = flag("Settings", "Stay On Top", false);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "book/ArchivedPath.h"
 #include "book/CodingDetect.h"
 #include "book/mdlService.h"
 #include "book/mdlText.h"
@@ -15,20 +16,35 @@ QString fileNameOf(const QString& path) {
         pathFromBytes(QByteArray::fromStdString(GetFileName(pathBytes(path).toStdString()))));
 }
 
-std::optional<OpenedBook> openBook(const QString& path, bool detect) {
+QString bookInArchive(const QString& archive, const std::string& entry) {
+    return pathFromBytes(QByteArray::fromStdString(
+        archivedPath(pathBytes(absolutePath(archive)).toStdString(), entry)));
+}
+
+std::optional<OpenedBook> openBook(const QString& path, bool detect,
+                                   std::vector<FormattedBook::ArchivedBook>* several) {
     OpenedBook book;
-    book.path = absolutePath(path);
-    const BookFile file(pathBytes(book.path).toStdString());
-    if (!file.isOpen()) return std::nullopt;
-    FormattedBook formatted = readFormattedBook(file);
+    const auto archived = splitArchivedPath(pathBytes(path).toStdString());
+    const std::string entry = archived ? archived->entry : std::string();
+    // A relative path is made absolute so the book can be reopened from anywhere later.
+    const QString file =
+        absolutePath(archived ? pathFromBytes(QByteArray::fromStdString(archived->archive)) : path);
+    const BookFile opened(pathBytes(file).toStdString());
+    if (!opened.isOpen()) return std::nullopt;
+    FormattedBook formatted = readFormattedBook(opened, entry);
+    if (formatted.error == FormatError::SeveralBooks && several) {
+        *several = std::move(formatted.books);
+        return std::nullopt;
+    }
     if (!formatted.ok() ||
-        !(formatted.format == BookFormat::PlainText ? ReadBookLines(file, book.lines)
+        !(formatted.format == BookFormat::PlainText ? ReadBookLines(opened, book.lines)
                                                     : splitBookLines(formatted.text, book.lines)))
         return std::nullopt;
     book.format = formatted.format;
     book.headings = std::move(formatted.headings);
-    if (book.format == BookFormat::FictionBook) {
-        // The book's own declaration gave its coding; the text is held as UTF-8.
+    book.path = entry.empty() ? file : bookInArchive(file, entry);
+    if (heldAsUtf8(book.format)) {
+        // The book's own declaration or byte order gave its coding; the text is held as UTF-8.
         book.coding = kUtf8;
     } else if (detect) {
         book.coding = detectCoding(std::string_view(

@@ -24,13 +24,19 @@ struct OpenedBook {
 
     // Highest line index; 0 before any book.
     std::int32_t maxLine() const { return lines.empty() ? 0 : std::int32_t(lines.upperBound()); }
-    // A FictionBook marks its titles itself; guessing them from the text would only err.
-    bool exactHeadings() const { return format == BookFormat::FictionBook; }
+    // A FictionBook or an EPUB marks its titles itself; guessing them from the text would err.
+    bool exactHeadings() const { return marksOwnHeadings(format); }
 };
 
-// Reads the book at path; nothing when it cannot be read. detect: guess a plain book's coding.
-// Running out of memory throws std::bad_alloc.
-std::optional<OpenedBook> openBook(const QString& path, bool detect);
+// Reads the book at path (or a book of an archive, named as archivedPath names it); nothing when
+// it cannot be read. detect: guess a plain book's coding. An archive of several books gives
+// nothing and, where several is given, the books to choose from. Running out of memory throws
+// std::bad_alloc.
+std::optional<OpenedBook> openBook(const QString& path, bool detect,
+                                   std::vector<FormattedBook::ArchivedBook>* several = nullptr);
+
+// The path that names the book entry of the archive at path.
+QString bookInArchive(const QString& archive, const std::string& entry);
 
 // The file-name part of a path, as shown in the caption and the start text.
 QString fileNameOf(const QString& path);

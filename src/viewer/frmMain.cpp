@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
+#include "book/ArchivedPath.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/FixedDialog.h"
@@ -95,9 +96,27 @@ bool frmMain::OpenBook(const QString& sBookName) {
     // Memory may run out anywhere here (the path, detection, the first display); the open then
     // fails like any other and the book being read stays as it was.
     try {
-        BusyCursor busy;
-        std::optional<OpenedBook> opened =
-            openBook(sBookName, settings::readFlag(settings::DetectCoding));
+        std::optional<BusyCursor> busy(std::in_place);
+        const bool detect = settings::readFlag(settings::DetectCoding);
+        std::vector<FormattedBook::ArchivedBook> several;
+        std::optional<OpenedBook> opened = openBook(sBookName, detect, &several);
+        if (!opened && !several.empty()) {
+            QList<ArchiveEntry> books;
+            for (const auto& b : several)
+                books.append({pathFromBytes(QByteArray::fromStdString(b.name)), b.size});
+            busy.reset();
+            // At start-up the window is not shown yet, and a window manager need not map a
+            // dialog that belongs to an unmapped window.
+            const std::optional<int> chosen =
+                prompts_.showArchive(isVisible() ? this : nullptr, books);
+            if (!chosen || *chosen < 0 || *chosen >= books.size()) {
+                // Esc: the book being read stays, as it was shown.
+                if (!book_.lines.empty()) ShowLine();
+                return false;
+            }
+            busy.emplace();
+            opened = openBook(bookInArchive(sBookName, several[std::size_t(*chosen)].name), detect);
+        }
         if (opened) {
             // Only the first display may still fail; it then puts the book being read back.
             const TextCoding coding = settings::readCoding();
@@ -139,7 +158,7 @@ QString frmMain::displayText(std::int32_t line) const {
         qsizetype keep = std::min<qsizetype>(text.size(), qsizetype(kMaxShownChars) + 1);
         if (keep < text.size() && text[keep].isLowSurrogate()) --keep;
         text.truncate(keep);
-        return text;
+        return text.remove(QChar(kSoftHyphen));
     }
     const std::string_view shown = raw.substr(0, std::min(raw.size(), kMaxShownChars));
     const CodingTables& t = tablesFor(coding);
@@ -147,7 +166,7 @@ QString frmMain::displayText(std::int32_t line) const {
     QChar* out = text.data();
     *out++ = u' ';
     for (const char c : shown) *out++ = QChar(t.toUnicode[static_cast<unsigned char>(c)]);
-    return text;
+    return text.remove(QChar(kSoftHyphen));
 }
 
 double frmMain::viewTextWidth() const {

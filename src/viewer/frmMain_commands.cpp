@@ -4,6 +4,7 @@
 
 #include "book/BookFind.h"
 #include "book/BookFindUtf8.h"
+#include "book/Typography.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "platform/FileNames.h"
@@ -88,16 +89,23 @@ void frmMain::FindCommand(bool Again) {
 
 void frmMain::FindNext() {
     const TextCoding coding = settings::readCoding();
-    const auto needle = coding == kUtf8 ? std::optional<Needle>({FindText.toStdString(), {}})
-                                        : searchNeedle(FindText, coding);
+    // Soft hyphens are not looked for: the book's are passed over, as the view hides them.
+    const QString wanted = QString(FindText).remove(QChar(0x00AD));
+    const auto needle = coding == kUtf8 ? std::optional<Needle>({wanted.toStdString(), {}})
+                                        : searchNeedle(wanted, coding);
     if (needle) {
+        const bool yo = settings::readFlag(settings::YoIsYe);
+        FoldTable fold = needle->fold;
+        if (yo) foldYoAsYe(fold, coding);
         const std::int64_t first = std::int64_t(cursor_.line()) + 1;
         std::uint64_t at = 0;
-        const std::int64_t hit =
-            coding == kUtf8
-                ? findInLinesUtf8(book_.lines, first, book_.maxLine(), needle->bytes, &at)
-                : findInLines(book_.lines, first, book_.maxLine(), needle->bytes, needle->fold,
-                              &at);
+        const std::int64_t hit = findIgnoringSoftHyphens(
+            book_.lines, first, book_.maxLine(), coding,
+            [&](const LineStore& lines, std::int64_t from, std::int64_t to, std::uint64_t* match) {
+                return coding == kUtf8 ? findInLinesUtf8(lines, from, to, needle->bytes, match, yo)
+                                       : findInLines(lines, from, to, needle->bytes, fold, match);
+            },
+            &at);
         if (hit >= 0) {
             // The part that holds the start of the match.
             cursor_.moveToOffset(std::int32_t(hit), std::size_t(at));

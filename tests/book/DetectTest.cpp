@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "book/CodingDetect.h"
+#include "book/Utf16.h"
 #include "book/mdlFiles.h"
 #include "support/TestSupport.h"
 
@@ -31,4 +32,31 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
         test::Cp1251("ГЛАВА ПЕРВАЯ. ВСЁ НАЧАЛОСЬ ЗИМОЙ, КОГДА ВЫПАЛ СНЕГ."),
     };
     for (const auto& s : unclear) EXPECT_EQ(detectCoding(s), std::nullopt) << s.substr(0, 40);
+}
+
+TEST(Utf16, DetectedAndConverted) {
+    using O = Utf16Order;
+    const struct {
+        std::string bytes;
+        Utf16Order order;
+        std::string utf8;
+    } cases[] = {
+        {std::string("\xFF\xFE\x1F\x04\x40\x04\r\0\n\0", 10), O::LittleEndian, "Пр\r\n"},
+        {std::string("\xFE\xFF\x04\x1F\0a", 6), O::BigEndian, "Пa"},
+        {std::string("\x1F\x04\x40\x04 \0!\0", 8), O::LittleEndian, "Пр !"},
+        {std::string("\xFE\xFF\0a\0b\xD8\x3D\xDE\x00", 10), O::BigEndian, "ab\xF0\x9F\x98\x80"},
+        // A lone surrogate and an odd last byte.
+        {std::string("\xFF\xFE\x00\xD8x\0y", 7), O::LittleEndian, "\xEF\xBF\xBDx\xEF\xBF\xBD"},
+        {test::Cp1251("Привет"), O::None, ""},
+        {"plain ASCII", O::None, ""},
+        {"\xD0\x9F\xD1\x80\xD0\xB8", O::None, ""},
+        {std::string("\0\0\0\0\0\0", 6), O::None, ""},
+        {std::string("a\0", 2), O::None, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(detectUtf16(c.bytes), c.order) << c.utf8;
+        std::string out;
+        EXPECT_TRUE(c.order == O::None || utf16ToUtf8(c.bytes, c.order, out));
+        EXPECT_EQ(out, c.utf8);
+    }
 }

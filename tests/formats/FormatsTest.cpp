@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include "book/mdlText.h"
 #include "formats/BookFormats.h"
 #include "support/TestSupport.h"
 
@@ -86,14 +87,12 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         {Cp1251("Книга\r\n"), F::PlainText, E::None},
         {"<?xml version=\"1.0\"?><html><p>x</p></html>", F::PlainText, E::None},
         {"", F::PlainText, E::None},
-        {text.substr(0, text.size() - 3), F::FictionBook, E::MalformedXml},
-        {fb2("<body><p>&nbsp;</p></body>"), F::FictionBook, E::MalformedXml},
-        {fb2("", "<?xml version=\"1.0\" encoding=\"x-none\"?>"), F::PlainText, E::MalformedXml},
+        {"<?xml version=\"1.0\"?><FictionBook><body>", F::FictionBook, E::MalformedXml},
         {zipOf({{"d/", ""}, {"d/b.FB2", text}}), F::FictionBook, E::None},
         {zipOf({{"a.TXT", "\xCA\r\n"}}), F::ZippedText, E::None},
         {zipOf({{"a.doc", "x"}}), F::PlainText, E::UnknownEntry},
-        {zipOf({{"a.txt", "x"}, {"b.txt", "y"}}), F::PlainText, E::NotOneEntry},
-        {zipOf({{"a.txt", "x"}, {"b.txt", ""}}), F::PlainText, E::NotOneEntry},
+        {zipOf({{"a.txt", "x"}, {"b.txt", ""}}), F::PlainText, E::SeveralBooks},
+        {zipOf({{"a.doc", "x"}, {"b.jpg", ""}}), F::PlainText, E::NotOneEntry},
         {zipOf({{"a.txt", text}}).substr(0, 60), F::PlainText, E::BadZip},
         {zipOf({{"a.txt", zeros}}), F::PlainText, E::EntryTooLarge},
         {claiming(zipOf({{"b.fb2", text}}), 0xFFFFFFFE), F::PlainText, E::EntryTooLarge},
@@ -106,6 +105,162 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         EXPECT_EQ(std::pair(book.format, book.error), std::pair(c.format, c.error)) << &c - cases;
     }
     EXPECT_EQ(readFormattedBytes(zipOf({{"a.txt", "\xCA\r\n"}})).text, "\xCA\r\n");
+}
+
+TEST(FictionBook, AsFoundInTheWild) {
+    const std::pair<std::string, std::string> cases[] = {
+        {fb2("<description><title-info><book-title>A & B &Version;</book-title></title-info>"
+             "</description><body><p>x&nbsp;y &mdash; z &amp;c</p></body>"),
+         "A & B &Version;\n\n\nx\u00A0y — z &c\n"},
+        {fb2("<body><p>a</p><?><p>b</p></body>"), "\n\n\na\nb\n"},
+        {fb2("<body><p>a<b>c</p><p>d</p></body>"), "\n\n\nacd\n"},
+        {fb2("<body><p>a</p></body><body name=\"comments\"><p>c</p></body>"),
+         "\n\n\na\n\nПримечания\nc\n"},
+        {fb2("<body><p>" + Cp1251("Мир вам, добрые люди, и всем привет от нас") + "</p></body>",
+             ""),
+         "\n\n\nМир вам, добрые люди, и всем привет от нас\n"},
+    };
+    for (const auto& [in, out] : cases) {
+        const FormattedBook book = readFormattedBytes(in);
+        EXPECT_TRUE(book.ok()) << in;
+        EXPECT_EQ(book.text, out) << in;
+    }
+}
+
+// An EPUB of the given package (inside <package>) and documents under OEBPS/.
+std::string epub(std::string_view package, std::initializer_list<Entry> documents,
+                 std::string_view mimetype = "application/epub+zip") {
+    TempBooks dir;
+    zip_t* zip = zip_open(QFile::encodeName(dir.path("b.epub")).constData(), ZIP_CREATE, nullptr);
+    std::vector<std::string> keep;
+    const auto add = [&](std::string name, std::string data) {
+        keep.push_back(std::move(data));
+        zip_file_add(zip, name.c_str(),
+                     zip_source_buffer(zip, keep.back().data(), keep.back().size(), 0), 0);
+    };
+    add("META-INF/container.xml",
+        "<container><rootfiles><rootfile full-path=\"OEBPS/p.opf\"/></rootfiles></container>");
+    add("OEBPS/p.opf", "<package xmlns:dc=\"http://purl.org/dc/elements/1.1/\">" +
+                           std::string(package) + "</package>");
+    for (const Entry& e : documents)
+        add(e.name.starts_with("META-INF") ? e.name : "OEBPS/" + e.name, e.data);
+    add("mimetype", std::string(mimetype));
+    keep.reserve(16);
+    zip_close(zip);
+    return FileBytes(dir.path("b.epub")).toStdString();
+}
+
+TEST(Epub, Extraction) {
+    const std::string meta =
+        "<metadata><dc:title>Книга</dc:title><dc:creator>А. Один</dc:creator><dc:creator>Б. Два"
+        "</dc:creator></metadata><manifest><item id=\"c1\" href=\"c%201.xhtml\"/>"
+        "<item id=\"c2\" href=\"t/../c2.xhtml\"/><item id=\"n\" href=\"nav.xhtml\" "
+        "properties=\"nav\"/><item id=\"x\" href=\"toc.ncx\"/><item id=\"out\" "
+        "href=\"../../etc/passwd\"/><item id=\"gone\" href=\"gone.xhtml\"/></manifest>";
+    const Entry c1{"c 1.xhtml",
+                   "<!DOCTYPE html><html><head><title>T</title><style>s</style></head><body>"
+                   "<h1>Глава 1</h1><p>Один&nbsp;<b>два</b>&mdash;</p><div>текст<br/>дальше"
+                   "<img src=\"i.png\"/></div><ul><li>пункт</li></ul><pre>a\n b</pre><script>x"
+                   "</script><blockquote><p>цитата</p></blockquote><dl><dt>т</dt><dd>д</dd></dl>"
+                   "</body></html>"};
+    const Entry c2{"c2.xhtml",
+                   "<html><body><p>пред</p><h2 id=\"s2\">Глава 2</h2><p>конец</p>"
+                   "<h3>Не глава</h3></body></html>"};
+    const Entry nav{"nav.xhtml",
+                    "<html xmlns:epub=\"http://www.idpf.org/2007/ops\"><body><nav epub:type="
+                    "\"landmarks\"><a href=\"c2.xhtml\">x</a></nav><nav epub:type=\"toc\"><ol>"
+                    "<li><a href=\"c%201.xhtml\">1</a></li><li><a href=\"c2.xhtml#s2\">2</a>"
+                    "</li></ol></nav></body></html>"};
+    const Entry ncx{"toc.ncx",
+                    "<ncx><navMap><navPoint><content src=\"c2.xhtml\"/></navPoint>"
+                    "</navMap></ncx>"};
+    const std::string text =
+        "Книга\nА. Один, Б. Два\n\nГлава 1\nОдин\u00A0два—\nтекст\nдальше\nпункт\na\nb\n"
+        "цитата\nт\nд\nпред\nГлава 2\nконец\nНе глава\n";
+    const std::string spine =
+        "<spine toc=\"x\"><itemref idref=\"out\"/><itemref idref=\"c1\"/><itemref "
+        "idref=\"gone\"/><itemref idref=\"c2\"/></spine>";
+    const struct {
+        std::string bytes;
+        std::vector<std::int64_t> headings;
+    } cases[] = {
+        // EPUB 3: the navigation document's table of contents, a fragment to its line.
+        {epub(meta + spine, {c1, c2, nav, ncx}), {3, 14}},
+        // EPUB 2: the NCX (here, as the navigation document is missing).
+        {epub(meta + spine, {c1, c2, ncx}), {13}},
+        // Neither: h1 to h3.
+        {epub(meta + "<spine>" + spine.substr(18), {c1, c2}), {3, 14, 16}},
+    };
+    for (const auto& c : cases) {
+        const FormattedBook book = readFormattedBytes(c.bytes);
+        EXPECT_EQ(std::pair(book.format, book.error),
+                  std::pair(BookFormat::Epub, FormatError::None));
+        EXPECT_EQ(book.text, text);
+        EXPECT_EQ(book.headings, c.headings);
+    }
+}
+
+TEST(Epub, BadBooks) {
+    const std::string manifest = "<manifest><item id=\"c\" href=\"c.xhtml\"/></manifest>";
+    const Entry doc{"c.xhtml", "<html><body><p>x</p></body></html>"};
+    const Entry drm{"META-INF/encryption.xml",
+                    "<encryption><EncryptedData><EncryptionMethod Algorithm=\"http://www.w3.org/"
+                    "2001/04/xmlenc#aes128-cbc\"/></EncryptedData></encryption>"};
+    const Entry font{"META-INF/encryption.xml",
+                     "<encryption><EncryptedData><EncryptionMethod Algorithm=\"http://www.idpf."
+                     "org/2008/embedding\"/></EncryptedData></encryption>"};
+    const std::string spine = "<spine><itemref idref=\"c\"/></spine>";
+    using E = FormatError;
+    const std::pair<std::string, FormatError> cases[] = {
+        {epub(manifest + spine, {doc, font}), E::None},
+        {epub(manifest + spine, {doc, drm}), E::EncryptedEntry},
+        {epub(manifest, {doc}), E::MalformedXml},
+        {epub(manifest + spine, {}), E::MalformedXml},
+        {epub(manifest + spine, {{"c.xhtml", std::string(300000, ' ')}}), E::EntryTooLarge},
+    };
+    for (const auto& [bytes, error] : cases) EXPECT_EQ(readFormattedBytes(bytes).error, error);
+    // Not an EPUB by its mimetype: an archive of one book and other files.
+    EXPECT_EQ(readFormattedBytes(epub(manifest + spine, {doc}, "text/plain")).error,
+              E::NotOneEntry);
+}
+
+TEST(Samples, EachOpensWithItsTitleAndChapters) {
+    using F = BookFormat;
+    const std::vector<std::int64_t> fb2Titles{3, 5, 23, 42, 71, 85, 104, 117};
+    const std::vector<std::int64_t> epubChapters{5, 18, 37, 66, 80, 99};
+    const struct {
+        const char* name;
+        const char* entry;
+        BookFormat format;
+        std::int64_t lines;
+        std::vector<std::int64_t> headings;
+    } cases[] = {
+        {"kniga-epub3.epub", "", F::Epub, 111, epubChapters},
+        {"kniga-epub2.epub", "", F::Epub, 111, epubChapters},
+        {"kniga-as-found.fb2", "", F::FictionBook, 120, fb2Titles},
+        {"kniga.fb2.gz", "", F::FictionBook, 120, fb2Titles},
+        {"kniga-two.zip", "kniga-utf8.fb2", F::FictionBook, 120, fb2Titles},
+        {"kniga-two.zip", "kniga-cp1251.txt", F::ZippedText, 358, {}},
+        {"kniga-utf16le.txt", "", F::Utf16Text, 358, {}},
+    };
+    const std::string utf8 = FileBytes(SamplePath("kniga-utf8.txt")).toStdString();
+    for (const auto& c : cases) {
+        const FormattedBook book = readFormattedBook(
+            BookFile(QFile::encodeName(SamplePath(c.name)).toStdString()), c.entry);
+        EXPECT_EQ(std::pair(book.format, book.error), std::pair(c.format, FormatError::None));
+        EXPECT_EQ(std::count(book.text.begin(), book.text.end(), '\n'), c.lines) << c.name;
+        EXPECT_EQ(book.headings, c.headings) << c.name;
+        EXPECT_TRUE(c.format != F::Utf16Text || book.text == utf8);
+        EXPECT_TRUE(!heldAsUtf8(c.format) || c.format == F::Utf16Text ||
+                    book.text.starts_with("Три зимы на дальнем мысу\nАвторы Tresslin\n\n"))
+            << c.name;
+    }
+    const FormattedBook list =
+        readFormattedBook(BookFile(QFile::encodeName(SamplePath("kniga-two.zip")).toStdString()));
+    ASSERT_EQ(list.error, FormatError::SeveralBooks);
+    ASSERT_EQ(list.books.size(), 2u);
+    EXPECT_EQ(list.books[1].name + " " + std::to_string(list.books[1].size),
+              "kniga-cp1251.txt 16785");
 }
 
 }  // namespace

@@ -40,6 +40,10 @@ class FakePrompts : public DialogPrompts {
     }
     void showSettings(QWidget*, DialogHost&) override { ++settingsShown; }
     void showTimer(QWidget*, DialogHost&) override { ++timerShown; }
+    std::optional<int> showArchive(QWidget*, const QList<ArchiveEntry>& books) override {
+        archiveShown.push_back(books.size());
+        return next(archiveAnswers);
+    }
     std::optional<int> showRecent(QWidget*, const QList<RecentBook>& books) override {
         recentShown.push_back(books);
         return next(recentAnswers);
@@ -49,13 +53,14 @@ class FakePrompts : public DialogPrompts {
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<std::int32_t>> colorAnswers;
     std::deque<std::optional<QString>> findAnswers;  // a text: confirmed with that text
-    std::deque<std::optional<int>> recentAnswers;    // a number: that entry chosen
+    std::deque<std::optional<int>> recentAnswers, archiveAnswers;  // a number: that entry chosen
 
     std::vector<MessageCall> messages;
     std::vector<QList<RecentBook>> recentShown;
-    QStringList inputPrompts;   // "title|prompt"
-    QStringList openLastPaths;  // the lastPath given to each open dialog
-    QStringList findProposals;  // sFind as given to each find dialog
+    std::vector<qsizetype> archiveShown;  // how many books each archive list offered
+    QStringList inputPrompts;             // "title|prompt"
+    QStringList openLastPaths;            // the lastPath given to each open dialog
+    QStringList findProposals;            // sFind as given to each find dialog
     int settingsShown = 0;
     int timerShown = 0;
 

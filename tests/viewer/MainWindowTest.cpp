@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "ViewerFixture.h"
+#include "book/ArchivedPath.h"
 #include "platform/FileNames.h"
 #include "settings/RecentBooks.h"
 
@@ -33,6 +34,31 @@ const std::string kFictionBook = Cp1251(
     "<section><title><p>Два</p></title><p>b</p></section></body></FictionBook>");
 const std::string kLong = paragraph('a', 150);
 const std::string kWrap = kLong + "\r\nshort\r\n" + paragraph('c', 90);
+
+// An archive of two books: the list offers both, the second opens; Esc on the list keeps the
+// book being read; after a restart Ctrl+G comes back to that book inside the archive.
+TEST_F(MainWindow, ArchiveOfSeveralBooks) {
+    const QString zip = SamplePath("kniga-two.zip");
+    makeWindow();
+    prompts.archiveAnswers = {1, std::nullopt};
+    window->Form_Load({zip});
+    prompts.openAnswers = {zip};
+    press("Down Down Down");
+    EXPECT_EQ(caption(), "kniga-two.zip#kniga-cp1251.txt  line: 4  (0.84%)");
+    press("Ctrl+O");
+    EXPECT_EQ(caption(), "kniga-two.zip#kniga-cp1251.txt  line: 4  (0.84%)");
+    EXPECT_EQ(prompts.archiveShown, (std::vector<qsizetype>{2, 2}));
+    EXPECT_TRUE(prompts.messages.empty());
+    press("Esc");
+    EXPECT_EQ(ReadSetting(settings::LastFile).toStdString(),
+              archivedPath(pathBytes(zip).toStdString(), "kniga-cp1251.txt"));
+    makeWindow();
+    window->Form_Load({});
+    press("Ctrl+G");
+    EXPECT_EQ(caption(), "kniga-two.zip#kniga-cp1251.txt  line: 4  (0.84%)");
+    EXPECT_EQ(prompts.archiveShown.size(), 2u);
+}
+
 }  // namespace
 
 TEST_F(MainWindow, KeysPressedToCaptionAndView) {
