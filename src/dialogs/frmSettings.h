@@ -15,6 +15,7 @@ class QSpinBox;
 namespace tresslin {
 
 class DialogHost;
+class OutOfSightBox;
 class Prompts;
 
 class frmSettings : public QDialog {
@@ -55,6 +56,7 @@ class frmSettings : public QDialog {
     QCheckBox* chkStayOnTop;
     QLabel* lblOpacity;
     QSpinBox* spnOpacity;
+    OutOfSightBox* fraOutOfSight;
 };
 
 }  // namespace tresslin

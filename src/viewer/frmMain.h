@@ -25,6 +25,8 @@ namespace tresslin {
 
 class DialogPrompts;
 class ActivationHotKey;
+class OutOfSight;
+struct RecentBook;
 
 class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
@@ -60,6 +62,9 @@ class frmMain : public QWidget, public DialogHost {
     QLineEdit* view() const { return txtView; }
     const QTimer& autoShowTimer() const { return tmrAutoShow; }
     ReadingPlace& readingPlace() { return readingPlace_; }
+    OutOfSight& outOfSight() { return *outOfSight_; }
+    // Opens a book of the recent list at its line, as choosing it after Ctrl+R does.
+    void openRecentBook(const RecentBook& book);
 
     // The text of the commands list and its title.
     static QString commandsListText();
@@ -100,6 +105,9 @@ class frmMain : public QWidget, public DialogHost {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    // Taskbar, tray, frame, background, hidden text and font work on the window's own parts.
+    friend class OutOfSight;
+
     // Display.
     void ShowLine(std::int32_t n);
     void ApplyColors();
@@ -142,6 +150,8 @@ class frmMain : public QWidget, public DialogHost {
     void Form_Resize();
     void SavePosition();
     void applyPendingWidth();
+    // The font of the line; the strip's height follows it, still one line.
+    void setLineFont(const QFont& font);
     void watchScreen(QScreen* screen);
     void keepOnScreenSoon();
     void Form_QueryUnload();
@@ -183,6 +193,7 @@ class frmMain : public QWidget, public DialogHost {
     QTimer tmrAutoShow;
     ReadingPlace readingPlace_;
     std::unique_ptr<ActivationHotKey> hotKey_;
+    std::unique_ptr<OutOfSight> outOfSight_;
 };
 
 }  // namespace tresslin
