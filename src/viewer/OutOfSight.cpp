@@ -20,6 +20,10 @@ namespace tresslin {
 namespace {
 // How near the left or right end a press grabs the edge rather than the strip.
 constexpr int kEdgeGrip = 6;
+// The window's title bar: minimise and close, never maximise.
+constexpr Qt::WindowFlags kFrameHints = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                        Qt::WindowCloseButtonHint;
 }  // namespace
 
 OutOfSight::OutOfSight(frmMain& window)
@@ -59,8 +63,10 @@ void OutOfSight::apply() {
 
 void OutOfSight::applyFrame(bool frameless, bool translucent) {
     const Qt::WindowFlags flags = window_.windowFlags();
-    const Qt::WindowFlags wanted =
-        frameless ? flags | Qt::FramelessWindowHint : flags & ~Qt::FramelessWindowHint;
+    // Qt drops the frameless hint while any title-bar button is asked for.
+    const Qt::WindowFlags wanted = frameless
+                                       ? (flags & ~kFrameHints) | Qt::FramelessWindowHint
+                                       : (flags & ~Qt::FramelessWindowHint) | kFrameHints;
     frameless_ = frameless;
     if (wanted == flags && translucent == window_.testAttribute(Qt::WA_TranslucentBackground))
         return;

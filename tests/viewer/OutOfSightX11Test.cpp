@@ -53,6 +53,15 @@ class OutOfSightX11 : public ViewerTest {
         if (data) XFree(data);
         return found;
     }
+    // Where the window manager has the window now; the program hears of a move only at its end.
+    QRect onScreen() const {
+        XWindowAttributes a{};
+        int x = 0, y = 0;
+        Window child = 0;
+        XGetWindowAttributes(x_, id(), &a);
+        XTranslateCoordinates(x_, id(), DefaultRootWindow(x_), 0, 0, &x, &y, &child);
+        return {x, y, a.width, a.height};
+    }
     bool mapped() const {
         XWindowAttributes a{};
         return XGetWindowAttributes(x_, id(), &a) && a.map_state == IsViewable;
@@ -62,11 +71,13 @@ class OutOfSightX11 : public ViewerTest {
         if (button) XTestFakeButtonEvent(x_, button, down, CurrentTime);
         XSync(x_, False);
     }
-    // Drags from a point until the window shows the drag's effect; the window manager takes the
-    // drag over only after the program has seen the press.
+    // Drags from a point until the window shows the drag's effect. The window manager takes the
+    // drag over once the program has seen the press; until then the pointer stays put, and then
+    // goes to the end anew at each try, since a motion to where it already is moves nothing.
     bool drag(QPoint from, QPoint by, const std::function<bool()>& done) {
         pointer(from, 1, true);
-        const bool ok = waitFor([&] { return pointer(from + by), done(); });
+        bool ok = waitFor([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; });
+        ok = ok && waitFor([&] { return pointer(from + by + QPoint(1, 1)), pointer(from + by), done(); });
         pointer(from + by, 1, false);
         return ok;
     }
@@ -143,9 +154,11 @@ TEST_F(OutOfSightX11, FramelessStripMovesByDragAndItsEdgeSetsTheRememberedWidth)
     ASSERT_TRUE(waitFor([&] { return mapped() && window->frameGeometry() == window->geometry(); }));
     const QRect was = window->geometry();
     const QPoint middle = window->mapToGlobal(window->view()->geometry().center());
-    EXPECT_TRUE(drag(middle, {40, 30}, [&] { return window->pos() == was.topLeft() + QPoint(40, 30); }));
+    EXPECT_TRUE(drag(middle, {40, 30}, [&] { return onScreen() == was.translated(40, 30); }));
+    ASSERT_TRUE(waitFor([&] { return window->geometry() == was.translated(40, 30); }));
     const QPoint edge = window->mapToGlobal(QPoint(window->width() - 2, window->height() / 2));
-    EXPECT_TRUE(drag(edge, {60, 0}, [&] { return window->width() == was.width() + 60; }));
+    EXPECT_TRUE(drag(edge, {60, 0}, [&] { return onScreen().width() == was.width() + 60; }));
+    ASSERT_TRUE(waitFor([&] { return window->width() == was.width() + 60; }));
     EXPECT_EQ(window->height(), was.height());
     window->close();
     EXPECT_EQ(ReadSetting(settings::Width).toInt(), (was.width() + 60) * 15);
