@@ -50,10 +50,16 @@ void OutOfSight::apply() {
         skipTaskbar_ = skip;
         setSkipTaskbar(&window_, skip);
     }
+    // An alpha channel is chosen when the native window is made, so wherever a compositor
+    // runs at start-up the window gets one and paints its own background, opaque or not.
+    if (!window_.testAttribute(Qt::WA_WState_Created) && limits.translucentBackground.isEmpty())
+        window_.setAttribute(Qt::WA_TranslucentBackground);
     const int opacity = settings::readNumber(settings::BackgroundOpacity);
-    const bool translucent = opacity < 100 && limits.translucentBackground.isEmpty();
-    alpha_ = translucent ? opacity / 100.0 : 1.0;
-    applyFrame(settings::readFlag(settings::Frameless), translucent);
+    alpha_ = window_.testAttribute(Qt::WA_TranslucentBackground) &&
+                     limits.translucentBackground.isEmpty()
+                 ? opacity / 100.0
+                 : 1.0;
+    applyFrame(settings::readFlag(settings::Frameless));
     applyTray(settings::readFlag(settings::TrayIcon));
     if (settings::readNumber(settings::HideTextAway) == 0) showText();
     window_.ApplyColors();
@@ -61,28 +67,20 @@ void OutOfSight::apply() {
     updateToolTips();
 }
 
-void OutOfSight::applyFrame(bool frameless, bool translucent) {
+void OutOfSight::applyFrame(bool frameless) {
     const Qt::WindowFlags flags = window_.windowFlags();
     // Qt drops the frameless hint while any title-bar button is asked for.
     const Qt::WindowFlags wanted = frameless
                                        ? (flags & ~kFrameHints) | Qt::FramelessWindowHint
                                        : (flags & ~Qt::FramelessWindowHint) | kFrameHints;
     frameless_ = frameless;
-    if (wanted == flags && translucent == window_.testAttribute(Qt::WA_TranslucentBackground))
-        return;
+    if (wanted == flags) return;
     const bool created = window_.testAttribute(Qt::WA_WState_Created);
     const bool visible = window_.isVisible();
     const QRect outer = window_.frameGeometry();
     if (created && !(flags & Qt::FramelessWindowHint))
         frameExtra_ = outer.width() - window_.width();
-    // A frame and an alpha channel are chosen when the native window is made: it is made anew,
-    // in the same outer place and width.
-    if (created) {
-        window_.hide();
-        window_.destroy();
-    }
-    window_.setAttribute(Qt::WA_TranslucentBackground, translucent);
-    if (!translucent) window_.setAttribute(Qt::WA_NoSystemBackground, false);
+    // The native window stays; it is hidden, and shown again in the same outer place and width.
     window_.setWindowFlags(wanted);
     if (!created) return;
     window_.resize(frameless ? outer.width() : outer.width() - frameExtra_, window_.height());
@@ -240,7 +238,8 @@ bool OutOfSight::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::Paint:
             if (watched == &window_) {
-                if (alpha_ < 1 || textHidden_) paintBackground();
+                if (textHidden_ || window_.testAttribute(Qt::WA_TranslucentBackground))
+                    paintBackground();
                 return false;
             }
             return textHidden_;

@@ -46,7 +46,7 @@ class OutOfSight : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void applyFrame(bool frameless, bool translucent);
+    void applyFrame(bool frameless);
     void applyTray(bool on);
     void fillTrayMenu();
     void updateToolTips();

@@ -148,9 +148,11 @@ TEST_F(OutOfSightX11, TrayClickAndMenuShowAndHideAndALostTrayGivesTheStripBack) 
 }
 
 TEST_F(OutOfSightX11, FramelessStripMovesByDragAndItsEdgeSetsTheRememberedWidth) {
-    WriteSetting(settings::Frameless, "1");
     window->Form_Load({});
     window->show();
+    ASSERT_TRUE(waitFor([&] { return mapped() && window->frameGeometry() != window->geometry(); }));
+    WriteSetting(settings::Frameless, "1");
+    window->applyWindowOptions();
     ASSERT_TRUE(waitFor([&] { return mapped() && window->frameGeometry() == window->geometry(); }));
     const QRect was = window->geometry();
     const QPoint middle = window->mapToGlobal(window->view()->geometry().center());
@@ -165,17 +167,19 @@ TEST_F(OutOfSightX11, FramelessStripMovesByDragAndItsEdgeSetsTheRememberedWidth)
 }
 
 TEST_F(OutOfSightX11, SeeThroughBackgroundShowsTheRootColourAndLeavesTheTextAsItWas) {
-    QProcess compositor;
-    start(compositor, "xcompmgr");
     const Pixmap red = XCreatePixmap(x_, DefaultRootWindow(x_), 1, 1, DefaultDepth(x_, 0));
     GC gc = XCreateGC(x_, red, 0, nullptr);
     XSetForeground(x_, gc, 0xff0000);
     XFillRectangle(x_, red, gc, 0, 0, 1, 1);
     XChangeProperty(x_, DefaultRootWindow(x_), XInternAtom(x_, "_XROOTPMAP_ID", False), XA_PIXMAP,
                     32, PropModeReplace, reinterpret_cast<const unsigned char*>(&red), 1);
+    XSync(x_, False);
+    QProcess compositor;  // takes the root's picture when it starts
+    start(compositor, "xcompmgr");
     ASSERT_TRUE(waitFor([&] { return presenceLimits().translucentBackground.isEmpty(); }));
     WriteSetting(settings::TextColor, "0");
     WriteSetting(settings::BackColor, "16711680");  // blue
+    WriteSetting(settings::FontSize, "16");          // strokes wider than their smoothed edges
     window->Form_Load({books.write("b.txt", Cp1251("Жили-были дед да баба\r\n2\r\n"))});
     window->show();
     const QPoint back = window->view()->geometry().bottomRight() - QPoint(8, 8);
@@ -195,8 +199,9 @@ TEST_F(OutOfSightX11, SeeThroughBackgroundShowsTheRootColourAndLeavesTheTextAsIt
                 ++text;
                 EXPECT_EQ(clear.pixelColor(x, y), QColor(Qt::black)) << x << "," << y;
             }
-    EXPECT_GT(text, 50);
+    EXPECT_GT(text, 30);
     XFreeGC(x_, gc);
+    XDeleteProperty(x_, DefaultRootWindow(x_), XInternAtom(x_, "_XROOTPMAP_ID", False));
 }
 
 TEST_F(OutOfSightX11, TextHidesAfterTheMouseLeavesAndAFontGivesAStripOfOneLine) {
