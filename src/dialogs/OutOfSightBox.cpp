@@ -39,8 +39,8 @@ OutOfSightBox::OutOfSightBox(QWidget* parent, DialogHost& host, Prompts& prompts
       lblHideTextAway(new QLabel(QStringLiteral("Hide text away after:"), this)),
       spnHideTextAway(new QSpinBox(this)) {
     setObjectName(QStringLiteral("fraOutOfSight"));
-    placeTwips(chkHideFromTaskbar, "chkHideFromTaskbar", 150, 0, 1700, 315);
-    placeTwips(chkTrayIcon, "chkTrayIcon", 1900, 0, 1715, 315);
+    placeTwips(chkHideFromTaskbar, "chkHideFromTaskbar", 150, 0, 2200, 315);
+    placeTwips(chkTrayIcon, "chkTrayIcon", 2400, 0, 1215, 315);
     placeTwips(chkFrameless, "chkFrameless", 150, 375, 1700, 315);
     placeTwips(cmdFont, "cmdFont", 1900, 345, 1715, 375);
     placeTwips(lblBackgroundOpacity, "lblBackgroundOpacity", 150, 780, 2300, 255);

@@ -118,7 +118,8 @@ class TrayWatch::Native final : public QAbstractNativeEventFilter {
         QCoreApplication::instance()->installNativeEventFilter(this);
     }
     ~Native() override {
-        if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(this);
     }
     void watch() {
 #ifdef TRESSLIN_X11

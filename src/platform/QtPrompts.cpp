@@ -1,8 +1,8 @@
 #include "platform/QtPrompts.h"
 
 #include <QColorDialog>
-#include <QFontDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 

@@ -66,8 +66,7 @@ inline constexpr Setting Opacity = number("Settings", "Opacity", 100, 30, 100);
 inline constexpr Setting HideFromTaskbar = number("Settings", "Hide From Taskbar", 0, 0, 1);
 inline constexpr Setting TrayIcon = number("Settings", "Tray Icon", 0, 0, 1);
 inline constexpr Setting Frameless = number("Settings", "Frameless", 0, 0, 1);
-inline constexpr Setting BackgroundOpacity =
-    number("Settings", "Background Opacity", 100, 10, 100);
+inline constexpr Setting BackgroundOpacity = number("Settings", "Background Opacity", 100, 10, 100);
 inline constexpr Setting HideTextAway = number("Settings", "Hide Text Away", 0, 0, 60);  // s
 inline constexpr Setting FontName = text("Settings", "Font Name", "Arial");
 inline constexpr Setting FontSize = number("Settings", "Font Size", 9, 6, 72);

@@ -40,7 +40,8 @@ OutOfSight::~OutOfSight() = default;
 void OutOfSight::apply() {
     const PresenceLimits limits = presenceLimits();
     QFont font(ReadSetting(settings::FontName), settings::readNumber(settings::FontSize));
-    if (font.family().trimmed().isEmpty()) font.setFamily(QString::fromLatin1(settings::FontName.defaultText));
+    if (font.family().trimmed().isEmpty())
+        font.setFamily(QString::fromLatin1(settings::FontName.defaultText));
     font.setStyleHint(QFont::SansSerif);
     font.setStyleStrategy(QFont::PreferNoShaping);
     window_.setLineFont(font);
@@ -70,9 +71,8 @@ void OutOfSight::apply() {
 void OutOfSight::applyFrame(bool frameless) {
     const Qt::WindowFlags flags = window_.windowFlags();
     // Qt drops the frameless hint while any title-bar button is asked for.
-    const Qt::WindowFlags wanted = frameless
-                                       ? (flags & ~kFrameHints) | Qt::FramelessWindowHint
-                                       : (flags & ~Qt::FramelessWindowHint) | kFrameHints;
+    const Qt::WindowFlags wanted = frameless ? (flags & ~kFrameHints) | Qt::FramelessWindowHint
+                                             : (flags & ~Qt::FramelessWindowHint) | kFrameHints;
     frameless_ = frameless;
     if (wanted == flags) return;
     const bool created = window_.testAttribute(Qt::WA_WState_Created);
@@ -136,15 +136,19 @@ void OutOfSight::fillTrayMenu() {
     if (window_.tmrAutoShow.isActive()) {
         menu.addAction(QStringLiteral("Stop Auto-Show"), this, [this] { window_.TimerOff(); });
     } else {
-        menu.addAction(QStringLiteral("Start Auto-Show..."), this, [this] {
-                window_.bringBack();
-                window_.Form_KeyDown(Qt::Key_T, 2);
-            })->setEnabled(open);
+        menu.addAction(QStringLiteral("Start Auto-Show..."), this,
+                       [this] {
+                           window_.bringBack();
+                           window_.Form_KeyDown(Qt::Key_T, 2);
+                       })
+            ->setEnabled(open);
     }
-    menu.addAction(QStringLiteral("Settings..."), this, [this] {
-            window_.bringBack();
-            window_.Form_KeyDown(Qt::Key_S, 2);
-        })->setEnabled(open);
+    menu.addAction(QStringLiteral("Settings..."), this,
+                   [this] {
+                       window_.bringBack();
+                       window_.Form_KeyDown(Qt::Key_S, 2);
+                   })
+        ->setEnabled(open);
     menu.addSeparator();
     menu.addAction(QStringLiteral("Quit"), &window_, &frmMain::unload);
 }
@@ -196,8 +200,7 @@ void OutOfSight::paintBackground() {
     QColor back = window_.palette().color(QPalette::Window);
     back.setAlphaF(alpha_);
     QRegion rest(window_.rect());
-    if (textHidden_)
-        painter.fillRect(view_->geometry(), view_->palette().color(QPalette::Base));
+    if (textHidden_) painter.fillRect(view_->geometry(), view_->palette().color(QPalette::Base));
     // The view paints its own background, already see-through.
     rest -= view_->geometry();
     painter.setClipRegion(rest);

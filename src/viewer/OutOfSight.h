@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QPoint>
-#include <QPointer>
 #include <QTimer>
 #include <memory>
 
@@ -64,8 +63,8 @@ class OutOfSight : public QObject {
     bool textHidden_ = false;
     int frameExtra_ = 0;  // the frame's share of the outer width, while it had one
     QTimer hideAway_;
+    std::unique_ptr<QMenu> trayMenu_;  // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> tray_;
-    std::unique_ptr<QMenu> trayMenu_;
     TrayWatch* trayWatch_ = nullptr;
     // A drag the window manager could not take over: the press and the window's place then.
     bool dragging_ = false;

@@ -43,8 +43,8 @@ class OutOfSightX11 : public ViewerTest {
         int format = 0, found = 0;
         unsigned long n = 0, after = 0;
         unsigned char* data = nullptr;
-        XGetWindowProperty(x_, id(), XInternAtom(x_, "_NET_WM_STATE", False), 0, 64, False,
-                           XA_ATOM, &type, &format, &n, &after, &data);
+        XGetWindowProperty(x_, id(), XInternAtom(x_, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
+                           &type, &format, &n, &after, &data);
         for (unsigned long i = 0; data && i < n; ++i) {
             const char* name = XGetAtomName(x_, reinterpret_cast<Atom*>(data)[i]);
             found += QByteArray(name).startsWith("_NET_WM_STATE_SKIP_");
@@ -77,7 +77,8 @@ class OutOfSightX11 : public ViewerTest {
     bool drag(QPoint from, QPoint by, const std::function<bool()>& done) {
         pointer(from, 1, true);
         bool ok = waitFor([] { return QGuiApplication::mouseButtons() & Qt::LeftButton; });
-        ok = ok && waitFor([&] { return pointer(from + by + QPoint(1, 1)), pointer(from + by), done(); });
+        ok = ok &&
+             waitFor([&] { return pointer(from + by + QPoint(1, 1)), pointer(from + by), done(); });
         pointer(from + by, 1, false);
         return ok;
     }
@@ -179,7 +180,7 @@ TEST_F(OutOfSightX11, SeeThroughBackgroundShowsTheRootColourAndLeavesTheTextAsIt
     ASSERT_TRUE(waitFor([&] { return presenceLimits().translucentBackground.isEmpty(); }));
     WriteSetting(settings::TextColor, "0");
     WriteSetting(settings::BackColor, "16711680");  // blue
-    WriteSetting(settings::FontSize, "16");          // strokes wider than their smoothed edges
+    WriteSetting(settings::FontSize, "16");         // strokes wider than their smoothed edges
     window->Form_Load({books.write("b.txt", Cp1251("Жили-были дед да баба\r\n2\r\n"))});
     window->show();
     const QPoint back = window->view()->geometry().bottomRight() - QPoint(8, 8);
