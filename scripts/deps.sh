@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libzip-dev zlib1g-dev fonts-liberation2)
 if [ "${1:-}" = "test" ]; then
     packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev dbus-daemon strace clang libclang-rt-14-dev
-               libbenchmark-dev libxml2-utils zip unzip desktop-file-utils appstream file dpkg-dev)
+               libbenchmark-dev libxml2-utils zip unzip desktop-file-utils appstream file dpkg-dev xcompmgr trayer)
 fi
 
 missing=()

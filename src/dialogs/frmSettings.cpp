@@ -16,6 +16,7 @@
 #include "book/mdlFiles.h"
 #include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
+#include "dialogs/OutOfSightBox.h"
 #include "platform/Colors.h"
 #include "platform/Prompts.h"
 #include "platform/WindowOptions.h"
@@ -61,7 +62,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setWindowIcon(QIcon(blank));
     // Rows below the colours for the detection and wrapping switches and the window options.
     setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
-                     1245 + 3 * kDetectRow + kWindowRow);
+                     1245 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -73,6 +74,9 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(chkWrap, "chkWrap", 150, 1260 + kDetectRow, 3465, 315);
     placeTwips(chkYo, "chkYo", 150, 1260 + 2 * kDetectRow, 3465, 315);
     setUpWindowRow(1260 + 3 * kDetectRow);
+    fraOutOfSight = new OutOfSightBox(this, host_, prompts_);
+    placeTwips(fraOutOfSight, "fraOutOfSight", 0, 1260 + 3 * kDetectRow + kWindowRow, 3705,
+               OutOfSightBox::kHeightTwips);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the

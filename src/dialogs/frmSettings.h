@@ -16,6 +16,7 @@ class QSpinBox;
 namespace tresslin {
 
 class DialogHost;
+class OutOfSightBox;
 class Prompts;
 
 class frmSettings : public QDialog {
@@ -57,6 +58,7 @@ class frmSettings : public QDialog {
     QCheckBox* chkStayOnTop;
     QLabel* lblOpacity;
     QSpinBox* spnOpacity;
+    OutOfSightBox* fraOutOfSight;
 };
 
 }  // namespace tresslin

@@ -2,6 +2,7 @@
 // interface, so that the windows can be driven by tests with a scripted fake.
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,8 @@ class Prompts {
     virtual std::optional<QString> openFile(QWidget* parent, const QString& lastPath) = 0;
     // The colour dialog, given and returning a stored colour value; nothing on Cancel.
     virtual std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) = 0;
+    // The desktop's font dialog, starting at font; nothing on Cancel.
+    virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& font) = 0;
 };
 
 }  // namespace tresslin

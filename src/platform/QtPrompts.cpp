@@ -2,6 +2,7 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -43,6 +44,13 @@ std::optional<std::int32_t> QtPrompts::chooseColor(QWidget* parent, std::int32_t
     const QColor chosen = QColorDialog::getColor(start, parent);
     if (!chosen.isValid()) return std::nullopt;
     return valueFromColor(chosen);
+}
+
+std::optional<QFont> QtPrompts::chooseFont(QWidget* parent, const QFont& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, font, parent);
+    if (!ok) return std::nullopt;
+    return chosen;
 }
 
 }  // namespace tresslin

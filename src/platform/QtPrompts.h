@@ -13,6 +13,7 @@ class QtPrompts : public virtual Prompts {
     QString input(QWidget* parent, const QString& prompt, const QString& title) override;
     std::optional<QString> openFile(QWidget* parent, const QString& lastPath) override;
     std::optional<std::int32_t> chooseColor(QWidget* parent, std::int32_t colour) override;
+    std::optional<QFont> chooseFont(QWidget* parent, const QFont& font) override;
 };
 
 }  // namespace tresslin

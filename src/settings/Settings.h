@@ -62,6 +62,15 @@ inline constexpr Setting LastLine = number("Settings", "Last Line", 1);
 inline constexpr Setting StayOnTop = flag("Settings", "Stay On Top", false);
 // Percent; below 30 the strip could no longer be found on the desktop.
 inline constexpr Setting Opacity = number("Settings", "Opacity", 100, 30, 100);
+// How little of the strip the desktop shows: taskbar and tray, frame, background, idle text, font.
+// The switches are "0"/"1"; anything else reads as off.
+inline constexpr Setting HideFromTaskbar = number("Settings", "Hide From Taskbar", 0, 0, 1);
+inline constexpr Setting TrayIcon = number("Settings", "Tray Icon", 0, 0, 1);
+inline constexpr Setting Frameless = number("Settings", "Frameless", 0, 0, 1);
+inline constexpr Setting BackgroundOpacity = number("Settings", "Background Opacity", 100, 10, 100);
+inline constexpr Setting HideTextAway = number("Settings", "Hide Text Away", 0, 0, 60);  // s
+inline constexpr Setting FontName = text("Settings", "Font Name", "Arial");
+inline constexpr Setting FontSize = number("Settings", "Font Size", 9, 6, 72);
 // 0x80000000 + a system colour index: window text and window background.
 inline constexpr Setting TextColor = number("COLORS", "TEXT_COLOR", std::int32_t(0x80000008u));
 inline constexpr Setting BackColor = number("COLORS", "BACK_COLOR", std::int32_t(0x80000005u));

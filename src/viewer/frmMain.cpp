@@ -21,6 +21,7 @@
 #include "platform/HotKey.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
+#include "viewer/OutOfSight.h"
 #include "viewer/WindowRules.h"
 
 // The icons are linked into a static library, whose resources must be registered by hand.
@@ -88,6 +89,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     LoadHeight = height();
     // The strip may be made wider or narrower, never taller.
     setFixedHeight(LoadHeight);
+    outOfSight_ = std::make_unique<OutOfSight>(*this);
 }
 
 frmMain::~frmMain() = default;
@@ -275,7 +277,8 @@ void frmMain::ApplyColors() {
     const QPalette system = palette();
     QPalette p = txtView->palette();
     const QColor textColor = colorFromValue(text, system);
-    const QColor backColor = colorFromValue(back, system);
+    QColor backColor = colorFromValue(back, system);
+    if (outOfSight_) backColor.setAlphaF(outOfSight_->backgroundAlpha());
     if (p.color(QPalette::Text) == textColor && p.color(QPalette::Base) == backColor) return;
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         p.setColor(group, QPalette::Text, textColor);

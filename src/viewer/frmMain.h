@@ -25,6 +25,8 @@ class QScreen;
 namespace tresslin {
 
 class DialogPrompts;
+class OutOfSight;
+struct RecentBook;
 
 class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
@@ -56,6 +58,9 @@ class frmMain : public QWidget, public DialogHost {
     QLineEdit* view() const { return txtView; }
     const QTimer& autoShowTimer() const { return tmrAutoShow; }
     ReadingPlace& readingPlace() { return readingPlace_; }
+    OutOfSight& outOfSight() { return *outOfSight_; }
+    // Opens a book of the recent list at its line, as choosing it after Ctrl+R does.
+    void openRecentBook(const RecentBook& book);
 
     // The text of the commands list and its title.
     static QString commandsListText();
@@ -92,6 +97,9 @@ class frmMain : public QWidget, public DialogHost {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    // Taskbar, tray, frame, background, hidden text and font work on the window's own parts.
+    friend class OutOfSight;
+
     // Display: the view shows what the cursor points at.
     void ShowLine();
     void ApplyColors();
@@ -132,6 +140,8 @@ class frmMain : public QWidget, public DialogHost {
     void Form_Resize();
     void SavePosition();
     void applyPendingWidth();
+    // The font of the line; the strip's height follows it, still one line.
+    void setLineFont(const QFont& font);
     void watchScreen(QScreen* screen);
     void keepOnScreenSoon();
     void Form_QueryUnload();
@@ -167,6 +177,7 @@ class frmMain : public QWidget, public DialogHost {
     ImageButton* imgNext;
     QTimer tmrAutoShow;
     ReadingPlace readingPlace_;
+    std::unique_ptr<OutOfSight> outOfSight_;
 };
 
 }  // namespace tresslin

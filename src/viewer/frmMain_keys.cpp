@@ -11,6 +11,7 @@
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "settings/Settings.h"
+#include "viewer/OutOfSight.h"
 #include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
@@ -106,7 +107,10 @@ void frmMain::HandleGeneralKey(int key, int shift) {
         case Qt::Key_Underscore:  // the same key with Shift held
             // The moment a reader looks away is the moment the desk may be left.
             readingPlace_.saveNow();
-            showMinimized();
+            if (outOfSight_->hidesOnMinus())
+                hide();
+            else
+                showMinimized();
             break;
         default:
             break;

@@ -1,4 +1,5 @@
 // The one-line layout, the height lock and the remembered window position.
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMoveEvent>
 #include <QResizeEvent>
@@ -6,9 +7,11 @@
 #include <QTimer>
 #include <vector>
 
+#include "dialogs/FixedDialog.h"
 #include "platform/Twips.h"
 #include "platform/WindowOptions.h"
 #include "settings/Settings.h"
+#include "viewer/OutOfSight.h"
 #include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
@@ -83,9 +86,28 @@ void frmMain::keepOnScreen() {
 }
 
 void frmMain::applyWindowOptions() {
+    outOfSight_->apply();
     const WindowOptionLimits limits = windowOptionLimits(QGuiApplication::platformName());
     if (limits.stayOnTop.isEmpty()) setStayOnTop(this, settings::readFlag(settings::StayOnTop));
     if (limits.opacity.isEmpty()) setWindowOpacity(settings::readNumber(settings::Opacity) / 100.0);
+}
+
+void frmMain::setLineFont(const QFont& font) {
+    if (font == this->font()) return;
+    setFont(font);
+    // The designed strip keeps its margins around one line of Arial 9; any font keeps them.
+    QFont design = programFont();
+    design.setStyleStrategy(QFont::PreferNoShaping);
+    const int grow = QFontMetrics(font).height() - QFontMetrics(design).height();
+    const int viewHeight = twipsToPixels(375) + grow;
+    LoadHeight = twipsToPixels(480) + grow;
+    txtView->setGeometry(txtView->x(), txtView->y(), txtView->width(), viewHeight);
+    // The two buttons stay together, centred beside the line.
+    const int shift = grow / 2;
+    imgBack->move(imgBack->x(), twipsToPixels(75) + shift);
+    imgNext->move(imgNext->x(), twipsToPixels(255) + shift);
+    setFixedHeight(LoadHeight);
+    Form_Resize();
 }
 
 void frmMain::applyPendingWidth() {

@@ -19,7 +19,10 @@ void frmMain::openRecent() {
     const QList<RecentBook> books = readRecentBooks();
     const std::optional<int> chosen = prompts_.showRecent(this, books);
     if (!chosen || *chosen < 0 || *chosen >= books.size()) return;
-    const RecentBook book = books[*chosen];
+    openRecentBook(books[*chosen]);
+}
+
+void frmMain::openRecentBook(const RecentBook& book) {
     if (!OpenBook(pathFromStored(book.path))) {
         writeRecentBooks(withoutBook(readRecentBooks(), book.path));
         return;

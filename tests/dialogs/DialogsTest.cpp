@@ -125,6 +125,12 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         {"chkWrap:Space", {}, settings::WrapLines, "0", " end", system},
         {"chkStayOnTop:Space", {}, settings::StayOnTop, "1", {}, system},
         {"spnOpacity:8*PgDown", {}, settings::Opacity, "30", {}, system},
+        {"chkHideFromTaskbar:Space", {}, settings::HideFromTaskbar, "1", {}, system},
+        {"chkFrameless:Space", {}, settings::Frameless, "1", {}, system},
+        {"spnBackgroundOpacity:9*PgDown", {}, settings::BackgroundOpacity, "10", {}, system},
+        {"spnHideTextAway:Up", {}, settings::HideTextAway, "1", {}, system},
+        {"cmdFont:Space", {}, settings::FontSize, "9", {}, system},   // cancelled
+        {"cmdFont:Space", 14, settings::FontSize, "14", {}, system},  // a size from the dialog
     };
     TempBooks books;  // "Привет" in KOI8-R, wider than the view
     const QString book =
@@ -137,6 +143,7 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         WriteSetting(settings::DetectCoding, "0");
         ASSERT_TRUE(main.OpenBook(book));
         if (c.colour) prompts.colorAnswers = {*c.colour};
+        if (c.colour) prompts.fontAnswers = {QFont("Liberation Sans", *c.colour)};
         frmSettings dialog(&main, main, prompts);
         // Esc on the control last used closes the dialog, whichever control that is.
         const QString esc = QString(c.keys).section(' ', -1).section(':', 0, 0) + ":Esc";
@@ -147,6 +154,8 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         EXPECT_EQ(main.view()->palette().color(QPalette::Text), c.text);
         EXPECT_EQ(bool(main.windowFlags() & Qt::WindowStaysOnTopHint),
                   ReadSetting(settings::StayOnTop) == "1");
+        EXPECT_EQ(bool(main.windowFlags() & Qt::FramelessWindowHint),
+                  ReadSetting(settings::Frameless) == "1");
         EXPECT_NEAR(main.windowOpacity(), settings::readNumber(settings::Opacity) / 100.0, 0.01);
     }
 }

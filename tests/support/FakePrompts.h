@@ -32,6 +32,7 @@ class FakePrompts : public DialogPrompts {
     std::optional<std::int32_t> chooseColor(QWidget*, std::int32_t) override {
         return next(colorAnswers);
     }
+    std::optional<QFont> chooseFont(QWidget*, const QFont&) override { return next(fontAnswers); }
     bool showFind(QWidget*, QString& sFind) override {
         findProposals << sFind;
         const auto answer = next(findAnswers);
@@ -52,6 +53,7 @@ class FakePrompts : public DialogPrompts {
     std::deque<QString> inputAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<std::int32_t>> colorAnswers;
+    std::deque<std::optional<QFont>> fontAnswers;
     std::deque<std::optional<QString>> findAnswers;  // a text: confirmed with that text
     std::deque<std::optional<int>> recentAnswers, archiveAnswers;  // a number: that entry chosen
 
