@@ -16,6 +16,7 @@
 #include "book/mdlFiles.h"
 #include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
+#include "dialogs/SpeechRow.h"
 #include "platform/Colors.h"
 #include "platform/Prompts.h"
 #include "platform/WindowOptions.h"
@@ -27,6 +28,7 @@ namespace {
 
 constexpr int kDetectRow = 375;
 constexpr int kWindowRow = 375;
+constexpr int kSpeechRow = 375;
 
 // Entry i is coding index i; a coding added to the book text needs its name here.
 constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
@@ -60,7 +62,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setWindowIcon(QIcon(blank));
     // Rows below the colours for the detection and wrapping switches and the window options.
     setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
-                     1245 + 2 * kDetectRow + kWindowRow);
+                     1245 + 2 * kDetectRow + kWindowRow + kSpeechRow);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -71,6 +73,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     placeTwips(chkDetect, "chkDetect", 150, 1260, 3465, 315);
     placeTwips(chkWrap, "chkWrap", 150, 1260 + kDetectRow, 3465, 315);
     setUpWindowRow(1260 + 2 * kDetectRow);
+    placeTwips(new SpeechRow(this, host.voice()), "speechRow", 150,
+               1260 + 2 * kDetectRow + kWindowRow, 3465, 315);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the

@@ -61,6 +61,9 @@ inline constexpr Setting LastLine = number("Settings", "Last Line", 1);
 inline constexpr Setting StayOnTop = flag("Settings", "Stay On Top", false);
 // Percent; below 30 the strip could no longer be found on the desktop.
 inline constexpr Setting Opacity = number("Settings", "Opacity", 100, 30, 100);
+// The voice's name (empty: the first for Russian, else the engine's) and its rate.
+inline constexpr Setting SpeechVoice = text("Settings", "Speech Voice", "");
+inline constexpr Setting SpeechRate = number("Settings", "Speech Rate", 0, -10, 10);
 // 0x80000000 + a system colour index: window text and window background.
 inline constexpr Setting TextColor = number("COLORS", "TEXT_COLOR", std::int32_t(0x80000008u));
 inline constexpr Setting BackColor = number("COLORS", "BACK_COLOR", std::int32_t(0x80000005u));

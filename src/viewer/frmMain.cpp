@@ -23,8 +23,10 @@
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "platform/HotKey.h"
+#include "platform/Speech.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
+#include "viewer/ReadAloud.h"
 
 // The icons are linked into a static library, whose resources must be registered by hand.
 static void initResources() {
@@ -312,7 +314,7 @@ void frmMain::ShowLine(std::int32_t n) {
         txtView->setText(shownPart_);
     }
     txtView->setCursorPosition(0);
-    ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
+    ShowCaptionStatus(lineStatus());
     notePlace();
 }
 
@@ -349,12 +351,14 @@ void frmMain::bringBack() {
 }
 
 void frmMain::TimerOff() {
+    if (readAloud_) readAloud_->stop();
     if (!tmrAutoShow.isActive()) return;
     tmrAutoShow.stop();
     ShowCaptionStatus(timerStatus(false));
 }
 
 void frmMain::startAutoShow(int interval) {
+    if (readAloud_) readAloud_->stop();
     tmrAutoShow.setInterval(interval);
     tmrAutoShow.start();
     ShowCaptionStatus(timerStatus(true));
