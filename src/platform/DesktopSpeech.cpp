@@ -3,8 +3,9 @@
 #include <QTimer>
 #include <QVoice>
 #include <algorithm>
+#include <memory>
 
-#include "platform/Speech.h"
+#include "platform/SpeechEngine.h"
 
 namespace tresslin {
 
@@ -16,24 +17,25 @@ const QString kEngine = QStringLiteral("speechd");
 // nothing and is told why rather than left waiting. The first text may wait for the voice to load.
 constexpr int kBeginMs = 20000;
 
-class DesktopSpeech final : public Speech {
+class DesktopSpeech final : public SpeechEngine {
   public:
     DesktopSpeech() {
         begin_.setSingleShot(true);
         begin_.setInterval(kBeginMs);
-        connect(&begin_, &QTimer::timeout, this, [this] {
+        QObject::connect(&begin_, &QTimer::timeout, [this] {
             waiting_ = false;
-            emit failed(QStringLiteral("the speech service has not begun to speak in %1 seconds; "
-                                       "is its sound output working?")
-                            .arg(kBeginMs / 1000));
+            failed(QStringLiteral("the speech service has not begun to speak in %1 seconds; "
+                                  "is its sound output working?")
+                       .arg(kBeginMs / 1000));
         });
     }
 
     bool available() override {
         asked_ = true;
         if (!tts_ && QTextToSpeech::availableEngines().contains(kEngine)) {
-            tts_ = new QTextToSpeech(kEngine, this);
-            connect(tts_, &QTextToSpeech::stateChanged, this, &DesktopSpeech::stateChanged);
+            tts_ = std::make_unique<QTextToSpeech>(kEngine);
+            QObject::connect(tts_.get(), &QTextToSpeech::stateChanged,
+                             [this](QTextToSpeech::State state) { stateChanged(state); });
             // A book is Russian: its voices come first, when the service has any.
             const QLocale russian(QLocale::Russian, QLocale::Russia);
             for (const QLocale& l : tts_->availableLocales()) {
@@ -73,7 +75,7 @@ class DesktopSpeech final : public Speech {
 
     void say(const QString& text) override {
         if (!available()) {
-            emit failed(tts_ ? tts_->errorString() : QString());
+            failed(tts_ ? tts_->errorString() : QString());
             return;
         }
         // The service tells of a text's end by going back to Ready; one that is still going
@@ -98,34 +100,27 @@ class DesktopSpeech final : public Speech {
             begin_.stop();
         } else if (state == QTextToSpeech::Ready && begun_) {
             waiting_ = false;
-            emit said();
+            said();
         } else if (state == QTextToSpeech::Error) {
             waiting_ = false;
             begin_.stop();
-            emit failed(tts_->errorString());
+            failed(tts_->errorString());
         }
     }
 
-    QTextToSpeech* tts_ = nullptr;
     QTimer begin_;
     bool asked_ = false;
     QVoice defaultVoice_;
     bool waiting_ = false;
     bool begun_ = false;
+    // Last, so it goes first: a state it reports while ending still finds the rest.
+    std::unique_ptr<QTextToSpeech> tts_;
 };
 
 }  // namespace
 
-std::unique_ptr<Speech> makeDesktopSpeech() {
-    return std::make_unique<DesktopSpeech>();
-}
-
-QString noSpeechMessage() {
-    return QStringLiteral(
-        "No speech service answers, so the book cannot be read aloud.\n\n"
-        "Install speech-dispatcher and a voice for Russian, for example:\n"
-        "sudo apt install speech-dispatcher speech-dispatcher-espeak-ng "
-        "qt6-speech-speechd-plugin");
-}
-
 }  // namespace tresslin
+
+tresslin::SpeechEngine* tresslinSpeechEngine() {
+    return new tresslin::DesktopSpeech();
+}

@@ -38,6 +38,7 @@ const std::string kBook = Cp1251("Один\r\n\r\nдва\xC2\xADтри\r\n") + w
 class ReadAloudWindow : public ViewerTest {
   protected:
     void SetUp() override { fresh(); }
+    void TearDown() override { window.reset(); }  // its voice writes to speech until it ends
     void fresh() {
         makeWindow();
         window->setSpeechMaker([this] { return std::make_unique<FakeSpeech>(speech); });

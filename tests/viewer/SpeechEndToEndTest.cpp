@@ -37,6 +37,7 @@ TEST_F(ViewerTest, ARussianPartIsSaidAndTheStripMovesOn) {
         !QTest::qWaitFor([&] { return QFileInfo::exists(sock); }, 15000))
         GTEST_SKIP() << "speech-dispatcher did not start";
     qputenv("SPEECHD_ADDRESS", ("unix_socket:" + sock).toLocal8Bit());
+    qputenv("TRESSLIN_SPEECH_MODULE", SPEECH_MODULE);
 
     WriteSetting(settings::DetectCoding, "0");
     WriteSetting(settings::SpeechRate, "10");
