@@ -1,10 +1,13 @@
 #include "dialogs/SpeechRow.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QSlider>
 #include <algorithm>
+#include <optional>
 
 #include "dialogs/FixedDialog.h"
+#include "platform/BusyCursor.h"
 #include "platform/Speech.h"
 #include "settings/Settings.h"
 
@@ -49,6 +52,9 @@ SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
 void SpeechRow::fillVoices() {
     if (filled_) return;
     filled_ = true;
+    // The first contact may take seconds while the service loads its voices.
+    std::optional<BusyCursor> busy;
+    if (!speech_.contacted()) busy.emplace();
     if (!speech_.available()) return noService();
     const QString current = cmbVoice->currentData().toString();
     while (cmbVoice->count() > 1) cmbVoice->removeItem(1);
