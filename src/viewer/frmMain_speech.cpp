@@ -61,8 +61,11 @@ ReadAloud& frmMain::readAloudNow() {
                                  : QStringLiteral("   Reading: Off"));
         };
         walk.problem = [this](const QString& why) {
-            prompts_.message(this, QStringLiteral("Reading aloud stopped: ") + why,
-                             MessageIcon::Warning, QString::fromLatin1(kAppTitle));
+            prompts_.message(
+                this,
+                QStringLiteral("Reading aloud stopped: ") +
+                    (why.isEmpty() ? QStringLiteral("the speech service failed.") : why),
+                MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         };
         readAloud_ = std::make_unique<ReadAloud>(
             std::move(walk), speechMaker_ ? speechMaker_ : [] { return makeDesktopSpeech(); });

@@ -1,4 +1,7 @@
+#include <QComboBox>
+
 #include "ViewerFixture.h"
+#include "dialogs/frmSettings.h"
 #include "platform/Speech.h"
 #include "viewer/ReadAloud.h"
 
@@ -8,7 +11,9 @@ using namespace tresslin::test;
 namespace {
 struct SpeechLog {
     bool works = true;  // false: no speech service answers
-    QStringList said;   // the texts, and "stop" for each stop
+    bool asked = false;
+    QString failOn;    // a text the voice gives up on
+    QStringList said;  // the texts, and "stop" for each stop
     QString voice;
     int rate = 99;
 };
@@ -17,11 +22,15 @@ struct SpeechLog {
 class FakeSpeech : public Speech {
   public:
     explicit FakeSpeech(SpeechLog& log) : log_(log) {}
-    bool available() override { return log_.works; }
+    bool available() override { return log_.asked = true, log_.works; }
+    bool contacted() const override { return log_.asked; }
     QStringList voices() override { return {"ru"}; }
     void setVoice(const QString& name) override { log_.voice = name; }
     void setRate(int rate) override { log_.rate = rate; }
-    void say(const QString& text) override { log_.said << text, emit said(); }
+    void say(const QString& text) override {
+        log_.said << text;
+        text == log_.failOn ? emit failed("no sound") : emit said();
+    }
     void stop() override { log_.said << "stop"; }
 
   private:
@@ -107,4 +116,25 @@ TEST_F(ReadAloudWindow, StoppedByKeysAndAutoShowAndStartsNothingWithoutAService)
     press("Ctrl+P");
     EXPECT_EQ(speech.voice, "ru");
     EXPECT_EQ(speech.rate, -4);
+}
+
+TEST_F(ReadAloudWindow, AFailingVoiceIsToldAndTheVoiceListAsksTheServiceOnlyWhenOpened) {
+    speech.failOn = "дватри";
+    press("Ctrl+P");
+    listen();
+    EXPECT_EQ(caption(), "book.txt  line: 3  (66.67%)   Reading: Off");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Reading aloud stopped: no sound");
+    for (const bool works : {true, false}) {
+        speech = SpeechLog(), speech.works = works;
+        fresh();
+        frmSettings dialog(window.get(), *window, prompts);
+        auto* list = dialog.findChild<QComboBox*>("cmbVoice");
+        EXPECT_FALSE(speech.asked);
+        list->showPopup();
+        EXPECT_TRUE(speech.asked);
+        EXPECT_EQ(list->isEnabled(), works);
+        EXPECT_EQ(list->count(), works ? 2 : 1);  // "Default" and the voice
+        list->hidePopup();
+    }
 }
