@@ -11,7 +11,20 @@
 using namespace tresslin;
 using namespace tresslin::test;
 
+#if defined(__SANITIZE_ADDRESS__)
+#define UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UNDER_ASAN 1
+#endif
+#endif
+
 TEST_F(ViewerTest, ARussianPartIsSaidAndTheStripMovesOn) {
+#ifdef UNDER_ASAN
+    // There libspeechd's client (Debian 12) waits forever for the end of a voice list the
+    // service has already sent whole, inside Qt's engine set-up.
+    GTEST_SKIP() << "libspeechd hangs under AddressSanitizer";
+#endif
     const QString server = QStandardPaths::findExecutable("speech-dispatcher");
     const QString plugin =
         QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/texttospeech/libqtexttospeech_speechd.so";
