@@ -67,8 +67,15 @@ case "$(field Recommends)" in
     *) fail "Recommends lacks fonts-liberation2: '$(field Recommends)'" ;;
 esac
 
+case "$(field Recommends)" in
+    *qt6-speech-speechd-plugin*speech-dispatcher*speech-dispatcher-espeak-ng*)
+        pass "Recommends the speech service and a Russian voice" ;;
+    *) fail "Recommends lacks the speech service: '$(field Recommends)'" ;;
+esac
+
 # The files are checked as the package carries them, before anything is installed.
 dpkg-deb -x "$deb" "$tmp/root"
+find "$tmp/root/usr/lib" -name tresslin-speech.so | grep -q . || fail "package lacks tresslin-speech.so"
 share="$tmp/root/usr/share"
 for f in usr/bin/tresslin usr/share/applications/tresslin.desktop \
          usr/share/metainfo/io.github.tresslin.Tresslin.metainfo.xml \

@@ -4,6 +4,8 @@
 
 namespace tresslin {
 
+class Speech;
+
 class DialogHost {
   public:
     // Shows the current line again, after a colour or the coding has changed.
@@ -12,6 +14,8 @@ class DialogHost {
     virtual void startAutoShow(int interval) = 0;
     // Keeps the window above others or not, and sets its opacity, as the settings now say.
     virtual void applyWindowOptions() = 0;
+    // The voice that reads aloud, for choosing it; made but not yet contacted before Ctrl+P.
+    virtual Speech& voice() = 0;
 
   protected:
     ~DialogHost() = default;

@@ -17,6 +17,7 @@
 #include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
 #include "dialogs/OutOfSightBox.h"
+#include "dialogs/SpeechRow.h"
 #include "platform/Colors.h"
 #include "platform/Prompts.h"
 #include "platform/WindowOptions.h"
@@ -28,6 +29,7 @@ namespace {
 
 constexpr int kDetectRow = 375;
 constexpr int kWindowRow = 375;
+constexpr int kSpeechRow = 375;
 
 // Entry i is coding index i; a coding added to the book text needs its name here.
 constexpr const char* kCodingNames[] = {"Windows Cyrillic", "DOS Cyrillic", "KOI8-R", "UTF-8"};
@@ -62,7 +64,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setWindowIcon(QIcon(blank));
     // Rows below the colours for the detection and wrapping switches and the window options.
     setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
-                     1245 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips);
+                     1245 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips + kSpeechRow);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -77,6 +79,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     fraOutOfSight = new OutOfSightBox(this, host_, prompts_);
     placeTwips(fraOutOfSight, "fraOutOfSight", 0, 1260 + 3 * kDetectRow + kWindowRow, 3705,
                OutOfSightBox::kHeightTwips);
+    placeTwips(new SpeechRow(this, host.voice()), "speechRow", 150,
+               1260 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips, 3465, 315);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the

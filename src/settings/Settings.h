@@ -71,6 +71,9 @@ inline constexpr Setting BackgroundOpacity = number("Settings", "Background Opac
 inline constexpr Setting HideTextAway = number("Settings", "Hide Text Away", 0, 0, 60);  // s
 inline constexpr Setting FontName = text("Settings", "Font Name", "Arial");
 inline constexpr Setting FontSize = number("Settings", "Font Size", 9, 6, 72);
+// The voice's name (empty: the first for Russian, else the engine's) and its rate.
+inline constexpr Setting SpeechVoice = text("Settings", "Speech Voice", "");
+inline constexpr Setting SpeechRate = number("Settings", "Speech Rate", 0, -10, 10);
 // 0x80000000 + a system colour index: window text and window background.
 inline constexpr Setting TextColor = number("COLORS", "TEXT_COLOR", std::int32_t(0x80000008u));
 inline constexpr Setting BackColor = number("COLORS", "BACK_COLOR", std::int32_t(0x80000005u));

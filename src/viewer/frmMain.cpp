@@ -19,9 +19,11 @@
 #include "platform/Colors.h"
 #include "platform/FileNames.h"
 #include "platform/HotKey.h"
+#include "platform/Speech.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
 #include "viewer/OutOfSight.h"
+#include "viewer/ReadAloud.h"
 #include "viewer/WindowRules.h"
 
 // The icons are linked into a static library, whose resources must be registered by hand.
@@ -253,7 +255,7 @@ void frmMain::ShowLine() {
         txtView->setText(shownPart_);
     }
     txtView->setCursorPosition(0);
-    ShowCaptionStatus(tmrAutoShow.isActive() ? timerStatus(true) : QString());
+    ShowCaptionStatus(lineStatus());
     notePlace();
 }
 
@@ -293,12 +295,14 @@ void frmMain::bringBack(const QString& token) {
 }
 
 void frmMain::TimerOff() {
+    if (readAloud_) readAloud_->stop();
     if (!tmrAutoShow.isActive()) return;
     tmrAutoShow.stop();
     ShowCaptionStatus(timerStatus(false));
 }
 
 void frmMain::startAutoShow(int interval) {
+    if (readAloud_) readAloud_->stop();
     tmrAutoShow.setInterval(interval);
     tmrAutoShow.start();
     ShowCaptionStatus(timerStatus(true));

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -27,6 +28,8 @@ namespace tresslin {
 class DialogPrompts;
 class OutOfSight;
 struct RecentBook;
+class ReadAloud;
+class Speech;
 
 class frmMain : public QWidget, public DialogHost {
     Q_OBJECT
@@ -40,6 +43,7 @@ class frmMain : public QWidget, public DialogHost {
     void RefreshShow() override;
     void startAutoShow(int interval) override;
     void applyWindowOptions() override;
+    Speech& voice() override;
 
     // Start-up: arguments are those after the program's name, already split.
     void Form_Load(const QStringList& arguments);
@@ -61,6 +65,9 @@ class frmMain : public QWidget, public DialogHost {
     OutOfSight& outOfSight() { return *outOfSight_; }
     // Opens a book of the recent list at its line, as choosing it after Ctrl+R does.
     void openRecentBook(const RecentBook& book);
+    // Reading aloud; maker gives the voice at the first Ctrl+P (tests pass a fake).
+    void setSpeechMaker(std::function<std::unique_ptr<Speech>()> maker);
+    ReadAloud* readAloud() const { return readAloud_.get(); }
 
     // The text of the commands list and its title.
     static QString commandsListText();
@@ -126,6 +133,11 @@ class frmMain : public QWidget, public DialogHost {
     // The next chapter heading, or the previous one (the book's start before the first).
     void stepChapter(bool forward);
     void ShowCommandsList();
+    // Ctrl+P and every other key as reading aloud sees them; true when the key was taken.
+    bool readAloudKey(int key, int shift);
+    ReadAloud& readAloudNow();
+    QString spokenPart();
+    QString lineStatus() const;
 
     // Commands.
     void OpenNewText();
@@ -178,6 +190,8 @@ class frmMain : public QWidget, public DialogHost {
     QTimer tmrAutoShow;
     ReadingPlace readingPlace_;
     std::unique_ptr<OutOfSight> outOfSight_;
+    std::function<std::unique_ptr<Speech>()> speechMaker_;
+    std::unique_ptr<ReadAloud> readAloud_;
 };
 
 }  // namespace tresslin

@@ -85,6 +85,7 @@ void frmMain::wheelEvent(QWheelEvent* event) {
 }
 
 void frmMain::Form_KeyDown(int key, int shift) {
+    if (readAloudKey(key, shift)) return;
     TimerOff();
     HandleGeneralKey(key, shift);
     if (unloaded_) return;
@@ -238,6 +239,7 @@ QString frmMain::commandsListText() {
         "Key Down   -  Next Line",
         "Key Up     -  Previous Line",
         "CTRL + T   -  Timer On  (Auto Show)",
+        "CTRL + P   -  Read Aloud On / Off",
         "(Press Any Key For Timer Off)",
         "",
         "==============",

@@ -1,0 +1,71 @@
+#include "dialogs/SpeechRow.h"
+
+#include <QCursor>
+#include <QLabel>
+#include <QSlider>
+#include <algorithm>
+#include <optional>
+
+#include "dialogs/FixedDialog.h"
+#include "platform/BusyCursor.h"
+#include "platform/Speech.h"
+#include "settings/Settings.h"
+
+namespace tresslin {
+
+void VoiceList::showPopup() {
+    emit aboutToShow();
+    if (isEnabled()) QComboBox::showPopup();
+}
+
+SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
+    : QWidget(parent),
+      speech_(speech),
+      lblVoice(new QLabel(QStringLiteral("Voice:"), this)),
+      cmbVoice(new VoiceList(this)),
+      lblRate(new QLabel(QStringLiteral("Rate:"), this)),
+      sldRate(new QSlider(Qt::Horizontal, this)) {
+    placeTwips(lblVoice, "lblVoice", 0, 30, 600, 255);
+    placeTwips(cmbVoice, "cmbVoice", 600, 0, 1500, 315);
+    placeTwips(lblRate, "lblRate", 2200, 30, 450, 255);
+    placeTwips(sldRate, "sldRate", 2650, 0, 815, 315);
+    cmbVoice->setEditable(false);
+    const QString stored = ReadSetting(settings::SpeechVoice);
+    cmbVoice->addItem(QStringLiteral("Default"), QString());
+    if (!stored.isEmpty()) {
+        cmbVoice->addItem(stored, stored);
+        cmbVoice->setCurrentIndex(1);
+    }
+    sldRate->setRange(settings::SpeechRate.min, settings::SpeechRate.max);
+    sldRate->setPageStep(2);
+    sldRate->setValue(settings::readNumber(settings::SpeechRate));
+    sldRate->setToolTip(QStringLiteral("Slower - faster"));
+    connect(cmbVoice, &VoiceList::aboutToShow, this, &SpeechRow::fillVoices);
+    connect(cmbVoice, &QComboBox::activated, this,
+            [this] { WriteSetting(settings::SpeechVoice, cmbVoice->currentData().toString()); });
+    connect(sldRate, &QSlider::valueChanged, this,
+            [](int rate) { settings::writeNumber(settings::SpeechRate, rate); });
+    // A service that has already failed to answer need not be asked again to say so.
+    if (speech_.contacted() && !speech_.available()) noService();
+}
+
+void SpeechRow::fillVoices() {
+    if (filled_) return;
+    filled_ = true;
+    // The first contact may take seconds while the service loads its voices.
+    std::optional<BusyCursor> busy;
+    if (!speech_.contacted()) busy.emplace();
+    if (!speech_.available()) return noService();
+    const QString current = cmbVoice->currentData().toString();
+    while (cmbVoice->count() > 1) cmbVoice->removeItem(1);
+    for (const QString& name : speech_.voices()) cmbVoice->addItem(name, name);
+    cmbVoice->setCurrentIndex(std::max(0, cmbVoice->findData(current)));
+}
+
+void SpeechRow::noService() {
+    setEnabled(false);
+    for (QWidget* w : findChildren<QWidget*>()) w->setToolTip(noSpeechMessage());
+    setToolTip(noSpeechMessage());
+}
+
+}  // namespace tresslin

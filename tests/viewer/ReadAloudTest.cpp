@@ -1,0 +1,140 @@
+#include <QComboBox>
+
+#include "ViewerFixture.h"
+#include "dialogs/frmSettings.h"
+#include "platform/Speech.h"
+#include "viewer/ReadAloud.h"
+
+using namespace tresslin;
+using namespace tresslin::test;
+
+namespace {
+struct SpeechLog {
+    bool works = true;  // false: no speech service answers
+    bool asked = false;
+    QString failOn;    // a text the voice gives up on
+    QStringList said;  // the texts, and "stop" for each stop
+    QString voice;
+    int rate = 99;
+};
+
+// Says every text at once.
+class FakeSpeech : public Speech {
+  public:
+    explicit FakeSpeech(SpeechLog& log) : log_(log) {}
+    bool available() override { return log_.asked = true, log_.works; }
+    bool contacted() const override { return log_.asked; }
+    QStringList voices() override { return {"ru"}; }
+    void setVoice(const QString& name) override { log_.voice = name; }
+    void setRate(int rate) override { log_.rate = rate; }
+    void say(const QString& text) override {
+        log_.said << text;
+        text == log_.failOn ? emit failed("no sound") : emit said();
+    }
+    void stop() override { log_.said << "stop"; }
+
+  private:
+    SpeechLog& log_;
+};
+
+std::string words(int n) {
+    std::string s = "w1";
+    for (int i = 2; i <= n; ++i) s += " w" + std::to_string(i);
+    return s;
+}
+const std::string kBook = Cp1251("Один\r\n\r\nдва\xC2\xADтри\r\n") + words(60);
+
+class ReadAloudWindow : public ViewerTest {
+  protected:
+    void SetUp() override { fresh(); }
+    void TearDown() override { window.reset(); }  // its voice writes to speech until it ends
+    void fresh() {
+        makeWindow();
+        window->setSpeechMaker([this] { return std::make_unique<FakeSpeech>(speech); });
+        WriteSetting(settings::DetectCoding, "0");
+        open(kBook);
+        speech.said.clear();
+    }
+    // Lets the voice finish part after part (an empty line's pause ended by hand) until reading
+    // stops.
+    void listen() {
+        for (int i = 0; i < 1000 && window->readAloud()->isOn(); ++i) {
+            if (window->readAloud()->pause().isActive())
+                window->readAloud()->partDone();
+            else
+                QCoreApplication::processEvents();
+        }
+    }
+    SpeechLog speech;
+};
+}  // namespace
+
+TEST_F(ReadAloudWindow, WalksLinesAndPartsToTheEnd) {
+    press("Ctrl+P");
+    listen();
+    // The wrapped line's words each once and whole, then the end, whose place is kept.
+    ASSERT_GT(speech.said.size(), 5);
+    EXPECT_EQ(speech.said.mid(0, 2), (QStringList{"Один", "дватри"}));
+    EXPECT_EQ(speech.said.mid(2, speech.said.size() - 3).join(' '),
+              QString::fromStdString(words(60)));
+    EXPECT_EQ(caption(), "book.txt  line: 4  (100.00%)   Reading: Off");
+    window->readingPlace().settle();
+    EXPECT_EQ(ReadSetting(settings::LastLine), "4");
+}
+
+TEST_F(ReadAloudWindow, StoppedByKeysAndAutoShowAndStartsNothingWithoutAService) {
+    const struct {
+        const char* keys;
+        QStringList said;
+        QString caption;  // after "book.txt  line: "
+    } rows[] = {
+        {"Ctrl+P Down", {"Один", "stop"}, "2  (33.33%)"},
+        {"Ctrl+P Ctrl", {"Один", "stop"}, "1  (0.00%)   Reading: Off"},
+        {"Ctrl+P Ctrl Ctrl+P", {"Один", "stop"}, "1  (0.00%)   Reading: Off"},
+        {"Ctrl+P Ctrl+P Ctrl+P", {"Один", "stop", "Один"}, "1  (0.00%)   Reading: On"},
+        {"Ctrl+P next", {"Один", "stop"}, "2  (33.33%)"},
+        {"Ctrl+P timer", {"Один", "stop"}, "1  (0.00%)   Timer: On"},
+        {"timer Ctrl+P", {"Один"}, "1  (0.00%)   Reading: On"},
+        {"Down Ctrl+P", {}, "2  (33.33%)"},  // no service
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.keys);
+        speech.works = !r.said.isEmpty();
+        fresh();
+        prompts.messages.clear();
+        press(r.keys);
+        EXPECT_EQ(speech.said, r.said);
+        EXPECT_EQ(caption(), "book.txt  line: " + r.caption);
+        EXPECT_EQ(window->autoShowTimer().isActive(), r.caption.endsWith("Timer: On"));
+        ASSERT_EQ(prompts.messages.size(), r.said.isEmpty() ? 1u : 0u);
+        for (const auto& m : prompts.messages) EXPECT_EQ(m.text, noSpeechMessage());
+    }
+    // The voice and rate are read when reading starts.
+    WriteSetting(settings::SpeechVoice, "ru");
+    WriteSetting(settings::SpeechRate, "-4");
+    speech.works = true;
+    press("Ctrl+P");
+    EXPECT_EQ(speech.voice, "ru");
+    EXPECT_EQ(speech.rate, -4);
+}
+
+TEST_F(ReadAloudWindow, AFailingVoiceIsToldAndTheVoiceListAsksTheServiceOnlyWhenOpened) {
+    speech.failOn = "дватри";
+    press("Ctrl+P");
+    listen();
+    EXPECT_EQ(caption(), "book.txt  line: 3  (66.67%)   Reading: Off");
+    ASSERT_EQ(prompts.messages.size(), 1u);
+    EXPECT_EQ(prompts.messages[0].text, "Reading aloud stopped: no sound");
+    for (const bool works : {true, false}) {
+        speech = SpeechLog(), speech.works = works;
+        fresh();
+        frmSettings dialog(window.get(), *window, prompts);
+        auto* list = dialog.findChild<QComboBox*>("cmbVoice");
+        EXPECT_FALSE(speech.asked);
+        list->showPopup();
+        EXPECT_TRUE(speech.asked);
+        EXPECT_EQ(list->isEnabled(), works);
+        EXPECT_EQ(list->count(), works ? 2 : 1);  // "Default" and the voice
+        list->hidePopup();
+    }
+}
