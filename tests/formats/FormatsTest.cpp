@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <deque>
+
 #include "book/mdlText.h"
 #include "formats/BookFormats.h"
 #include "support/TestSupport.h"
@@ -132,7 +134,7 @@ std::string epub(std::string_view package, std::initializer_list<Entry> document
                  std::string_view mimetype = "application/epub+zip") {
     TempBooks dir;
     zip_t* zip = zip_open(QFile::encodeName(dir.path("b.epub")).constData(), ZIP_CREATE, nullptr);
-    std::vector<std::string> keep;
+    std::deque<std::string> keep;  // libzip reads the data at zip_close; a deque never moves it
     const auto add = [&](std::string name, std::string data) {
         keep.push_back(std::move(data));
         zip_file_add(zip, name.c_str(),
@@ -145,7 +147,6 @@ std::string epub(std::string_view package, std::initializer_list<Entry> document
     for (const Entry& e : documents)
         add(e.name.starts_with("META-INF") ? e.name : "OEBPS/" + e.name, e.data);
     add("mimetype", std::string(mimetype));
-    keep.reserve(16);
     zip_close(zip);
     return FileBytes(dir.path("b.epub")).toStdString();
 }
