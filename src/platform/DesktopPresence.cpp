@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <QWindow>
 #include <vector>
 
 #ifdef TRESSLIN_X11
@@ -108,6 +109,21 @@ void setSkipTaskbar(QWidget* window, bool on) {
 #else
     (void)window;
     (void)on;
+#endif
+}
+
+void confirmPlace(QWidget* window) {
+#ifdef TRESSLIN_X11
+    Display* display = x11Display();
+    if (display == nullptr || !window->testAttribute(Qt::WA_WState_Created)) return;
+    const QWindow* handle = window->windowHandle();
+    const QSize size = handle->size() * handle->devicePixelRatio();
+    // Sent after Qt's own requests on the same connection, so after the map.
+    XResizeWindow(display, static_cast<Window>(window->winId()), unsigned(size.width()),
+                  unsigned(size.height()));
+    XFlush(display);
+#else
+    (void)window;
 #endif
 }
 

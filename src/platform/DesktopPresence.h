@@ -25,6 +25,13 @@ PresenceLimits presenceLimits();
 // shown: window managers forget the state of a window they stop managing.
 void setSkipTaskbar(QWidget* window, bool on);
 
+// Asks the window manager to confirm where a top-level window it has just been asked to show
+// is. Qt learns a window's place from the events about it; one it reads while a window manager
+// still frames the window can leave it with the frame's first place, and a window manager that
+// then puts the window where it asked to be has nothing more to say. A request that changes
+// nothing is answered with the window's real place, after anything the framing sent.
+void confirmPlace(QWidget* window);
+
 // Tells when the tray in use goes away (a panel restarting), so a window hidden into it can come
 // back. watch() takes note of the tray there is now; nothing is polled meanwhile.
 class TrayWatch : public QObject {

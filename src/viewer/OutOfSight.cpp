@@ -85,7 +85,9 @@ void OutOfSight::applyFrame(bool frameless) {
     if (!created) return;
     window_.resize(frameless ? outer.width() : outer.width() - frameExtra_, window_.height());
     window_.move(outer.topLeft());
-    if (visible) window_.show();
+    if (!visible) return;
+    window_.show();
+    confirmPlace(&window_);
 }
 
 void OutOfSight::applyTray(bool on) {

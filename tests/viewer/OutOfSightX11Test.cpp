@@ -157,7 +157,10 @@ TEST_F(OutOfSightX11, FramelessStripMovesByDragAndItsEdgeSetsTheRememberedWidth)
     ASSERT_TRUE(waitFor([&] { return mapped() && window->frameGeometry() != window->geometry(); }));
     WriteSetting(settings::Frameless, "1");
     window->applyWindowOptions();
-    ASSERT_TRUE(waitFor([&] { return mapped() && window->frameGeometry() == window->geometry(); }));
+    ASSERT_TRUE(waitFor([&] {  // and the program knows where the window manager put it
+        return mapped() && window->frameGeometry() == window->geometry() &&
+               window->geometry() == onScreen();
+    }));
     const QRect was = window->geometry();
     const QPoint middle = window->mapToGlobal(window->view()->geometry().center());
     EXPECT_TRUE(drag(middle, {40, 30}, [&] { return onScreen() == was.translated(40, 30); }));
