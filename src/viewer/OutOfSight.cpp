@@ -243,6 +243,13 @@ bool OutOfSight::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::Paint:
             if (watched == &window_) {
+                if (skipAgain_) {
+                    // The first paint after a show comes once the window manager manages the
+                    // window again: a state it dropped while still letting the old one go is
+                    // asked for once more (asking for a state it holds changes nothing).
+                    skipAgain_ = false;
+                    setSkipTaskbar(&window_, true);
+                }
                 if (textHidden_ || window_.testAttribute(Qt::WA_TranslucentBackground))
                     paintBackground();
                 return false;
@@ -262,6 +269,7 @@ bool OutOfSight::eventFilter(QObject* watched, QEvent* event) {
             // Before the window is mapped: a window manager forgets the state of a window it
             // stopped managing.
             if (skipTaskbar_) setSkipTaskbar(&window_, true);
+            skipAgain_ = skipTaskbar_;
             break;
         case QEvent::Hide:
             if (trayWatch_) trayWatch_->watch();

@@ -58,6 +58,7 @@ class OutOfSight : public QObject {
     QWidget* view_;
     QWidget* buttons_[2];
     bool skipTaskbar_ = false;
+    bool skipAgain_ = false;  // shown, not yet painted: the skip states are asked for again
     bool frameless_ = false;
     double alpha_ = 1;
     bool textHidden_ = false;
