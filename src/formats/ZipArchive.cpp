@@ -83,9 +83,24 @@ FormatError checkSizes(const zip_stat_t& stat, std::uint64_t before,
     return FormatError::None;
 }
 
+// The archive read from source, or null. The archive takes the source only when it opens.
+zip_t* openSource(const ZipLibrary& lib, zip_source_t* source) {
+    if (!source) return nullptr;
+    zip_error_t e;
+    lib.error_init(&e);
+    zip_t* archive = lib.open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &e);
+    lib.error_fini(&e);
+    if (!archive) lib.source_free(source);
+    return archive;
+}
+
 }  // namespace
 
 std::unique_ptr<ZipArchive> ZipArchive::open(zip_t* archive, FormatError& error) {
+    if (!archive) {
+        error = FormatError::BadZip;
+        return nullptr;
+    }
     std::unique_ptr<ZipArchive> result(new ZipArchive);
     result->zip_ = archive;
     const ZipLibrary& lib = *zipLibrary();
@@ -122,16 +137,8 @@ std::unique_ptr<ZipArchive> ZipArchive::openFile(int fd, FormatError& error) {
     if (!stream && own >= 0) ::close(own);
     zip_source_t* source = stream ? lib->source_filep_create(stream, 0, -1, &e) : nullptr;
     if (stream && !source) std::fclose(stream);
-    zip_t* archive =
-        source ? lib->open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &e) : nullptr;
     lib->error_fini(&e);
-    if (!archive) {
-        // The archive takes the source only when it opens.
-        if (source) lib->source_free(source);
-        error = FormatError::BadZip;
-        return nullptr;
-    }
-    return open(archive, error);
+    return open(openSource(*lib, source), error);
 }
 
 std::unique_ptr<ZipArchive> ZipArchive::openBytes(std::string_view bytes, FormatError& error) {
@@ -143,15 +150,8 @@ std::unique_ptr<ZipArchive> ZipArchive::openBytes(std::string_view bytes, Format
     zip_error_t e;
     lib->error_init(&e);
     zip_source_t* source = lib->source_buffer_create(bytes.data(), bytes.size(), 0, &e);
-    zip_t* archive =
-        source ? lib->open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &e) : nullptr;
     lib->error_fini(&e);
-    if (!archive) {
-        if (source) lib->source_free(source);
-        error = FormatError::BadZip;
-        return nullptr;
-    }
-    return open(archive, error);
+    return open(openSource(*lib, source), error);
 }
 
 ZipArchive::~ZipArchive() {
