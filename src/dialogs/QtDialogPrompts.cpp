@@ -1,5 +1,6 @@
 #include "dialogs/QtDialogPrompts.h"
 
+#include "dialogs/ListDialog.h"
 #include "dialogs/frmArchive.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmRecent.h"
@@ -32,6 +33,17 @@ std::optional<int> QtDialogPrompts::showRecent(QWidget* parent, const QList<Rece
 std::optional<int> QtDialogPrompts::showArchive(QWidget* parent, const QList<ArchiveEntry>& books) {
     frmArchive dialog(parent, books);
     return dialog.ShowArchive();
+}
+
+std::optional<int> QtDialogPrompts::showContents(QWidget* parent,
+                                                 const QList<ContentsEntry>& entries, int current) {
+    return showContentsList(parent, entries, current);
+}
+
+std::optional<int> QtDialogPrompts::showBookmarks(QWidget* parent,
+                                                  const QList<BookmarkEntry>& marks,
+                                                  const std::function<void(int)>& remove) {
+    return showBookmarksList(parent, marks, remove);
 }
 
 }  // namespace tresslin

@@ -13,6 +13,10 @@ class QtDialogPrompts : public QtPrompts, public DialogPrompts {
     void showTimer(QWidget* parent, DialogHost& host) override;
     std::optional<int> showRecent(QWidget* parent, const QList<RecentBook>& books) override;
     std::optional<int> showArchive(QWidget* parent, const QList<ArchiveEntry>& books) override;
+    std::optional<int> showContents(QWidget* parent, const QList<ContentsEntry>& entries,
+                                    int current) override;
+    std::optional<int> showBookmarks(QWidget* parent, const QList<BookmarkEntry>& marks,
+                                     const std::function<void(int)>& remove) override;
 };
 
 }  // namespace tresslin

@@ -1,60 +1,30 @@
 #include "dialogs/frmArchive.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLocale>
 #include <QTreeWidget>
-#include <QVBoxLayout>
-
-#include "dialogs/FixedDialog.h"
 
 namespace tresslin {
 
-frmArchive::frmArchive(QWidget* parent, const QList<ArchiveEntry>& books)
-    : QDialog(parent), lstBooks(new QTreeWidget(this)) {
-    setUpFixedDialog(*this, "frmArchive", QStringLiteral("Books in the Archive"), 6000, 3600);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(twipsToPixels(60), twipsToPixels(60), twipsToPixels(60),
-                               twipsToPixels(60));
-    layout->addWidget(lstBooks);
-    lstBooks->setObjectName(QStringLiteral("lstBooks"));
-    lstBooks->setRootIsDecorated(false);
-    lstBooks->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+namespace {
+QTreeWidget* bookList(const QList<ArchiveEntry>& books) {
+    auto* list = new QTreeWidget;
+    list->setRootIsDecorated(false);
+    list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
     for (const ArchiveEntry& book : books) {
-        auto* item = new QTreeWidgetItem(
-            lstBooks, {book.name, QLocale().formattedDataSize(qint64(book.size))});
+        auto* item =
+            new QTreeWidgetItem(list, {book.name, QLocale().formattedDataSize(qint64(book.size))});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    lstBooks->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    lstBooks->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    lstBooks->header()->setStretchLastSection(false);
-    lstBooks->setCurrentItem(lstBooks->topLevelItem(0));
-    lstBooks->setFocus();
-    connect(lstBooks, &QTreeWidget::itemActivated, this, &frmArchive::choose);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    list->header()->setStretchLastSection(false);
+    return list;
 }
+}  // namespace
 
-std::optional<int> frmArchive::ShowArchive() {
-    chosen_.reset();
-    exec();
-    return chosen_;
-}
-
-void frmArchive::choose() {
-    const int row = lstBooks->indexOfTopLevelItem(lstBooks->currentItem());
-    if (row < 0) return;
-    chosen_ = row;
-    accept();
-}
-
-void frmArchive::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            choose();
-            return;
-        default:
-            QDialog::keyPressEvent(event);  // Esc rejects
-    }
-}
+frmArchive::frmArchive(QWidget* parent, const QList<ArchiveEntry>& books)
+    : ListDialog(parent, "frmArchive", QStringLiteral("Books in the Archive"), bookList(books),
+                 "lstBooks") {}
 
 }  // namespace tresslin

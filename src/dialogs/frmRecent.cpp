@@ -1,28 +1,21 @@
 #include "dialogs/frmRecent.h"
 
+#include <QApplication>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QListWidget>
-#include <QVBoxLayout>
 
 #include "book/ArchivedPath.h"
 #include "book/mdlService.h"
-#include "dialogs/FixedDialog.h"
 #include "platform/FileNames.h"
 
 namespace tresslin {
 
-frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
-    : QDialog(parent), lstBooks(new QListWidget(this)) {
-    setUpFixedDialog(*this, "frmRecent", QStringLiteral("Recent Books"), 6000, 3600);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(twipsToPixels(60), twipsToPixels(60), twipsToPixels(60),
-                               twipsToPixels(60));
-    layout->addWidget(lstBooks);
-    lstBooks->setObjectName(QStringLiteral("lstBooks"));
-    const QColor gone = palette().color(QPalette::Disabled, QPalette::Text);
+namespace {
+QListWidget* bookList(const QList<RecentBook>& books) {
+    auto* list = new QListWidget;
+    const QColor gone = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
     for (const RecentBook& book : books) {
-        auto* item = new QListWidgetItem(entryText(book), lstBooks);
+        auto* item = new QListWidgetItem(frmRecent::entryText(book), list);
         const QString path = pathFromStored(book.path);
         item->setToolTip(QFileInfo(readablePath(path)).path());
         // Still selectable: choosing it says it is gone and drops it.
@@ -30,37 +23,17 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
         const auto archived = splitArchivedPath(bytes);
         if (!FileExists(archived ? archived->archive : bytes)) item->setForeground(gone);
     }
-    lstBooks->setCurrentRow(0);
-    lstBooks->setFocus();
-    connect(lstBooks, &QListWidget::itemActivated, this, &frmRecent::choose);
+    return list;
+}
+}  // namespace
+
+frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
+    : ListDialog(parent, "frmRecent", QStringLiteral("Recent Books"), bookList(books), "lstBooks") {
 }
 
 QString frmRecent::entryText(const RecentBook& book) {
     return QFileInfo(readablePath(pathFromStored(book.path))).fileName() +
            QStringLiteral("  line: ") + QString::number(book.line);
-}
-
-std::optional<int> frmRecent::ShowRecent() {
-    chosen_.reset();
-    exec();
-    return chosen_;
-}
-
-void frmRecent::choose() {
-    if (lstBooks->currentRow() < 0) return;
-    chosen_ = lstBooks->currentRow();
-    accept();
-}
-
-void frmRecent::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            choose();
-            return;
-        default:
-            QDialog::keyPressEvent(event);  // Esc rejects
-    }
 }
 
 }  // namespace tresslin

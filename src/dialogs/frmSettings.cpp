@@ -14,6 +14,7 @@
 #include <iterator>
 
 #include "book/mdlFiles.h"
+#include "dialogs/ChapterRuleRow.h"
 #include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
 #include "dialogs/OutOfSightBox.h"
@@ -64,7 +65,8 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     setWindowIcon(QIcon(blank));
     // Rows below the colours for the detection and wrapping switches and the window options.
     setUpFixedDialog(*this, "frmSettings", QStringLiteral("Settings"), 3705,
-                     1245 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips + kSpeechRow);
+                     1245 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips + kSpeechRow +
+                         ChapterRuleRow::kHeightTwips);
 
     placeTwips(Label1, "Label1", 150, 150, 1095, 255);
     placeTwips(cmbCoding, "cmbCoding", 1200, 120, 2415, 315);
@@ -81,6 +83,9 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
                OutOfSightBox::kHeightTwips);
     placeTwips(new SpeechRow(this, host.voice()), "speechRow", 150,
                1260 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips, 3465, 315);
+    placeTwips(new ChapterRuleRow(this), "chapterRuleRow", 150,
+               1260 + 3 * kDetectRow + kWindowRow + OutOfSightBox::kHeightTwips + kSpeechRow, 3465,
+               ChapterRuleRow::kHeightTwips);
 
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The designed boxes hold "Text Coding:" in Arial; in a wider font the list, drawn over the

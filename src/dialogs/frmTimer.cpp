@@ -1,5 +1,6 @@
 #include "dialogs/frmTimer.h"
 
+#include <QCheckBox>
 #include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
@@ -10,9 +11,11 @@
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <cmath>
 #include <numbers>
 
+#include "book/ReadingPace.h"
 #include "dialogs/DialogHost.h"
 #include "dialogs/FixedDialog.h"
 #include "settings/Settings.h"
@@ -83,8 +86,10 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
       txtTime(new QLineEdit(this)),
       vscInterval(new QScrollBar(Qt::Vertical, this)),
       Label1(new QLabel(QStringLiteral("Time Interval:"), this)),
-      Label2(new QLabel(QStringLiteral("mSec"), this)) {
-    setUpFixedDialog(*this, "frmTimer", QStringLiteral("Timer"), 3330, 420);
+      Label2(new QLabel(QStringLiteral("mSec"), this)),
+      chkWordsAMinute(new QCheckBox(tr("Words a minute:"), this)),
+      spnWordsAMinute(new QSpinBox(this)) {
+    setUpFixedDialog(*this, "frmTimer", QStringLiteral("Timer"), 3330, 420 + 375);
     setWindowIcon(clockIcon());
 
     placeTwips(Label1, "Label1", 120, 0, 735, 375);
@@ -120,6 +125,30 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
     connect(cmdRun, &QPushButton::clicked, this, &frmTimer::cmdRun_Click);
 
     LoadInterval();
+    setUpPaceRow();
+}
+
+void frmTimer::setUpPaceRow() {
+    placeTwips(chkWordsAMinute, "chkWordsAMinute", 120, 420, 1800, 315);
+    placeTwips(spnWordsAMinute, "spnWordsAMinute", 1905, 420, 1350, 315);
+    spnWordsAMinute->setRange(kWordsAMinuteMin, kWordsAMinuteMax);
+    spnWordsAMinute->setSingleStep(10);
+    const int stored = settings::readNumber(settings::WordsAMinute);
+    chkWordsAMinute->setChecked(stored > 0);
+    spnWordsAMinute->setValue(stored > 0 ? stored : kWordsAMinuteDefault);
+    spnWordsAMinute->setEnabled(stored > 0);
+    chkWordsAMinute->setToolTip(
+        tr("Each part stays as long as its words take at this pace, longer at a paragraph's end"));
+    setTabOrder(vscInterval, chkWordsAMinute);
+    setTabOrder(chkWordsAMinute, spnWordsAMinute);
+    connect(chkWordsAMinute, &QCheckBox::toggled, this, &frmTimer::storePace);
+    connect(spnWordsAMinute, &QSpinBox::valueChanged, this, &frmTimer::storePace);
+}
+
+void frmTimer::storePace() {
+    spnWordsAMinute->setEnabled(chkWordsAMinute->isChecked());
+    settings::writeNumber(settings::WordsAMinute,
+                          chkWordsAMinute->isChecked() ? spnWordsAMinute->value() : 0);
 }
 
 void frmTimer::LoadInterval() {

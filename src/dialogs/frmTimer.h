@@ -3,10 +3,12 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QSpinBox;
 
 namespace tresslin {
 
@@ -24,6 +26,9 @@ class frmTimer : public QDialog {
     void LoadInterval();
     void vscInterval_Change();
     void cmdRun_Click();
+    // The pace in words a minute instead of the fixed interval, and its value.
+    void setUpPaceRow();
+    void storePace();
 
     DialogHost& host_;
     QPushButton* cmdRun;
@@ -31,6 +36,8 @@ class frmTimer : public QDialog {
     QScrollBar* vscInterval;
     QLabel* Label1;
     QLabel* Label2;
+    QCheckBox* chkWordsAMinute;
+    QSpinBox* spnWordsAMinute;
 };
 
 }  // namespace tresslin

@@ -208,24 +208,46 @@ std::uint64_t fileReplacements() {
 }
 
 namespace {
-// The keys live as long as the program, so the table's entries can point at them.
-const Setting& recentSetting(int n, bool line) {
-    static const auto keys = [] {
-        std::array<std::array<std::string, 2>, kRecentBooks> k;
-        for (int i = 0; i < kRecentBooks; ++i)
-            k[std::size_t(i)] = {"File" + std::to_string(i + 1), "Line" + std::to_string(i + 1)};
+// Numbered pairs of keys ("File1", "Line1", ...) in one section. The keys live as long as the
+// program, so the table's entries can point at them.
+// Each list needs its own Count: one instantiation holds one section.
+template <int Count>
+const Setting& numberedSetting(const char* section, const char* first, const char* second,
+                               Setting (*make)(const char*, const char*, const char*), int n,
+                               bool isSecond) {
+    static const auto keys = [&] {
+        std::array<std::array<std::string, 2>, Count> k;
+        for (int i = 0; i < Count; ++i)
+            k[std::size_t(i)] = {first + std::to_string(i + 1), second + std::to_string(i + 1)};
         return k;
     }();
-    static const auto table = [] {
-        std::array<std::array<Setting, 2>, kRecentBooks> t{};
+    static const auto table = [&] {
+        std::array<std::array<Setting, 2>, Count> t{};
         for (std::size_t i = 0; i < t.size(); ++i)
-            t[i] = {text("Recent Files", keys[i][0].c_str(), ""),
-                    number("Recent Files", keys[i][1].c_str(), 1, 1)};
+            t[i] = {text(section, keys[i][0].c_str(), ""), make(section, keys[i][1].c_str(), "")};
         return t;
     }();
-    return table[std::size_t(std::clamp(n, 1, kRecentBooks) - 1)][line ? 1 : 0];
+    return table[std::size_t(std::clamp(n, 1, Count) - 1)][isSecond ? 1 : 0];
+}
+
+Setting recentLine(const char* section, const char* key, const char*) {
+    return number(section, key, 1, 1);
+}
+
+const Setting& recentSetting(int n, bool line) {
+    return numberedSetting<kRecentBooks>("Recent Files", "File", "Line", recentLine, n, line);
 }
 }  // namespace
+
+static_assert(kRecentBooks != kBookmarkedBooks);
+
+Setting BookmarkFile(int n) {
+    return numberedSetting<kBookmarkedBooks>("Bookmarks", "File", "Marks", text, n, false);
+}
+
+Setting BookmarkMarks(int n) {
+    return numberedSetting<kBookmarkedBooks>("Bookmarks", "File", "Marks", text, n, true);
+}
 
 Setting RecentFile(int n) {
     return recentSetting(n, false);

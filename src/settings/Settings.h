@@ -86,6 +86,16 @@ inline constexpr Setting Width = twips("Position", "Width");
 inline constexpr int kRecentBooks = 20;
 Setting RecentFile(int n);  // n from 1 to kRecentBooks
 Setting RecentLine(int n);
+// The bookmarks of the books that have some, the book changed last first: "Bookmarks"/"File1"..
+// "File50", each beside its marks, "Marks1".."Marks50" ("line:offset" apart by blanks, newest
+// first; the line from 1, the offset in bytes within it).
+inline constexpr int kBookmarkedBooks = 50;
+Setting BookmarkFile(int n);  // n from 1 to kBookmarkedBooks
+Setting BookmarkMarks(int n);
+// The reader's own rule for chapter headings (a regular expression; empty: the built-in rule)
+// and the auto-show pace (0: the fixed interval of "TIMER"/"T_INTERVAL").
+inline constexpr Setting ChapterRule = text("Settings", "Chapter Rule", "");
+inline constexpr Setting WordsAMinute = number("Settings", "Words A Minute", 0, 0, 1000);
 
 // The value by the setting's kind (Number, Flag, Interval).
 std::int32_t readNumber(const Setting& setting);

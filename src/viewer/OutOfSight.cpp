@@ -171,10 +171,14 @@ void OutOfSight::toggleFromTray() {
 
 void OutOfSight::updateToolTips() {
     const QString caption = window_.windowTitle();
+    // The time left is worked out only where a tip is held ready; the framed strip asks for it
+    // when the mouse rests.
+    const QString left = frameless_ || tray_ ? window_.timeLeftText() : QString();
+    const QString withLeft = left.isEmpty() ? caption : caption + u'\n' + left;
     // Without a title bar the caption is read where the mouse rests.
-    const QString tip = frameless_ ? caption : QString();
+    const QString tip = frameless_ ? withLeft : QString();
     if (view_->toolTip() != tip) view_->setToolTip(tip);
-    if (tray_) tray_->setToolTip(caption);
+    if (tray_) tray_->setToolTip(withLeft);
 }
 
 void OutOfSight::startHideAway() {

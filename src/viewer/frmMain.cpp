@@ -127,6 +127,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
             const QString title = windowTitle();
             const ReadingCursor cursor = cursor_;
             std::swap(book_, *opened);
+            headingList_.known = false;
             try {
                 if (book_.coding) settings::writeCoding(*book_.coding);
                 cursor_.moveTo(0);
@@ -217,6 +218,7 @@ void frmMain::checkLayout() {
 
 bool frmMain::stepForward() {
     checkLayout();
+    notePace();
     return cursor_.forward(book_.maxLine(), [this](std::int32_t line) { return wrapOf(line); });
 }
 
@@ -249,6 +251,8 @@ void frmMain::ShowLine() {
         checkLayout();
         const auto wrap = wrapOf(n);
         const std::size_t start = cursor_.partStart(wrap ? &*wrap : nullptr);
+        shownStart_ = start;
+        partShown_.start();
         shownPart_ = wrap
                          ? QString::fromStdU16String(wrap->displayText(start, wrap->partEnd(start)))
                          : displayText(n);
@@ -303,7 +307,8 @@ void frmMain::TimerOff() {
 
 void frmMain::startAutoShow(int interval) {
     if (readAloud_) readAloud_->stop();
-    tmrAutoShow.setInterval(interval);
+    const int pace = paceInterval();
+    tmrAutoShow.setInterval(pace >= 0 ? pace : interval);
     tmrAutoShow.start();
     ShowCaptionStatus(timerStatus(true));
 }
@@ -315,6 +320,7 @@ void frmMain::tmrAutoShow_Timer() {
         return;
     }
     ShowLine();
+    if (const int pace = paceInterval(); pace >= 0) tmrAutoShow.setInterval(pace);
 }
 
 void frmMain::imgBack_Click() {

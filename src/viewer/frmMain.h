@@ -1,6 +1,7 @@
 // The main window: a strip one text line high that shows one line of the open book.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QLineEdit>
 #include <QString>
@@ -15,6 +16,7 @@
 
 #include "book/LineWrap.h"
 #include "book/ReadingCursor.h"
+#include "book/ReadingPace.h"
 #include "dialogs/DialogHost.h"
 #include "viewer/ImageButton.h"
 #include "viewer/OpenedBook.h"
@@ -68,6 +70,11 @@ class frmMain : public QWidget, public DialogHost {
     // Reading aloud; maker gives the voice at the first Ctrl+P (tests pass a fake).
     void setSpeechMaker(std::function<std::unique_ptr<Speech>()> maker);
     ReadAloud* readAloud() const { return readAloud_.get(); }
+
+    // The per cent and the time left to the end of the chapter and of the book, at the reader's
+    // pace (the strip's and the tray icon's tool tip); empty without a book.
+    QString timeLeftText();
+    PaceMeter& paceMeter() { return pace_; }
 
     // The text of the commands list and its title.
     static QString commandsListText();
@@ -147,6 +154,30 @@ class frmMain : public QWidget, public DialogHost {
     void openRecent();
     void notePlace();
 
+    // Contents, bookmarks, pace (frmMain_contents.cpp).
+    struct HeadingList {
+        const char* data = nullptr;  // the book they were found in
+        TextCoding coding = kWindowsCyrillic;
+        QString rule;
+        std::vector<std::int64_t> lines;
+        double bytesPerWord = 6;
+        bool known = false;
+    };
+    // Every chapter heading, as Page Down and Page Up find them, found once a book and rule.
+    const HeadingList& headingList();
+    void showContents();
+    void setBookmark();
+    void showBookmarks();
+    QString bookmarkKey() const;
+    // Up to 1 KB of a line's text from a byte offset.
+    QString textAt(std::int32_t line, std::size_t offset) const;
+    QString percentText(std::int32_t line) const;
+    // The stay of the part on view at the stored pace; -1 for the fixed interval.
+    int paceInterval();
+    // The part on view is being left forward: its words and time go to the pace.
+    void notePace();
+    static QString duration(double minutes);
+
     // Layout and position.
     void RestorePosition();
     void Form_Resize();
@@ -179,8 +210,12 @@ class frmMain : public QWidget, public DialogHost {
         TextCoding coding = kWindowsCyrillic;
         QFont font;
         bool operator==(const Layout&) const = default;
-    } wrappedFor_;       // what the parts were last laid out for
-    QString shownPart_;  // the view's text when it shows a part
+    } wrappedFor_;                // what the parts were last laid out for
+    QString shownPart_;           // the view's text when it shows a part
+    std::size_t shownStart_ = 0;  // where the part on view starts in its line
+    HeadingList headingList_;
+    PaceMeter pace_;
+    QElapsedTimer partShown_;  // since the part on view was shown
     mutable QFont advanceFont_;
     mutable std::array<double, 0x500> advances_{};  // Latin and Cyrillic, measured once a font
 

@@ -1,6 +1,8 @@
 // The key dispatcher and the commands list.
 #include <QApplication>
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 #include "book/mdlDeclarations.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
+#include "settings/ChapterRule.h"
 #include "settings/Settings.h"
 #include "viewer/OutOfSight.h"
 #include "viewer/WindowRules.h"
@@ -67,6 +70,11 @@ bool frmMain::event(QEvent* e) {
     if (e->type() == QEvent::KeyPress) {
         auto* k = static_cast<QKeyEvent*>(e);
         Form_KeyDown(latinKey(k->key()), shiftState(k->key(), k->modifiers()));
+        return true;
+    }
+    if (e->type() == QEvent::ToolTip && !book_.path.isEmpty()) {
+        // Worked out only when asked for: the view's own tip, if any, has been shown already.
+        QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), timeLeftText(), this);
         return true;
     }
     if (e->type() == QEvent::ShortcutOverride) {
@@ -162,6 +170,15 @@ void frmMain::HandleBookCtrlKey(int key) {
         case Qt::Key_F:
             FindCommand(false);
             break;
+        case Qt::Key_J:
+            showContents();
+            break;
+        case Qt::Key_B:
+            setBookmark();
+            break;
+        case Qt::Key_K:
+            showBookmarks();
+            break;
         default:
             break;
     }
@@ -211,11 +228,17 @@ void frmMain::stepChapter(bool forward) {
         }
     } else {
         const TextCoding coding = settings::readCoding();
-        const std::int64_t found = forward ? nextChapterHeading(book_.lines, from, coding)
-                                           : prevChapterHeading(book_.lines, from, coding);
+        const std::optional<ChapterRule> rule = ChapterRule::stored();
+        const auto next = [&](std::int64_t after) {
+            return rule ? rule->next(book_.lines, after, coding)
+                        : nextChapterHeading(book_.lines, after, coding);
+        };
+        const std::int64_t found = forward ? next(from)
+                                           : (rule ? rule->prev(book_.lines, from, coding)
+                                                   : prevChapterHeading(book_.lines, from, coding));
         if (found >= 0)
             to = found;
-        else if (!forward && nextChapterHeading(book_.lines, std::int64_t(from) - 1, coding) >= 0)
+        else if (!forward && next(std::int64_t(from) - 1) >= 0)
             // Before the first chapter (a foreword, the title page) the way back is the book's
             // start; a book without chapters keeps its line.
             to = 0;
@@ -252,6 +275,15 @@ QString frmMain::commandsListText() {
         "CTRL + F   -  Find",
         "F3 Key     -  Find Next",
         "CTRL + S   -  Settings (Text Coding)",
+        "",
+        "==============",
+        "Find Your Way:",
+        "==============",
+        "PAGE DOWN  -  Next Chapter",
+        "PAGE UP    -  Previous Chapter",
+        "CTRL + J   -  Contents",
+        "CTRL + B   -  Set Bookmark",
+        "CTRL + K   -  Bookmarks (Delete Removes One)",
     };
     QString text;
     for (std::size_t i = 0; i < std::size(kLines); ++i) {

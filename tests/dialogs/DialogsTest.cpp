@@ -2,13 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <cstdio>
 
+#include "dialogs/ListDialog.h"
 #include "dialogs/frmFind.h"
 #include "dialogs/frmRecent.h"
 #include "dialogs/frmSettings.h"
@@ -199,4 +202,69 @@ TEST(TimerDialog, OpensAtTheStoredIntervalStoresEveryStepAndRunsOnEnter) {
         EXPECT_EQ(main.autoShowTimer().isActive() ? main.autoShowTimer().interval() : 0,
                   runs ? c.after : 0);
     }
+}
+
+// The contents filtered by typing, chosen by Enter; the bookmarks thinned by Delete. Indices are
+// those given, whatever the filter or the deletions left.
+TEST(ListDialogs, ContentsAndBookmarksDrivenByKeys) {
+    const QList<ContentsEntry> contents{
+        {"Пролог", 1, "0.00%"}, {"Глава 1", 5, "10.00%"}, {"Глава 2", 9, "20.00%"}};
+    const std::pair<const char*, std::optional<int>> rows[] = {
+        {"lstContents:Return", 1},  // the current one
+        {"lstContents:Up lstContents:Enter", 0},
+        {"lstContents:2 lstContents:Return", 2},  // "20.00%"
+        {"lstContents:9 lstContents:Backspace lstContents:5 lstContents:Up lstContents:Return", 1},
+        {"lstContents:x lstContents:Return lstContents:Esc", {}},  // nothing left to choose
+        {"lstContents:Esc", {}}};
+    for (const auto& [keys, chosen] : rows) {
+        SCOPED_TRACE(keys);
+        WhenModal([script = QString(keys)](QDialog& d) { PressIn(d, script); });
+        EXPECT_EQ(showContentsList(nullptr, contents, 1), chosen);
+    }
+    WhenModal([](QDialog& d) {
+        auto* list = d.findChild<QTreeWidget*>("lstContents");
+        EXPECT_EQ(list->topLevelItem(0)->text(0), "No chapter headings in this book");
+        PressIn(d, "lstContents:Return lstContents:Esc");
+    });
+    EXPECT_EQ(showContentsList(nullptr, {}, -1), std::nullopt);
+
+    const QList<BookmarkEntry> marks{{"Глава 2", "20.00%", "c d"}, {"", "1.00%", "a b"}};
+    QList<int> removed;
+    WhenModal([](QDialog& d) {
+        auto* list = d.findChild<QTreeWidget*>("lstBookmarks");
+        EXPECT_EQ(list->topLevelItem(1)->text(2), "a b");
+        PressIn(d, "lstBookmarks:Delete lstBookmarks:Return");
+    });
+    EXPECT_EQ(showBookmarksList(nullptr, marks, [&](int i) { removed << i; }), 1);
+    EXPECT_EQ(removed, QList<int>{0});
+}
+
+// The pace is chosen in the timer dialog; an invalid chapter rule is refused with its reason.
+TEST(TimerAndSettingsDialogs, WordsAMinuteAndChapterRule) {
+    SettingsSandbox box;
+    FakePrompts prompts;
+    frmMain main(prompts);
+    {
+        frmTimer dialog(&main, main);
+        WhenModal([](QDialog& d) {
+            PressIn(d, "chkWordsAMinute:Space spnWordsAMinute:Up");
+            EXPECT_EQ(ReadSetting(settings::WordsAMinute), QString("260"));  // from 250
+            PressIn(d, "chkWordsAMinute:Space");
+            EXPECT_EQ(ReadSetting(settings::WordsAMinute), QString("0"));
+            PressIn(d, "chkWordsAMinute:Space chkWordsAMinute:Esc");
+        });
+        dialog.exec();
+        EXPECT_EQ(ReadSetting(settings::WordsAMinute), QString("260"));  // the value kept
+    }
+    frmSettings dialog(&main, main, prompts);
+    WhenModal([](QDialog& d) {
+        auto* rule = d.findChild<QLineEdit*>("txtChapterRule");
+        QTest::keyClicks(rule, "^x [0-9]+");
+        EXPECT_EQ(ReadSetting(settings::ChapterRule), QString("^x [0-9]+"));
+        QTest::keyClicks(rule, "(");
+        EXPECT_EQ(ReadSetting(settings::ChapterRule), QString("^x [0-9]+"));
+        EXPECT_TRUE(d.findChild<QLabel*>("lblRuleError")->text().startsWith("Not kept: "));
+        PressIn(d, "txtChapterRule:Esc");
+    });
+    dialog.exec();
 }

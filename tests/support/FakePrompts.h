@@ -50,6 +50,18 @@ class FakePrompts : public DialogPrompts {
         return next(recentAnswers);
     }
 
+    std::optional<int> showContents(QWidget*, const QList<ContentsEntry>& entries,
+                                    int current) override {
+        contentsShown.push_back({entries, current});
+        return next(contentsAnswers);
+    }
+    std::optional<int> showBookmarks(QWidget*, const QList<BookmarkEntry>& marks,
+                                     const std::function<void(int)>& remove) override {
+        bookmarksShown.push_back(marks);
+        for (const int index : next(bookmarkRemovals)) remove(index);
+        return next(bookmarkAnswers);
+    }
+
     std::deque<QString> inputAnswers;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<std::int32_t>> colorAnswers;
@@ -57,7 +69,12 @@ class FakePrompts : public DialogPrompts {
     std::deque<std::optional<QString>> findAnswers;  // a text: confirmed with that text
     std::deque<std::optional<int>> recentAnswers, archiveAnswers;  // a number: that entry chosen
 
+    std::deque<std::optional<int>> contentsAnswers, bookmarkAnswers;
+    std::deque<QList<int>> bookmarkRemovals;  // deleted in the list before it answers
+
     std::vector<MessageCall> messages;
+    std::vector<std::pair<QList<ContentsEntry>, int>> contentsShown;  // entries, the current
+    std::vector<QList<BookmarkEntry>> bookmarksShown;
     std::vector<QList<RecentBook>> recentShown;
     std::vector<qsizetype> archiveShown;  // how many books each archive list offered
     QStringList inputPrompts;             // "title|prompt"

@@ -141,7 +141,11 @@ TEST_F(MainWindow, CommandsListOnF1ButNotCtrlF1AndTheLinePrompt) {
               "\r\n==============\r\nEdit Commands:\r\n==============\r\n"
               "CTRL + O   -  Open New Text\r\nCTRL + G   -  Get Open Last File\r\n"
               "CTRL + R   -  Recent Books\r\nCTRL + L   -  Goto Line\r\nCTRL + F   -  Find\r\n"
-              "F3 Key     -  Find Next\r\nCTRL + S   -  Settings (Text Coding)");
+              "F3 Key     -  Find Next\r\nCTRL + S   -  Settings (Text Coding)\r\n"
+              "\r\n==============\r\nFind Your Way:\r\n==============\r\n"
+              "PAGE DOWN  -  Next Chapter\r\nPAGE UP    -  Previous Chapter\r\n"
+              "CTRL + J   -  Contents\r\nCTRL + B   -  Set Bookmark\r\n"
+              "CTRL + K   -  Bookmarks (Delete Removes One)");
 }
 
 // Each book is the line, "? end", the line again; the first is shown and the typed text found.
@@ -353,4 +357,129 @@ TEST_F(MainWindow, RecentBooksOnCtrlR) {
     open("x", "c.txt");  // one line: not kept
     press("Esc");        // the line at quitting is what the list keeps
     EXPECT_EQ(readRecentBooks().front(), (RecentBook{a, 5}));
+}
+
+// Ctrl+J on the three kinds of book: every heading with its line and per cent, the one being
+// read current; choosing one goes there.
+TEST_F(MainWindow, ContentsOnCtrlJ) {
+    const struct {
+        QString file;  // a sample, or a book of our own
+        const std::string* bytes;
+        const char* keys;             // before Ctrl+J
+        int headings, current, line;  // line: where choosing the last heading goes, from 1
+    } rows[] = {
+        {"book.txt", &kChapters, "8*Down", 3, 2, 9},
+        {"book.fb2", &kFictionBook, "PgDown PgDown", 2, 1, 9},
+        {SamplePath("kniga-epub3.epub"), nullptr, "", 0, -1, 0},
+        {"ten.txt", &kTen, "", 0, -1, 0},
+    };
+    WriteSetting(settings::DetectCoding, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.file.toStdString());
+        makeWindow();
+        if (c.bytes)
+            open(*c.bytes, c.file);
+        else
+            ASSERT_TRUE(window->OpenBook(c.file));
+        press(c.keys);
+        prompts.contentsShown.clear();
+        prompts.contentsAnswers = {c.headings - 1};
+        press("Ctrl+J");
+        ASSERT_EQ(prompts.contentsShown.size(), 1u);
+        const auto& [entries, current] = prompts.contentsShown[0];
+        if (c.bytes == nullptr) {  // the EPUB's own navigation
+            EXPECT_GE(entries.size(), 2);
+            continue;
+        }
+        EXPECT_EQ(entries.size(), c.headings);
+        EXPECT_EQ(current, c.current);
+        if (c.headings == 0) continue;
+        EXPECT_EQ(window->curLine() + 1, c.line);
+        EXPECT_EQ(entries.back().line, c.line);
+        EXPECT_TRUE(caption().contains(entries.back().percent)) << caption().toStdString();
+    }
+}
+
+// Ctrl+B marks the part on view of a long paragraph; after a restart at another width, Ctrl+K
+// lists the marks newest first and brings the part's first word back into view.
+TEST_F(MainWindow, BookmarksSurviveRestartAndRewrap) {
+    const std::string book = kChapters + "\r\n" + kLong;  // line 13: a150 words
+    open(book);
+    press("Down Ctrl+B");
+    EXPECT_EQ(caption(), "book.txt  line: 2  (8.33%)   Bookmark: set");
+    press("End 40*Down");
+    const QString word = view().section(' ', 1, 1);
+    ASSERT_TRUE(word.startsWith('a') && word != "a1");
+    press("Ctrl+B");
+    EXPECT_TRUE(sandbox.fileText().contains("[Bookmarks]"));  // on disk at once
+    makeWindow();
+    window->show();
+    window->resize(window->width() * 2, window->height());
+    QCoreApplication::processEvents();
+    open(book);
+    prompts.bookmarkAnswers = {0};
+    press("Ctrl+K");
+    ASSERT_EQ(prompts.bookmarksShown.size(), 1u);
+    const QList<BookmarkEntry>& marks = prompts.bookmarksShown[0];
+    ASSERT_EQ(marks.size(), 2);
+    EXPECT_EQ(marks[0].chapter, "* * *");
+    EXPECT_EQ(marks[0].percent, "100.00%");
+    EXPECT_EQ(marks[0].words.section(' ', 0, 0), word);
+    EXPECT_EQ(marks[1].chapter, "Пролог");
+    EXPECT_TRUE(view().contains(" " + word + " ")) << view().toStdString();
+    EXPECT_EQ(window->curLine(), 12);
+    // Deleted in the list: gone for good. A book grown shorter keeps the marks still in it.
+    prompts.bookmarkRemovals = {{1}};
+    press("Ctrl+K");
+    open(kChapters);
+    press("Ctrl+B Ctrl+K");
+    EXPECT_EQ(prompts.bookmarksShown.back().size(), 1);
+    open(book);
+    press("Ctrl+K");
+    EXPECT_EQ(prompts.bookmarksShown.back().size(), 1);
+}
+
+// With a rule Page Down and Page Up stop at exactly its lines, the contents follow it; an
+// invalid stored rule is no rule.
+TEST_F(MainWindow, ChapterRuleDrivesPageDownAndContents) {
+    const std::string book =
+        Cp1251("Глава 1\r\nтекст\r\nГлава второго дня\r\nГлава 22\r\n\r\nПролог\r\n\r\nконец");
+    const struct {
+        const char* rule;
+        const char* keys;
+        int line;  // from 1
+        int headings;
+    } rows[] = {
+        {"^Глава [0-9]+", "PgDown", 4, 2},   {"^Глава [0-9]+", "End PgUp", 4, 2},
+        {"^Глава [0-9]+", "3*PgDown", 4, 2}, {"", "PgDown", 6, 1},
+        {"^Глава [0-9", "PgDown", 6, 1},     {"конец$", "PgDown PgUp", 1, 1},
+    };
+    WriteSetting(settings::DetectCoding, "0");
+    for (const auto& c : rows) {
+        SCOPED_TRACE(std::string(c.rule) + " " + c.keys);
+        WriteSetting(settings::ChapterRule, c.rule);
+        makeWindow();
+        open(book);
+        press(c.keys);
+        EXPECT_EQ(window->curLine() + 1, c.line);
+        press("Ctrl+J");
+        EXPECT_EQ(prompts.contentsShown.back().first.size(), c.headings);
+    }
+}
+
+// Auto-show at a pace: each part stays as its words take; the tool tip tells the time left.
+TEST_F(MainWindow, PaceAndTimeLeft) {
+    WriteSetting(settings::WordsAMinute, "250");
+    open("one\r\n\r\n" + paragraph('w', 10) + "\r\n" + kChapters);
+    press("timer");
+    EXPECT_EQ(window->autoShowTimer().interval(), 960);  // one word, a paragraph's end
+    press("tick");
+    EXPECT_EQ(window->autoShowTimer().interval(), 0);  // the empty line
+    press("tick");
+    EXPECT_EQ(window->autoShowTimer().interval(), 13 * 240);
+    EXPECT_TRUE(caption().endsWith("   Timer: On"));
+    EXPECT_TRUE(window->timeLeftText().startsWith("14.29%: less than a minute left in the chapter"))
+        << window->timeLeftText().toStdString();
+    press("Up");
+    EXPECT_FALSE(window->autoShowTimer().isActive());
 }

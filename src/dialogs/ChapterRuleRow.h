@@ -1,0 +1,28 @@
+// The settings dialog's row for the reader's own chapter rule: a regular expression tried on
+// each line's text. A valid one (or none) is stored as it is typed; an invalid one is never
+// stored, and the row says why.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+
+namespace tresslin {
+
+class ChapterRuleRow : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr int kHeightTwips = 600;
+
+    explicit ChapterRuleRow(QWidget* parent);
+
+  private:
+    void ruleEdited(const QString& text);
+
+    QLabel* lblChapterRule;
+    QLineEdit* txtChapterRule;
+    QLabel* lblRuleError;
+};
+
+}  // namespace tresslin
