@@ -12,14 +12,14 @@ namespace tresslin {
 
 frmArchive::frmArchive(QWidget* parent, const QList<ArchiveEntry>& books)
     : QDialog(parent), lstBooks(new QTreeWidget(this)) {
-    setUpFixedDialog(*this, "frmArchive", QStringLiteral("Books in the Archive"), 6000, 3600);
+    setUpFixedDialog(*this, "frmArchive", tr("Books in the Archive"), 6000, 3600);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(twipsToPixels(60), twipsToPixels(60), twipsToPixels(60),
                                twipsToPixels(60));
     layout->addWidget(lstBooks);
     lstBooks->setObjectName(QStringLiteral("lstBooks"));
     lstBooks->setRootIsDecorated(false);
-    lstBooks->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+    lstBooks->setHeaderLabels({tr("Name"), tr("Size")});
     for (const ArchiveEntry& book : books) {
         auto* item = new QTreeWidgetItem(
             lstBooks, {book.name, QLocale().formattedDataSize(qint64(book.size))});

@@ -14,7 +14,7 @@ namespace tresslin {
 
 frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
     : QDialog(parent), lstBooks(new QListWidget(this)) {
-    setUpFixedDialog(*this, "frmRecent", QStringLiteral("Recent Books"), 6000, 3600);
+    setUpFixedDialog(*this, "frmRecent", tr("Recent Books"), 6000, 3600);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(twipsToPixels(60), twipsToPixels(60), twipsToPixels(60),
                                twipsToPixels(60));
@@ -36,8 +36,8 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
 }
 
 QString frmRecent::entryText(const RecentBook& book) {
-    return QFileInfo(readablePath(pathFromStored(book.path))).fileName() +
-           QStringLiteral("  line: ") + QString::number(book.line);
+    return QFileInfo(readablePath(pathFromStored(book.path))).fileName() + tr("  line: ") +
+           QString::number(book.line);
 }
 
 std::optional<int> frmRecent::ShowRecent() {

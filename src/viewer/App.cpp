@@ -12,6 +12,7 @@
 #include "platform/FileNames.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
+#include "viewer/Translations.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -23,7 +24,8 @@ std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out)
         return 0;
     }
     if (arguments[0] == QStringLiteral("--help")) {
-        out = QStringLiteral(
+        out = QCoreApplication::translate(
+            "tresslin::App",
             "Usage: tresslin [BOOK]\n"
             "       tresslin --activate\n"
             "Shows a Russian plain-text book one line at a time in a one-line window.\n"
@@ -50,7 +52,15 @@ std::optional<int> handleInfoOptions(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString out;
-    const auto rc = handleInfoOptions(arguments, out);
+    std::optional<int> rc;
+    if (arguments == QStringList{QStringLiteral("--help")}) {
+        // The help is in the desktop's language; translators need an application.
+        QCoreApplication core(argc, argv);
+        installTranslations();
+        rc = handleInfoOptions(arguments, out);
+    } else {
+        rc = handleInfoOptions(arguments, out);
+    }
     if (rc) std::fputs(out.toLocal8Bit().constData(), stdout);
     return rc;
 }
@@ -71,6 +81,7 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
+    installTranslations();
     // The window stores its place while it opens; the file waits for the first paint (a second
     // at most, should the window not be painted).
     settings::holdSaves(true);

@@ -39,7 +39,8 @@ namespace {
 constexpr std::size_t kMaxShownChars = 32766;
 
 QString timerStatus(bool on) {
-    return on ? QStringLiteral("   Timer: On") : QStringLiteral("   Timer: Off");
+    return on ? QCoreApplication::translate("tresslin::frmMain", "   Timer: On")
+              : QCoreApplication::translate("tresslin::frmMain", "   Timer: Off");
 }
 
 }  // namespace
@@ -72,10 +73,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
 
     placeTwips(imgBack, "imgBack", 5790, 75, 225, 150);
     imgBack->setPixmap(buttonPicture(true, qGuiApp->devicePixelRatio()));
-    imgBack->setToolTip(QStringLiteral("Previous line"));
+    imgBack->setToolTip(tr("Previous line"));
     placeTwips(imgNext, "imgNext", 5805, 255, 225, 150);
     imgNext->setPixmap(buttonPicture(false, qGuiApp->devicePixelRatio()));
-    imgNext->setToolTip(QStringLiteral("Next Line"));
+    imgNext->setToolTip(tr("Next Line"));
     connect(imgBack, &ImageButton::clicked, this, &frmMain::imgBack_Click);
     connect(imgNext, &ImageButton::clicked, this, &frmMain::imgNext_Click);
 
@@ -141,7 +142,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
         }
     } catch (const std::exception&) {
     }
-    const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
+    const QString text = tr("Error Open ") + readablePath(sBookName);
     prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
     txtView->setText(text);
     // The book being read stays open and is still remembered at shutdown.
@@ -267,7 +268,7 @@ void frmMain::ShowCaptionStatus(const QString& sAddText) {
     const std::int32_t line = cursor_.line();
     const double p = percentage(line, book_.maxLine());
     const QString point = QLocale().decimalPoint();
-    setWindowTitle(book_.name + QStringLiteral("  line: ") + QString::number(qint64(line) + 1) +
+    setWindowTitle(book_.name + tr("  line: ") + QString::number(qint64(line) + 1) +
                    QStringLiteral("  (") +
                    QString::fromStdString(formatPercent(p, point.toStdString())) +
                    QStringLiteral("%)") + sAddText);

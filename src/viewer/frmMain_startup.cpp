@@ -23,11 +23,10 @@ void frmMain::Form_Load(const QStringList& arguments) {
         LastFile = pathFromStored(ReadSetting(settings::LastFile));
         if (!LastFile.isEmpty()) {
             LastLine = settings::readNumber(settings::LastLine);
-            txtView->setText(QStringLiteral("Last File: ") + fileNameOf(LastFile) +
-                             QStringLiteral("  Line: ") + QString::number(LastLine) +
-                             QStringLiteral("  (Press CTRL + G for Open)"));
+            txtView->setText(tr("Last File: ") + fileNameOf(LastFile) + tr("  Line: ") +
+                             QString::number(LastLine) + tr("  (Press CTRL + G for Open)"));
         } else {
-            txtView->setText(QStringLiteral("Show Commands List - Press F1"));
+            txtView->setText(tr("Show Commands List - Press F1"));
         }
     } else {
         OpenBook(commandLine);
