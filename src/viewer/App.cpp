@@ -9,7 +9,6 @@
 #include "dialogs/QtDialogPrompts.h"
 #include "platform/Activation.h"
 #include "platform/BringBack.h"
-#include "platform/FileNames.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
@@ -60,13 +59,15 @@ void installTerminationHandler(frmMain& window) {
     QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
 }
 
-QStringList bookArguments(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments << pathFromBytes(QByteArray(argv[i]));
-    return arguments;
+BookLocation commandLineBook(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) (line += argv[i]) += ' ';
+    const auto first = line.find_first_not_of(' ');
+    if (first == line.npos) return {};
+    return locationFromBytes(line.substr(first, line.find_last_not_of(' ') + 1 - first));
 }
 
-int runApplication(QApplication& app, const QStringList& arguments) {
+int runApplication(QApplication& app, const BookLocation& commandLine) {
     ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
@@ -78,7 +79,7 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     QtDialogPrompts prompts;
     frmMain window(prompts);
     installTerminationHandler(window);
-    window.Form_Load(arguments);
+    window.Form_Load(commandLine);
     // Ended during start-up (a signal while a message box was open): everything is saved.
     if (window.isUnloaded()) return 0;
     auto* back = new BringBack(&window);
