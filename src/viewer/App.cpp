@@ -9,6 +9,7 @@
 #include "dialogs/QtDialogPrompts.h"
 #include "platform/Activation.h"
 #include "platform/BringBack.h"
+#include "platform/FileNames.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
@@ -68,6 +69,8 @@ BookLocation commandLineBook(int argc, char** argv) {
 }
 
 int runApplication(QApplication& app, const BookLocation& commandLine) {
+    // One strip per user: a strip already running takes the book, or only comes back.
+    if (forwardBook(absoluteLocation(commandLine), callerActivationToken())) return 0;
     ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
@@ -84,6 +87,11 @@ int runApplication(QApplication& app, const BookLocation& commandLine) {
     if (window.isUnloaded()) return 0;
     auto* back = new BringBack(&window);
     QObject::connect(back, &BringBack::requested, &window, &frmMain::bringBack);
+    QObject::connect(back, &BringBack::bookRequested, &window,
+                     [&window](const BookLocation& book, const QString& token) {
+                         window.bringBack(token);
+                         window.OpenBook(book);
+                     });
     window.show();
     // The bus and the icon cost start-up time, so after the first paint.
     afterFirstPaint(&window, [&window, back] {
