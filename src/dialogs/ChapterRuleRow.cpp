@@ -14,6 +14,7 @@ ChapterRuleRow::ChapterRuleRow(QWidget* parent)
       lblChapterRule(new QLabel(tr("Chapter Rule:"), this)),
       txtChapterRule(new QLineEdit(this)),
       lblRuleError(new QLabel(this)) {
+    setMinimumSize(twipsToPixels(3465), twipsToPixels(kHeightTwips));
     placeTwips(lblChapterRule, "lblChapterRule", 0, 30, 1095, 255);
     placeTwips(txtChapterRule, "txtChapterRule", 1050, 0, 2415, 315);
     placeTwips(lblRuleError, "lblRuleError", 0, 330, 3465, 255);

@@ -10,7 +10,7 @@ namespace {
 QTreeWidget* bookList(const QList<ArchiveEntry>& books) {
     auto* list = new QTreeWidget;
     list->setRootIsDecorated(false);
-    list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Size")});
+    list->setHeaderLabels({frmArchive::tr("Name"), frmArchive::tr("Size")});
     for (const ArchiveEntry& book : books) {
         auto* item =
             new QTreeWidgetItem(list, {book.name, QLocale().formattedDataSize(qint64(book.size))});
@@ -24,7 +24,6 @@ QTreeWidget* bookList(const QList<ArchiveEntry>& books) {
 }  // namespace
 
 frmArchive::frmArchive(QWidget* parent, const QList<ArchiveEntry>& books)
-    : ListDialog(parent, "frmArchive", QStringLiteral("Books in the Archive"), bookList(books),
-                 "lstBooks") {}
+    : ListDialog(parent, "frmArchive", tr("Books in the Archive"), bookList(books), "lstBooks") {}
 
 }  // namespace tresslin

@@ -12,12 +12,12 @@ namespace tresslin {
 
 frmFind::frmFind(QWidget* parent)
     : QDialog(parent),
-      Label1(new QLabel(QStringLiteral("Find What:"), this)),
+      Label1(new QLabel(tr("Find What:"), this)),
       txtFind(new QLineEdit(this)),
-      cmdFind(new QPushButton(QStringLiteral("Find"), this)),
-      cmdCancel(new QPushButton(QStringLiteral("Cancel"), this)),
-      Label2(new QLabel(QStringLiteral("F3 - Find Next   (do not show this dialog)"), this)) {
-    setUpFixedDialog(*this, "frmFind", QStringLiteral("Find"), 4995, 885);
+      cmdFind(new QPushButton(tr("Find"), this)),
+      cmdCancel(new QPushButton(tr("Cancel"), this)),
+      Label2(new QLabel(tr("F3 - Find Next   (do not show this dialog)"), this)) {
+    setUpFixedDialog(*this, "frmFind", tr("Find"), 4995, 885);
 
     placeTwips(Label1, "Label1", 75, 0, 975, 315);
     placeTwips(txtFind, "txtFind", 75, 240, 3765, 375);

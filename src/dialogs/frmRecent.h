@@ -17,7 +17,7 @@ class frmRecent : public ListDialog {
     // The index of the chosen book; nothing on Esc.
     std::optional<int> ShowRecent() { return choose(); }
 
-    // "name  line: N", as each entry reads; the path as the settings file stores it.
+    // "name  line: N", as each entry reads.
     static QString entryText(const RecentBook& book);
 };
 

@@ -82,14 +82,14 @@ QIcon clockIcon() {
 frmTimer::frmTimer(QWidget* parent, DialogHost& host)
     : QDialog(parent),
       host_(host),
-      cmdRun(new QPushButton(QStringLiteral("Run"), this)),
+      cmdRun(new QPushButton(tr("Run"), this)),
       txtTime(new QLineEdit(this)),
       vscInterval(new QScrollBar(Qt::Vertical, this)),
-      Label1(new QLabel(QStringLiteral("Time Interval:"), this)),
-      Label2(new QLabel(QStringLiteral("mSec"), this)),
+      Label1(new QLabel(tr("Time Interval:"), this)),
+      Label2(new QLabel(tr("mSec"), this)),
       chkWordsAMinute(new QCheckBox(tr("Words a minute:"), this)),
       spnWordsAMinute(new QSpinBox(this)) {
-    setUpFixedDialog(*this, "frmTimer", QStringLiteral("Timer"), 3330, 420 + 375);
+    setUpFixedDialog(*this, "frmTimer", tr("Timer"), 3330, 420 + 375);
     setWindowIcon(clockIcon());
 
     placeTwips(Label1, "Label1", 120, 0, 735, 375);

@@ -63,16 +63,19 @@ std::vector<Atom> atomList(Display* display, Window window, Atom property) {
 PresenceLimits presenceLimits() {
     PresenceLimits limits;
     if (onWayland())
-        limits.skipTaskbar =
-            QStringLiteral("Wayland does not let a program keep its window out of the taskbar");
+        limits.skipTaskbar = QCoreApplication::translate(
+            "tresslin::DesktopPresence",
+            "Wayland does not let a program keep its window out of the taskbar");
 #ifdef TRESSLIN_X11
     if (Display* display = x11Display(); display && !selectionOwner(display, "_NET_WM_CM_S"))
-        limits.translucentBackground = QStringLiteral(
+        limits.translucentBackground = QCoreApplication::translate(
+            "tresslin::DesktopPresence",
             "No compositing manager runs on this display, so the background cannot be "
             "see-through");
 #endif
     if (!QSystemTrayIcon::isSystemTrayAvailable())
-        limits.tray = QStringLiteral("The desktop has no system tray");
+        limits.tray = QCoreApplication::translate("tresslin::DesktopPresence",
+                                                  "The desktop has no system tray");
     return limits;
 }
 

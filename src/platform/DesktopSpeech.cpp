@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QLocale>
 #include <QTextToSpeech>
 #include <QTimer>
@@ -24,8 +25,10 @@ class DesktopSpeech final : public SpeechEngine {
         begin_.setInterval(kBeginMs);
         QObject::connect(&begin_, &QTimer::timeout, [this] {
             waiting_ = false;
-            failed(QStringLiteral("the speech service has not begun to speak in %1 seconds; "
-                                  "is its sound output working?")
+            failed(QCoreApplication::translate(
+                       "tresslin::Speech",
+                       "the speech service has not begun to speak in %1 seconds; "
+                       "is its sound output working?")
                        .arg(kBeginMs / 1000));
         });
     }

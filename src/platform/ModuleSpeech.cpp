@@ -69,7 +69,8 @@ std::unique_ptr<Speech> makeDesktopSpeech() {
 }
 
 QString noSpeechMessage() {
-    return QStringLiteral(
+    return QCoreApplication::translate(
+        "tresslin::Speech",
         "No speech service answers, so the book cannot be read aloud.\n\n"
         "Install speech-dispatcher and a voice for Russian, for example:\n"
         "sudo apt install speech-dispatcher speech-dispatcher-espeak-ng "

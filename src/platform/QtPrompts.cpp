@@ -1,6 +1,7 @@
 #include "platform/QtPrompts.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
@@ -31,7 +32,8 @@ std::optional<QString> QtPrompts::openFile(QWidget* parent, const QString& lastP
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // Name filters match without regard to case, so .TXT is listed too; "*" lists every file,
     // also those without a dot.
-    dialog.setNameFilters({QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*)")});
+    dialog.setNameFilters({QCoreApplication::translate("tresslin::QtPrompts", "Text Files (*.txt)"),
+                           QCoreApplication::translate("tresslin::QtPrompts", "All Files (*)")});
     if (!lastPath.isEmpty()) dialog.selectFile(lastPath);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();

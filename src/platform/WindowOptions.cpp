@@ -1,5 +1,6 @@
 #include "platform/WindowOptions.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -10,9 +11,14 @@ WindowOptionLimits windowOptionLimits(const QString& platformName) {
     // for any of them, nor learn where its window is. Other platforms take all as window
     // manager hints.
     if (platformName.startsWith(QLatin1String("wayland")))
-        return {QStringLiteral("Wayland does not let a program keep its window above others"),
-                QStringLiteral("Wayland does not let a program make its window translucent"),
-                QStringLiteral("Wayland does not tell a program where its window is")};
+        return {QCoreApplication::translate(
+                    "tresslin::WindowOptions",
+                    "Wayland does not let a program keep its window above others"),
+                QCoreApplication::translate(
+                    "tresslin::WindowOptions",
+                    "Wayland does not let a program make its window translucent"),
+                QCoreApplication::translate("tresslin::WindowOptions",
+                                            "Wayland does not tell a program where its window is")};
     return {};
 }
 

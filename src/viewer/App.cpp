@@ -12,6 +12,7 @@
 #include "platform/FileNames.h"
 #include "platform/Termination.h"
 #include "settings/Settings.h"
+#include "viewer/Translations.h"
 #include "viewer/frmMain.h"
 
 namespace tresslin {
@@ -23,7 +24,8 @@ std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out)
         return 0;
     }
     if (arguments[0] == QStringLiteral("--help")) {
-        out = QStringLiteral(
+        out = QCoreApplication::translate(
+            "tresslin::App",
             "Usage: tresslin [BOOK]\n"
             "       tresslin --activate\n"
             "Shows a Russian plain-text book one line at a time in a one-line window.\n"
@@ -50,7 +52,15 @@ std::optional<int> handleInfoOptions(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString out;
-    const auto rc = handleInfoOptions(arguments, out);
+    std::optional<int> rc;
+    if (arguments == QStringList{QStringLiteral("--help")}) {
+        // The help is in the desktop's language; translators need an application.
+        QCoreApplication core(argc, argv);
+        installTranslations();
+        rc = handleInfoOptions(arguments, out);
+    } else {
+        rc = handleInfoOptions(arguments, out);
+    }
     if (rc) std::fputs(out.toLocal8Bit().constData(), stdout);
     return rc;
 }
@@ -60,17 +70,22 @@ void installTerminationHandler(frmMain& window) {
     QObject::connect(watch, &TerminationWatch::endRequested, &window, &frmMain::unload);
 }
 
-QStringList bookArguments(int argc, char** argv) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments << pathFromBytes(QByteArray(argv[i]));
-    return arguments;
+BookLocation commandLineBook(int argc, char** argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) (line += argv[i]) += ' ';
+    const auto first = line.find_first_not_of(' ');
+    if (first == line.npos) return {};
+    return locationFromBytes(line.substr(first, line.find_last_not_of(' ') + 1 - first));
 }
 
-int runApplication(QApplication& app, const QStringList& arguments) {
+int runApplication(QApplication& app, const BookLocation& commandLine) {
+    // One strip per user: a strip already running takes the book, or only comes back.
+    if (forwardBook(absoluteLocation(commandLine), callerActivationToken())) return 0;
     ignoreFileSizeSignal();
     QApplication::setApplicationName(QStringLiteral("Tresslin"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setDesktopFileName(QStringLiteral("tresslin"));
+    installTranslations();
     // The window stores its place while it opens; the file waits for the first paint (a second
     // at most, should the window not be painted).
     settings::holdSaves(true);
@@ -78,11 +93,16 @@ int runApplication(QApplication& app, const QStringList& arguments) {
     QtDialogPrompts prompts;
     frmMain window(prompts);
     installTerminationHandler(window);
-    window.Form_Load(arguments);
+    window.Form_Load(commandLine);
     // Ended during start-up (a signal while a message box was open): everything is saved.
     if (window.isUnloaded()) return 0;
     auto* back = new BringBack(&window);
     QObject::connect(back, &BringBack::requested, &window, &frmMain::bringBack);
+    QObject::connect(back, &BringBack::bookRequested, &window,
+                     [&window](const BookLocation& book, const QString& token) {
+                         window.bringBack(token);
+                         window.OpenBook(book);
+                     });
     window.show();
     // The bus and the icon cost start-up time, so after the first paint.
     afterFirstPaint(&window, [&window, back] {

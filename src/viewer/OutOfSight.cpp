@@ -122,37 +122,36 @@ void OutOfSight::fillTrayMenu() {
     QMenu& menu = *trayMenu_;
     menu.clear();
     const bool shown = window_.isVisible() && !window_.isMinimized();
-    menu.addAction(shown ? QStringLiteral("Hide") : QStringLiteral("Show"), this,
-                   &OutOfSight::toggleFromTray);
-    QMenu* recent = menu.addMenu(QStringLiteral("Recent Books"));
+    menu.addAction(shown ? tr("Hide") : tr("Show"), this, &OutOfSight::toggleFromTray);
+    QMenu* recent = menu.addMenu(tr("Recent Books"));
     const QList<RecentBook> books = readRecentBooks();
     recent->setEnabled(!books.isEmpty());
     for (const RecentBook& book : books) {
-        const QString name = fileNameOf(pathFromStored(book.path));
-        recent->addAction(name + QStringLiteral("  (line %1)").arg(book.line), this, [this, book] {
+        const QString name = shownName(book.location);
+        recent->addAction(name + tr("  (line %1)").arg(book.line), this, [this, book] {
             window_.bringBack();
             window_.openRecentBook(book);
         });
     }
     const bool open = window_.IsBookOpen();
     if (window_.tmrAutoShow.isActive()) {
-        menu.addAction(QStringLiteral("Stop Auto-Show"), this, [this] { window_.TimerOff(); });
+        menu.addAction(tr("Stop Auto-Show"), this, [this] { window_.TimerOff(); });
     } else {
-        menu.addAction(QStringLiteral("Start Auto-Show..."), this,
+        menu.addAction(tr("Start Auto-Show..."), this,
                        [this] {
                            window_.bringBack();
                            window_.Form_KeyDown(Qt::Key_T, 2);
                        })
             ->setEnabled(open);
     }
-    menu.addAction(QStringLiteral("Settings..."), this,
+    menu.addAction(tr("Settings..."), this,
                    [this] {
                        window_.bringBack();
                        window_.Form_KeyDown(Qt::Key_S, 2);
                    })
         ->setEnabled(open);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Quit"), &window_, &frmMain::unload);
+    menu.addAction(tr("Quit"), &window_, &frmMain::unload);
 }
 
 bool OutOfSight::hidesOnMinus() const {

@@ -10,7 +10,6 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-#include "book/ArchivedPath.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/FixedDialog.h"
@@ -39,7 +38,8 @@ namespace {
 constexpr std::size_t kMaxShownChars = 32766;
 
 QString timerStatus(bool on) {
-    return on ? QStringLiteral("   Timer: On") : QStringLiteral("   Timer: Off");
+    return on ? QCoreApplication::translate("tresslin::frmMain", "   Timer: On")
+              : QCoreApplication::translate("tresslin::frmMain", "   Timer: Off");
 }
 
 }  // namespace
@@ -72,10 +72,10 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
 
     placeTwips(imgBack, "imgBack", 5790, 75, 225, 150);
     imgBack->setPixmap(buttonPicture(true, qGuiApp->devicePixelRatio()));
-    imgBack->setToolTip(QStringLiteral("Previous line"));
+    imgBack->setToolTip(tr("Previous line"));
     placeTwips(imgNext, "imgNext", 5805, 255, 225, 150);
     imgNext->setPixmap(buttonPicture(false, qGuiApp->devicePixelRatio()));
-    imgNext->setToolTip(QStringLiteral("Next Line"));
+    imgNext->setToolTip(tr("Next Line"));
     connect(imgBack, &ImageButton::clicked, this, &frmMain::imgBack_Click);
     connect(imgNext, &ImageButton::clicked, this, &frmMain::imgNext_Click);
 
@@ -96,7 +96,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-bool frmMain::OpenBook(const QString& sBookName) {
+bool frmMain::OpenBook(const BookLocation& sBookName) {
     // Memory may run out anywhere here (the path, detection, the first display); the open then
     // fails like any other and the book being read stays as it was.
     try {
@@ -106,8 +106,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
         std::optional<OpenedBook> opened = openBook(sBookName, detect, &several);
         if (!opened && !several.empty()) {
             QList<ArchiveEntry> books;
-            for (const auto& b : several)
-                books.append({pathFromBytes(QByteArray::fromStdString(b.name)), b.size});
+            for (const auto& b : several) books.append({shownBytes(b.name), b.size});
             busy.reset();
             // At start-up the window is not shown yet, and a window manager need not map a
             // dialog that belongs to an unmapped window.
@@ -119,7 +118,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
                 return false;
             }
             busy.emplace();
-            opened = openBook(bookInArchive(sBookName, several[std::size_t(*chosen)].name), detect);
+            opened = openBook({sBookName.file, several[std::size_t(*chosen)].name}, detect);
         }
         if (opened) {
             // Only the first display may still fail; it then puts the book being read back.
@@ -142,7 +141,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
         }
     } catch (const std::exception&) {
     }
-    const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
+    const QString text = tr("Error Open ") + shownText(sBookName);
     prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
     txtView->setText(text);
     // The book being read stays open and is still remembered at shutdown.
@@ -271,7 +270,7 @@ void frmMain::ShowCaptionStatus(const QString& sAddText) {
     const std::int32_t line = cursor_.line();
     const double p = percentage(line, book_.maxLine());
     const QString point = QLocale().decimalPoint();
-    setWindowTitle(book_.name + QStringLiteral("  line: ") + QString::number(qint64(line) + 1) +
+    setWindowTitle(book_.name + tr("  line: ") + QString::number(qint64(line) + 1) +
                    QStringLiteral("  (") +
                    QString::fromStdString(formatPercent(p, point.toStdString())) +
                    QStringLiteral("%)") + sAddText);

@@ -60,20 +60,19 @@ void frmMain::OpenNewText() {
     const std::optional<QString> chosen = prompts_.openFile(this, lastOpenChoice_);
     // Cancel changes nothing: the book being read stays as it is.
     if (!chosen || chosen->isEmpty()) return;
-    const QString path = resolveChosenPath(*chosen);
+    const BookLocation book = locationOfText(*chosen);
     lastOpenChoice_ = *chosen;
-    setWindowTitle(readablePath(path));
-    txtView->setText(QStringLiteral(" Please, Wait..."));
+    setWindowTitle(shownText(book));
+    txtView->setText(tr(" Please, Wait..."));
     // Let the window show the path and the wait text before the load blocks it.
     txtView->repaint();
-    OpenBook(path);
+    OpenBook(book);
 }
 
 void frmMain::goToLine() {
-    const QString answer = prompts_.input(this,
-                                          QStringLiteral("Insert Line Number from 1 to ") +
-                                              QString::number(qint64(book_.maxLine()) + 1),
-                                          QStringLiteral("Open Line"));
+    const QString answer = prompts_.input(
+        this, tr("Insert Line Number from 1 to ") + QString::number(qint64(book_.maxLine()) + 1),
+        tr("Open Line"));
     const auto line = parseLineJump(answer.toStdString(), book_.maxLine());
     if (!line) return;
     cursor_.moveTo(*line);
@@ -113,7 +112,7 @@ void frmMain::FindNext() {
             return;
         }
     }
-    prompts_.message(this, QStringLiteral("Search text is not found"), MessageIcon::Warning,
+    prompts_.message(this, tr("Search text is not found"), MessageIcon::Warning,
                      QString::fromLatin1(kAppTitle));
 }
 

@@ -93,7 +93,7 @@ void frmMain::showContents() {
 }
 
 QString frmMain::bookmarkKey() const {
-    return storedPath(book_.path);
+    return storedText(book_.location);
 }
 
 void frmMain::setBookmark() {
@@ -157,7 +157,7 @@ QString frmMain::duration(double minutes) {
 }
 
 QString frmMain::timeLeftText() {
-    if (book_.lines.empty() || book_.path.isEmpty()) return {};
+    if (book_.lines.empty() || book_.location.empty()) return {};
     const HeadingList& h = headingList();
     const std::int32_t line = std::clamp(cursor_.line(), 0, book_.maxLine());
     const std::uint64_t at = book_.lines.lineStart(line) + shownStart_;

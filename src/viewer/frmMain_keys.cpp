@@ -72,7 +72,7 @@ bool frmMain::event(QEvent* e) {
         Form_KeyDown(latinKey(k->key()), shiftState(k->key(), k->modifiers()));
         return true;
     }
-    if (e->type() == QEvent::ToolTip && !book_.path.isEmpty()) {
+    if (e->type() == QEvent::ToolTip && !book_.location.empty()) {
         // Worked out only when asked for: the view's own tip, if any, has been shown already.
         QToolTip::showText(static_cast<QHelpEvent*>(e)->globalPos(), timeLeftText(), this);
         return true;
@@ -135,7 +135,7 @@ void frmMain::HandleGeneralCtrlKey(int key) {
             openRecent();
             break;
         case Qt::Key_G:
-            if (!LastFile.isEmpty() && LastLine >= 1) {
+            if (!LastFile.empty() && LastLine >= 1) {
                 if (OpenBook(LastFile)) {
                     // A book that has become shorter opens at its last line.
                     cursor_.moveTo(std::min(LastLine - 1, book_.maxLine()));
@@ -250,51 +250,53 @@ void frmMain::stepChapter(bool forward) {
 QString frmMain::commandsListText() {
     static const char* const kLines[] = {
         "==============",
-        "File Commands:",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "File Commands:"),
         "==============",
-        "ESC Key                          -  Exit program",
-        "(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program",
-        "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "ESC Key                          -  Exit program"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain",
+                          "(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain",
+                          "(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program"),
         "",
         "===================",
-        "Text View Commands:",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "Text View Commands:"),
         "====================",
-        "Key Down   -  Next Line",
-        "Key Up     -  Previous Line",
-        "CTRL + T   -  Timer On  (Auto Show)",
-        "CTRL + P   -  Read Aloud On / Off",
-        "(Press Any Key For Timer Off)",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "Key Down   -  Next Line"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "Key Up     -  Previous Line"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + T   -  Timer On  (Auto Show)"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + P   -  Read Aloud On / Off"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "(Press Any Key For Timer Off)"),
         "",
         "==============",
-        "Edit Commands:",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "Edit Commands:"),
         "==============",
-        "CTRL + O   -  Open New Text",
-        "CTRL + G   -  Get Open Last File",
-        "CTRL + R   -  Recent Books",
-        "CTRL + L   -  Goto Line",
-        "CTRL + F   -  Find",
-        "F3 Key     -  Find Next",
-        "CTRL + S   -  Settings (Text Coding)",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + O   -  Open New Text"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + G   -  Get Open Last File"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + R   -  Recent Books"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + L   -  Goto Line"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + F   -  Find"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "F3 Key     -  Find Next"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + S   -  Settings (Text Coding)"),
         "",
         "==============",
-        "Find Your Way:",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "Find Your Way:"),
         "==============",
-        "PAGE DOWN  -  Next Chapter",
-        "PAGE UP    -  Previous Chapter",
-        "CTRL + J   -  Contents",
-        "CTRL + B   -  Set Bookmark",
-        "CTRL + K   -  Bookmarks (Delete Removes One)",
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "PAGE DOWN  -  Next Chapter"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "PAGE UP    -  Previous Chapter"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + J   -  Contents"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + B   -  Set Bookmark"),
+        QT_TRANSLATE_NOOP("tresslin::frmMain", "CTRL + K   -  Bookmarks (Delete Removes One)"),
     };
     QString text;
     for (std::size_t i = 0; i < std::size(kLines); ++i) {
         if (i > 0) text += QStringLiteral("\r\n");
-        text += QString::fromLatin1(kLines[i]);
+        text += tr(kLines[i]);
     }
     return text;
 }
 
 QString frmMain::commandsListTitle() {
-    return QString::fromStdString(versionCaption()) + QStringLiteral(" Help");
+    return QString::fromStdString(versionCaption()) + tr(" Help");
 }
 
 void frmMain::ShowCommandsList() {

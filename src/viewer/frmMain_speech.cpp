@@ -57,15 +57,13 @@ ReadAloud& frmMain::readAloudNow() {
         walk.changed = [this](bool on) {
             // The two ways of reading on by themselves never run together.
             if (on) tmrAutoShow.stop();
-            ShowCaptionStatus(on ? QStringLiteral("   Reading: On")
-                                 : QStringLiteral("   Reading: Off"));
+            ShowCaptionStatus(on ? tr("   Reading: On") : tr("   Reading: Off"));
         };
         walk.problem = [this](const QString& why) {
-            prompts_.message(
-                this,
-                QStringLiteral("Reading aloud stopped: ") +
-                    (why.isEmpty() ? QStringLiteral("the speech service failed.") : why),
-                MessageIcon::Warning, QString::fromLatin1(kAppTitle));
+            prompts_.message(this,
+                             tr("Reading aloud stopped: ") +
+                                 (why.isEmpty() ? tr("the speech service failed.") : why),
+                             MessageIcon::Warning, QString::fromLatin1(kAppTitle));
         };
         readAloud_ = std::make_unique<ReadAloud>(
             std::move(walk), speechMaker_ ? speechMaker_ : [] { return makeDesktopSpeech(); });
@@ -85,8 +83,8 @@ QString frmMain::spokenPart() {
 }
 
 QString frmMain::lineStatus() const {
-    if (tmrAutoShow.isActive()) return QStringLiteral("   Timer: On");
-    if (readAloud_ && readAloud_->isOn()) return QStringLiteral("   Reading: On");
+    if (tmrAutoShow.isActive()) return tr("   Timer: On");
+    if (readAloud_ && readAloud_->isOn()) return tr("   Reading: On");
     return {};
 }
 

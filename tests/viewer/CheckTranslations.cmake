@@ -1,0 +1,22 @@
+# Runs lupdate over the sources into a copy of each .ts file and fails on any text left without
+# its translation: one added to the sources since the last refresh, or one never translated.
+file(MAKE_DIRECTORY ${WORK})
+set(dirs)
+foreach(folder IN LISTS FOLDERS)
+    list(APPEND dirs ${SRC}/${folder})
+endforeach()
+foreach(ts IN LISTS TS_FILES)
+    get_filename_component(name ${ts} NAME)
+    configure_file(${ts} ${WORK}/${name} COPYONLY)
+    execute_process(COMMAND ${LUPDATE} -I ${SRC} -locations none -no-obsolete ${dirs}
+        -ts ${WORK}/${name} RESULT_VARIABLE rc OUTPUT_QUIET)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "lupdate failed on ${name}")
+    endif()
+    file(READ ${WORK}/${name} text)
+    string(REGEX MATCHALL "<source>[^<]*</source>[ \n]*<translation type=\"unfinished\"" open "${text}")
+    string(REGEX MATCHALL "<translation>[ \n]*</translation>" empty "${text}")
+    if(open OR empty)
+        message(FATAL_ERROR "${name}: untranslated (cmake --build build --target update_translations, then translate):\n${open}${empty}")
+    endif()
+endforeach()

@@ -1,0 +1,482 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ru_RU">
+<context>
+    <name>tresslin::App</name>
+    <message>
+        <source>Usage: tresslin [BOOK]
+       tresslin --activate
+Shows a Russian plain-text book one line at a time in a one-line window.
+
+  BOOK        the text file to open; all arguments together form one path
+              (to open a file named --help, write ./--help)
+  --help      show this help and exit
+  --version   show the version and exit
+  --activate  bring the running Tresslin&apos;s window back (restored and active) and
+              exit; with none running, start one. Bind it to a key in the
+              desktop&apos;s keyboard settings where keypad plus cannot reach Tresslin
+              (Wayland): GNOME Settings &gt; Keyboard &gt; Custom Shortcuts; KDE System
+              Settings &gt; Shortcuts &gt; Custom Shortcuts (or Add Command); Sway:
+              bindsym KP_Add exec tresslin --activate
+
+Without BOOK the last book is offered: press Ctrl+G to reopen it, F1 for the keys.
+Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.ini)
+</source>
+        <translation>Использование: tresslin [КНИГА]
+               tresslin --activate
+Показывает русскую книгу в простом тексте по одной строке в окне высотой в одну строку.
+
+  КНИГА       текстовый файл, который нужно открыть; все аргументы вместе образуют
+              один путь (чтобы открыть файл с именем --help, напишите ./--help)
+  --help      показать эту справку и выйти
+  --version   показать версию и выйти
+  --activate  вернуть окно уже запущенного Tresslin (восстановленным и активным)
+              и выйти; если Tresslin не запущен, запустить его. Назначьте эту
+              команду клавише в настройках клавиатуры рабочего стола, если плюс на
+              цифровой клавиатуре не доходит до Tresslin (Wayland): GNOME —
+              Настройки &gt; Клавиатура &gt; Собственные комбинации клавиш; KDE —
+              Параметры системы &gt; Комбинации клавиш &gt; Собственные комбинации
+              (или «Добавить команду»); Sway: bindsym KP_Add exec tresslin --activate
+
+Без КНИГИ предлагается последняя книга: Ctrl+G открывает её снова, F1 — список клавиш.
+Настройки: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.ini)
+</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::DesktopPresence</name>
+    <message>
+        <source>Wayland does not let a program keep its window out of the taskbar</source>
+        <translation>Wayland не позволяет программе убрать своё окно с панели задач</translation>
+    </message>
+    <message>
+        <source>No compositing manager runs on this display, so the background cannot be see-through</source>
+        <translation>На этом экране не работает композитный менеджер, поэтому фон не может быть прозрачным</translation>
+    </message>
+    <message>
+        <source>The desktop has no system tray</source>
+        <translation>На рабочем столе нет системного лотка</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::FontButton</name>
+    <message>
+        <source>Font...</source>
+        <translation>Шрифт...</translation>
+    </message>
+    <message>
+        <source>%1, %2 pt</source>
+        <translation>%1, %2 пт</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::OutOfSight</name>
+    <message>
+        <source>Hide</source>
+        <translation>Скрыть</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Показать</translation>
+    </message>
+    <message>
+        <source>Recent Books</source>
+        <translation>Недавние книги</translation>
+    </message>
+    <message>
+        <source>  (line %1)</source>
+        <translation>  (строка %1)</translation>
+    </message>
+    <message>
+        <source>Stop Auto-Show</source>
+        <translation>Остановить автопоказ</translation>
+    </message>
+    <message>
+        <source>Start Auto-Show...</source>
+        <translation>Запустить автопоказ...</translation>
+    </message>
+    <message>
+        <source>Settings...</source>
+        <translation>Настройки...</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Выход</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::OutOfSightBox</name>
+    <message>
+        <source>Hide from taskbar</source>
+        <translation>Не показывать на панели задач</translation>
+    </message>
+    <message>
+        <source>Tray icon</source>
+        <translation>Значок в лотке</translation>
+    </message>
+    <message>
+        <source>Frameless</source>
+        <translation>Без рамки</translation>
+    </message>
+    <message>
+        <source>Background opacity:</source>
+        <translation>Непрозрачность фона:</translation>
+    </message>
+    <message>
+        <source>Hide text away after:</source>
+        <translation>Скрывать текст без мыши через:</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> с</translation>
+    </message>
+    <message>
+        <source>never</source>
+        <translation>никогда</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::QtPrompts</name>
+    <message>
+        <source>Text Files (*.txt)</source>
+        <translation>Текстовые файлы (*.txt)</translation>
+    </message>
+    <message>
+        <source>All Files (*)</source>
+        <translation>Все файлы (*)</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::Speech</name>
+    <message>
+        <source>the speech service has not begun to speak in %1 seconds; is its sound output working?</source>
+        <translation>служба речи не начала говорить за %1 с; работает ли у неё вывод звука?</translation>
+    </message>
+    <message>
+        <source>No speech service answers, so the book cannot be read aloud.
+
+Install speech-dispatcher and a voice for Russian, for example:
+sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speechd-plugin</source>
+        <translation>Служба речи не отвечает, поэтому книгу нельзя прочитать вслух.
+
+Установите speech-dispatcher и русский голос, например:
+sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speechd-plugin</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::SpeechRow</name>
+    <message>
+        <source>Voice:</source>
+        <translation>Голос:</translation>
+    </message>
+    <message>
+        <source>Rate:</source>
+        <translation>Скорость:</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>По умолчанию</translation>
+    </message>
+    <message>
+        <source>Slower - faster</source>
+        <translation>Медленнее - быстрее</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::WindowOptions</name>
+    <message>
+        <source>Wayland does not let a program keep its window above others</source>
+        <translation>Wayland не позволяет программе держать своё окно поверх других</translation>
+    </message>
+    <message>
+        <source>Wayland does not let a program make its window translucent</source>
+        <translation>Wayland не позволяет программе делать своё окно полупрозрачным</translation>
+    </message>
+    <message>
+        <source>Wayland does not tell a program where its window is</source>
+        <translation>Wayland не сообщает программе, где находится её окно</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::frmArchive</name>
+    <message>
+        <source>Books in the Archive</source>
+        <translation>Книги в архиве</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Имя</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Размер</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::frmFind</name>
+    <message>
+        <source>Find What:</source>
+        <translation>Найти:</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Найти</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Отмена</translation>
+    </message>
+    <message>
+        <source>F3 - Find Next   (do not show this dialog)</source>
+        <translation>F3 - найти далее   (без этого окна)</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::frmMain</name>
+    <message>
+        <source>   Timer: On</source>
+        <translation>   Таймер: вкл.</translation>
+    </message>
+    <message>
+        <source>   Timer: Off</source>
+        <translation>   Таймер: выкл.</translation>
+    </message>
+    <message>
+        <source>Previous line</source>
+        <translation>Предыдущая строка</translation>
+    </message>
+    <message>
+        <source>Next Line</source>
+        <translation>Следующая строка</translation>
+    </message>
+    <message>
+        <source>Error Open </source>
+        <translation>Ошибка открытия </translation>
+    </message>
+    <message>
+        <source>  line: </source>
+        <translation>  строка: </translation>
+    </message>
+    <message>
+        <source> Please, Wait...</source>
+        <translation> Подождите, пожалуйста...</translation>
+    </message>
+    <message>
+        <source>Insert Line Number from 1 to </source>
+        <translation>Введите номер строки от 1 до </translation>
+    </message>
+    <message>
+        <source>Open Line</source>
+        <translation>Переход к строке</translation>
+    </message>
+    <message>
+        <source>Search text is not found</source>
+        <translation>Искомый текст не найден</translation>
+    </message>
+    <message>
+        <source>File Commands:</source>
+        <translation>Команды программы:</translation>
+    </message>
+    <message>
+        <source>ESC Key                          -  Exit program</source>
+        <translation>ESC                              -  Выход из программы</translation>
+    </message>
+    <message>
+        <source>(-) MINUS SIGN (Numeric Keypad)  -  Minimize Program</source>
+        <translation>(-) МИНУС (цифровая клавиатура)  -  Свернуть программу</translation>
+    </message>
+    <message>
+        <source>(+) PLUS SIGN (Numeric Keypad)   - Maximize (Restore) Program</source>
+        <translation>(+) ПЛЮС (цифровая клавиатура)   -  Развернуть (вернуть) программу</translation>
+    </message>
+    <message>
+        <source>Text View Commands:</source>
+        <translation>Команды просмотра:</translation>
+    </message>
+    <message>
+        <source>Key Down   -  Next Line</source>
+        <translation>Вниз       -  Следующая строка</translation>
+    </message>
+    <message>
+        <source>Key Up     -  Previous Line</source>
+        <translation>Вверх      -  Предыдущая строка</translation>
+    </message>
+    <message>
+        <source>CTRL + T   -  Timer On  (Auto Show)</source>
+        <translation>CTRL + T   -  Включить таймер  (автопоказ)</translation>
+    </message>
+    <message>
+        <source>CTRL + P   -  Read Aloud On / Off</source>
+        <translation>CTRL + P   -  Чтение вслух вкл. / выкл.</translation>
+    </message>
+    <message>
+        <source>(Press Any Key For Timer Off)</source>
+        <translation>(Любая клавиша выключает таймер)</translation>
+    </message>
+    <message>
+        <source>Edit Commands:</source>
+        <translation>Команды правки:</translation>
+    </message>
+    <message>
+        <source>CTRL + O   -  Open New Text</source>
+        <translation>CTRL + O   -  Открыть новый текст</translation>
+    </message>
+    <message>
+        <source>CTRL + G   -  Get Open Last File</source>
+        <translation>CTRL + G   -  Открыть последний файл</translation>
+    </message>
+    <message>
+        <source>CTRL + R   -  Recent Books</source>
+        <translation>CTRL + R   -  Недавние книги</translation>
+    </message>
+    <message>
+        <source>CTRL + L   -  Goto Line</source>
+        <translation>CTRL + L   -  Перейти к строке</translation>
+    </message>
+    <message>
+        <source>CTRL + F   -  Find</source>
+        <translation>CTRL + F   -  Найти</translation>
+    </message>
+    <message>
+        <source>F3 Key     -  Find Next</source>
+        <translation>F3         -  Найти далее</translation>
+    </message>
+    <message>
+        <source>CTRL + S   -  Settings (Text Coding)</source>
+        <translation>CTRL + S   -  Настройки (кодировка текста)</translation>
+    </message>
+    <message>
+        <source> Help</source>
+        <translation> Справка</translation>
+    </message>
+    <message>
+        <source>   Reading: On</source>
+        <translation>   Чтение: вкл.</translation>
+    </message>
+    <message>
+        <source>   Reading: Off</source>
+        <translation>   Чтение: выкл.</translation>
+    </message>
+    <message>
+        <source>Reading aloud stopped: </source>
+        <translation>Чтение вслух остановлено: </translation>
+    </message>
+    <message>
+        <source>the speech service failed.</source>
+        <translation>сбой службы речи.</translation>
+    </message>
+    <message>
+        <source>Last File: </source>
+        <translation>Последний файл: </translation>
+    </message>
+    <message>
+        <source>  Line: </source>
+        <translation>  Строка: </translation>
+    </message>
+    <message>
+        <source>  (Press CTRL + G for Open)</source>
+        <translation>  (Нажмите CTRL + G, чтобы открыть)</translation>
+    </message>
+    <message>
+        <source>Show Commands List - Press F1</source>
+        <translation>Список команд - нажмите F1</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::frmRecent</name>
+    <message>
+        <source>Recent Books</source>
+        <translation>Недавние книги</translation>
+    </message>
+    <message>
+        <source>  line: </source>
+        <translation>  строка: </translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::frmSettings</name>
+    <message>
+        <source>Windows Cyrillic</source>
+        <translation>Кириллица Windows</translation>
+    </message>
+    <message>
+        <source>DOS Cyrillic</source>
+        <translation>Кириллица DOS</translation>
+    </message>
+    <message>
+        <source>Text Coding:</source>
+        <translation>Кодировка текста:</translation>
+    </message>
+    <message>
+        <source>Select Colors:</source>
+        <translation>Выбор цветов:</translation>
+    </message>
+    <message>
+        <source>Back Color</source>
+        <translation>Цвет фона</translation>
+    </message>
+    <message>
+        <source>Text Color</source>
+        <translation>Цвет текста</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>По умолчанию</translation>
+    </message>
+    <message>
+        <source>Settings</source>
+        <translation>Настройки</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Текст</translation>
+    </message>
+    <message>
+        <source>Window</source>
+        <translation>Окно</translation>
+    </message>
+    <message>
+        <source>Reading aloud</source>
+        <translation>Чтение вслух</translation>
+    </message>
+    <message>
+        <source>Detect coding on open</source>
+        <translation>Определять кодировку при открытии</translation>
+    </message>
+    <message>
+        <source>Wrap long lines</source>
+        <translation>Переносить длинные строки</translation>
+    </message>
+    <message>
+        <source>Find ё as е</source>
+        <translation>Искать ё как е</translation>
+    </message>
+    <message>
+        <source>Stay on top</source>
+        <translation>Поверх других окон</translation>
+    </message>
+    <message>
+        <source>Opacity:</source>
+        <translation>Непрозрачность:</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::frmTimer</name>
+    <message>
+        <source>Run</source>
+        <translation>Пуск</translation>
+    </message>
+    <message>
+        <source>Time Interval:</source>
+        <translation>Интервал времени:</translation>
+    </message>
+    <message>
+        <source>mSec</source>
+        <translation>мс</translation>
+    </message>
+    <message>
+        <source>Timer</source>
+        <translation>Таймер</translation>
+    </message>
+</context>
+</TS>
