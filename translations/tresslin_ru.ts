@@ -44,6 +44,25 @@ Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.in
     </message>
 </context>
 <context>
+    <name>tresslin::ChapterRuleRow</name>
+    <message>
+        <source>Chapter Rule:</source>
+        <translation>Правило глав:</translation>
+    </message>
+    <message>
+        <source>built-in headings</source>
+        <translation>встроенные заголовки</translation>
+    </message>
+    <message>
+        <source>A regular expression tried on each line of a plain-text book, such as ^Глава [0-9]+; empty: the built-in headings</source>
+        <translation>Регулярное выражение, проверяемое на каждой строке простого текста, например ^Глава [0-9]+; пусто: встроенные заголовки</translation>
+    </message>
+    <message>
+        <source>Not kept: %1</source>
+        <translation>Не сохранено: %1</translation>
+    </message>
+</context>
+<context>
     <name>tresslin::DesktopPresence</name>
     <message>
         <source>Wayland does not let a program keep its window out of the taskbar</source>
@@ -67,6 +86,13 @@ Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.in
     <message>
         <source>%1, %2 pt</source>
         <translation>%1, %2 пт</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::ListDialog</name>
+    <message>
+        <source>Type to filter</source>
+        <translation>Введите текст для отбора</translation>
     </message>
 </context>
 <context>
@@ -381,6 +407,54 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
         <source>Show Commands List - Press F1</source>
         <translation>Список команд - нажмите F1</translation>
     </message>
+    <message>
+        <source>   Bookmark: set</source>
+        <translation>   Закладка: поставлена</translation>
+    </message>
+    <message>
+        <source>less than a minute</source>
+        <translation>меньше минуты</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 мин</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 ч %2 мин</translation>
+    </message>
+    <message>
+        <source>%1: %2 left in the book</source>
+        <translation>%1: до конца книги %2</translation>
+    </message>
+    <message>
+        <source>%1: %2 left in the chapter, %3 in the book</source>
+        <translation>%1: до конца главы %2, книги %3</translation>
+    </message>
+    <message>
+        <source>Find Your Way:</source>
+        <translation>Навигация:</translation>
+    </message>
+    <message>
+        <source>PAGE DOWN  -  Next Chapter</source>
+        <translation>PAGE DOWN  -  Следующая глава</translation>
+    </message>
+    <message>
+        <source>PAGE UP    -  Previous Chapter</source>
+        <translation>PAGE UP    -  Предыдущая глава</translation>
+    </message>
+    <message>
+        <source>CTRL + J   -  Contents</source>
+        <translation>CTRL + J   -  Оглавление</translation>
+    </message>
+    <message>
+        <source>CTRL + B   -  Set Bookmark</source>
+        <translation>CTRL + B   -  Поставить закладку</translation>
+    </message>
+    <message>
+        <source>CTRL + K   -  Bookmarks (Delete Removes One)</source>
+        <translation>CTRL + K   -  Закладки (Delete удаляет)</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::frmRecent</name>
@@ -459,6 +533,10 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
         <source>Opacity:</source>
         <translation>Непрозрачность:</translation>
     </message>
+    <message>
+        <source>Chapters</source>
+        <translation>Главы</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::frmTimer</name>
@@ -477,6 +555,14 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
     <message>
         <source>Timer</source>
         <translation>Таймер</translation>
+    </message>
+    <message>
+        <source>Words a minute:</source>
+        <translation>Слов в минуту:</translation>
+    </message>
+    <message>
+        <source>Each part stays as long as its words take at this pace, longer at a paragraph&apos;s end</source>
+        <translation>Каждая часть видна столько, сколько нужно на её слова при этом темпе, в конце абзаца дольше</translation>
     </message>
 </context>
 </TS>
