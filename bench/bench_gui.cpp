@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "viewer/frmMain.h"
@@ -63,7 +64,7 @@ struct Window {
     }
     // Opened and painted: the line is on the screen.
     bool open(const QString& path) {
-        const bool ok = w.OpenBook(path);
+        const bool ok = w.OpenBook(locationOfText(path));
         w.view()->repaint();
         return ok;
     }

@@ -10,5 +10,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tresslin::bench::FirstPaint firstPaint(QStringLiteral("txtView"));
     app.installEventFilter(&firstPaint);
-    return tresslin::runApplication(app, tresslin::bookArguments(argc, argv));
+    return tresslin::runApplication(app, tresslin::commandLineBook(argc, argv));
 }

@@ -14,5 +14,5 @@ int main(int argc, char** argv) {
     }
     // QApplication takes its own options out of argv; the rest name the book.
     QApplication app(argc, argv);
-    return tresslin::runApplication(app, tresslin::bookArguments(argc, argv));
+    return tresslin::runApplication(app, tresslin::commandLineBook(argc, argv));
 }

@@ -21,15 +21,20 @@ inline QFont programFont() {
 
 // Parented to the main window the dialog stays out of the taskbar (a transient dialog) and
 // QDialog centres it over that window when it is shown. The object name is the one tests find.
-inline void setUpFixedDialog(QDialog& dialog, const char* name, const QString& title,
-                             int widthTwips, int heightTwips) {
+// Without a size, the dialog's layout fixes it.
+inline void setUpFixedDialog(QDialog& dialog, const char* name, const QString& title) {
     dialog.setObjectName(QString::fromLatin1(name));
     dialog.setWindowTitle(title);
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    dialog.setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
     dialog.setSizeGripEnabled(false);
     dialog.setFont(programFont());
+}
+
+inline void setUpFixedDialog(QDialog& dialog, const char* name, const QString& title,
+                             int widthTwips, int heightTwips) {
+    setUpFixedDialog(dialog, name, title);
+    dialog.setFixedSize(twipsToPixels(widthTwips), twipsToPixels(heightTwips));
 }
 
 inline void placeTwips(QWidget* control, const char* name, int left, int top, int width,

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "dialogs/FixedDialog.h"
 #include "platform/BusyCursor.h"
 #include "platform/Speech.h"
 #include "settings/Settings.h"
@@ -19,19 +18,23 @@ void VoiceList::showPopup() {
 }
 
 SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
-    : QWidget(parent),
+    : SettingsPage(parent, Frame::Block),
       speech_(speech),
-      lblVoice(new QLabel(QStringLiteral("Voice:"), this)),
+      lblVoice(new QLabel(tr("Voice:"), this)),
       cmbVoice(new VoiceList(this)),
-      lblRate(new QLabel(QStringLiteral("Rate:"), this)),
+      lblRate(new QLabel(tr("Rate:"), this)),
       sldRate(new QSlider(Qt::Horizontal, this)) {
-    placeTwips(lblVoice, "lblVoice", 0, 30, 600, 255);
-    placeTwips(cmbVoice, "cmbVoice", 600, 0, 1500, 315);
-    placeTwips(lblRate, "lblRate", 2200, 30, 450, 255);
-    placeTwips(sldRate, "sldRate", 2650, 0, 815, 315);
+    setObjectName(QStringLiteral("speechRow"));
+    lblVoice->setObjectName(QStringLiteral("lblVoice"));
+    cmbVoice->setObjectName(QStringLiteral("cmbVoice"));
+    lblRate->setObjectName(QStringLiteral("lblRate"));
+    sldRate->setObjectName(QStringLiteral("sldRate"));
+    cmbVoice->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    addRow(lblVoice, cmbVoice);
+    addRow(lblRate, sldRate);
     cmbVoice->setEditable(false);
     const QString stored = ReadSetting(settings::SpeechVoice);
-    cmbVoice->addItem(QStringLiteral("Default"), QString());
+    cmbVoice->addItem(tr("Default"), QString());
     if (!stored.isEmpty()) {
         cmbVoice->addItem(stored, stored);
         cmbVoice->setCurrentIndex(1);
@@ -39,7 +42,7 @@ SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
     sldRate->setRange(settings::SpeechRate.min, settings::SpeechRate.max);
     sldRate->setPageStep(2);
     sldRate->setValue(settings::readNumber(settings::SpeechRate));
-    sldRate->setToolTip(QStringLiteral("Slower - faster"));
+    sldRate->setToolTip(tr("Slower - faster"));
     connect(cmbVoice, &VoiceList::aboutToShow, this, &SpeechRow::fillVoices);
     connect(cmbVoice, &QComboBox::activated, this,
             [this] { WriteSetting(settings::SpeechVoice, cmbVoice->currentData().toString()); });

@@ -4,7 +4,8 @@
 #pragma once
 
 #include <QComboBox>
-#include <QWidget>
+
+#include "dialogs/SettingsPage.h"
 
 class QLabel;
 class QSlider;
@@ -23,7 +24,7 @@ class VoiceList : public QComboBox {
     void aboutToShow();
 };
 
-class SpeechRow : public QWidget {
+class SpeechRow : public SettingsPage {
     Q_OBJECT
   public:
     // speech: the window's voice; the service is contacted only through the list.

@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
-#include "book/ArchivedPath.h"
 #include "book/mdlService.h"
 #include "dialogs/FixedDialog.h"
 #include "platform/FileNames.h"
@@ -23,12 +22,9 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
     const QColor gone = palette().color(QPalette::Disabled, QPalette::Text);
     for (const RecentBook& book : books) {
         auto* item = new QListWidgetItem(entryText(book), lstBooks);
-        const QString path = pathFromStored(book.path);
-        item->setToolTip(QFileInfo(readablePath(path)).path());
+        item->setToolTip(QFileInfo(shownText(book.location)).path());
         // Still selectable: choosing it says it is gone and drops it.
-        const std::string bytes = pathBytes(path).toStdString();
-        const auto archived = splitArchivedPath(bytes);
-        if (!FileExists(archived ? archived->archive : bytes)) item->setForeground(gone);
+        if (!FileExists(book.location.file)) item->setForeground(gone);
     }
     lstBooks->setCurrentRow(0);
     lstBooks->setFocus();
@@ -36,8 +32,7 @@ frmRecent::frmRecent(QWidget* parent, const QList<RecentBook>& books)
 }
 
 QString frmRecent::entryText(const RecentBook& book) {
-    return QFileInfo(readablePath(pathFromStored(book.path))).fileName() +
-           QStringLiteral("  line: ") + QString::number(book.line);
+    return shownName(book.location) + QStringLiteral("  line: ") + QString::number(book.line);
 }
 
 std::optional<int> frmRecent::ShowRecent() {

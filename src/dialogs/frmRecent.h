@@ -19,7 +19,7 @@ class frmRecent : public QDialog {
     // The index of the chosen book; nothing on Esc.
     std::optional<int> ShowRecent();
 
-    // "name  line: N", as each entry reads; the path as the settings file stores it.
+    // "name  line: N", as each entry reads.
     static QString entryText(const RecentBook& book);
 
   protected:

@@ -1,23 +1,23 @@
-// The settings dialog: the book's coding and whether it is detected, wrapping long lines, the two
-// colours of the line view, stay on top and opacity. Every choice is stored and shown at once;
-// there is nothing to confirm.
+// The settings dialog, in pages: "Text" (the book's coding and whether it is detected, the two
+// colours of the line view, its font, wrapping, find), "Window" (stay on top, opacity, out of
+// sight) and "Reading aloud". Every choice is stored and shown at once; there is nothing to
+// confirm.
 #pragma once
 
 #include <QDialog>
 #include <cstdint>
 
-class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
-class QSpinBox;
+class QTabWidget;
 
 namespace tresslin {
 
 class DialogHost;
-class OutOfSightBox;
 class Prompts;
+class SettingsPage;
 
 class frmSettings : public QDialog {
     Q_OBJECT
@@ -35,30 +35,23 @@ class frmSettings : public QDialog {
     void cmdBackColor_Click();
     void cmdDefault_Click();
     void chooseColor(std::int32_t& colour);
-    void chkDetect_Click();
-    void chkWrap_Click();
-    void setUpWindowRow(int top);
-    void chkStayOnTop_Click();
-    void spnOpacity_Change();
+    SettingsPage* textPage();
+    SettingsPage* windowPage();
+    // A page of its own, under its tab; a new page is one more call in the constructor.
+    void addPage(const QString& title, QWidget* page);
 
     DialogHost& host_;
     Prompts& prompts_;
     std::int32_t CurTextColor = 0;
     std::int32_t CurBackColor = 0;
 
+    QTabWidget* tabPages;
     QLabel* Label1;
     QComboBox* cmbCoding;
     QGroupBox* fraColors;
     QPushButton* cmdBackColor;
     QPushButton* cmdText;
     QPushButton* cmdDefault;
-    QCheckBox* chkDetect;
-    QCheckBox* chkWrap;
-    QCheckBox* chkYo;
-    QCheckBox* chkStayOnTop;
-    QLabel* lblOpacity;
-    QSpinBox* spnOpacity;
-    OutOfSightBox* fraOutOfSight;
 };
 
 }  // namespace tresslin

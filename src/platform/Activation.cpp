@@ -34,6 +34,14 @@ void ActivationService::Activate(const QString& token) {
     emit activationRequested(token);
 }
 
+void ActivationService::OpenBook(const QByteArray& file, const QByteArray& entry,
+                                 const QString& token) {
+    QTimer::singleShot(0, this,
+                       [this, book = BookLocation(file.toStdString(), entry.toStdString()), token] {
+                           emit bookRequested(book, token);
+                       });
+}
+
 bool isActivateCommand(int argc, char** argv) {
     return argc == 2 && std::strcmp(argv[1], "--activate") == 0;
 }
@@ -44,7 +52,8 @@ QString callerActivationToken() {
     return token.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : token;
 }
 
-bool forwardActivation(const QString& token) {
+namespace {
+bool callRunning(const QString& method, const QVariantList& arguments) {
     // A connection of its own: the program that may start next must not inherit its state.
     const QString name = QStringLiteral("tresslin-activate");
     bool answered = false;
@@ -53,8 +62,8 @@ bool forwardActivation(const QString& token) {
         if (bus.isConnected()) {
             QDBusMessage call = QDBusMessage::createMethodCall(
                 QString::fromLatin1(kActivationService), QString::fromLatin1(kActivationPath),
-                QString::fromLatin1(kActivationService), QStringLiteral("Activate"));
-            call << token;
+                QString::fromLatin1(kActivationService), method);
+            call.setArguments(arguments);
             // No owner must mean "start one", never a bus-started program.
             call.setAutoStartService(false);
             // A hung program must not hold the command for long; then a new one starts.
@@ -63,6 +72,17 @@ bool forwardActivation(const QString& token) {
     }
     QDBusConnection::disconnectFromBus(name);
     return answered;
+}
+}  // namespace
+
+bool forwardActivation(const QString& token) {
+    return callRunning(QStringLiteral("Activate"), {token});
+}
+
+bool forwardBook(const BookLocation& book, const QString& token) {
+    if (book.empty()) return forwardActivation(token);
+    return callRunning(QStringLiteral("OpenBook"), {QByteArray::fromStdString(book.file),
+                                                    QByteArray::fromStdString(book.entry), token});
 }
 
 #ifdef TRESSLIN_X11

@@ -6,6 +6,8 @@
 #include <QString>
 #include <functional>
 
+#include "book/BookLocation.h"
+
 class QWidget;
 
 namespace tresslin {
@@ -14,7 +16,8 @@ namespace tresslin {
 inline constexpr char kActivationService[] = "io.github.tresslin.Tresslin";
 inline constexpr char kActivationPath[] = "/io/github/tresslin/Tresslin";
 
-// Offers Activate(token) on the session bus and passes each call on as activationRequested.
+// Offers Activate(token) and OpenBook(file, entry, token) on the session bus and passes each call
+// on as activationRequested or bookRequested.
 class ActivationService : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "io.github.tresslin.Tresslin")
@@ -27,9 +30,13 @@ class ActivationService : public QObject {
   public slots:
     // token: the caller's XDG_ACTIVATION_TOKEN or DESKTOP_STARTUP_ID, or empty.
     void Activate(const QString& token);
+    // A second start's book. Passed on after the reply, so that a box the open raises cannot
+    // keep the caller waiting.
+    void OpenBook(const QByteArray& file, const QByteArray& entry, const QString& token);
 
   signals:
     void activationRequested(const QString& token);
+    void bookRequested(const BookLocation& book, const QString& token);
 };
 
 // True for the command line `tresslin --activate` (the option alone, like --help).
@@ -41,6 +48,9 @@ QString callerActivationToken();
 // Asks the program that owns kActivationService to come forward. True when it answered; false
 // when none runs or there is no session bus. Needs no QCoreApplication.
 bool forwardActivation(const QString& token);
+// The same for a start with a book: the running program opens it (an absolute location) and
+// comes forward; an empty one only brings it forward.
+bool forwardBook(const BookLocation& book, const QString& token);
 
 // Hands token to the display, so that the next activateWindow() may take the focus.
 void useActivationToken(QWidget* window, const QString& token);

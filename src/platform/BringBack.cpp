@@ -22,6 +22,7 @@ bool BringBack::hasHotKey() const {
 void BringBack::listenOnBus() {
     auto* service = new ActivationService(this);
     connect(service, &ActivationService::activationRequested, this, &BringBack::requested);
+    connect(service, &ActivationService::bookRequested, this, &BringBack::bookRequested);
     service->registerOnSessionBus();
 
     // Keypad plus through the portal where the X11 grab does not see every press: no grab was

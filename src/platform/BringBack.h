@@ -7,6 +7,8 @@
 #include <QString>
 #include <memory>
 
+#include "book/BookLocation.h"
+
 namespace tresslin {
 
 class ActivationHotKey;
@@ -28,6 +30,8 @@ class BringBack : public QObject {
   signals:
     // token: the activation token that came with the request, or empty.
     void requested(const QString& token);
+    // A second start handed its book over: open it, and come back.
+    void bookRequested(const BookLocation& book, const QString& token);
 
   private:
     std::unique_ptr<ActivationHotKey> hotKey_;

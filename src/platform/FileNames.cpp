@@ -8,98 +8,44 @@
 
 #include "book/DisplayChars.h"
 #include "book/mdlFiles.h"
+#include "book/mdlService.h"
 
 namespace tresslin {
 
 namespace {
 
-constexpr char16_t kEscapeBase = 0xDC00;
-
-bool isEscape(QChar c) {
-    return c.unicode() >= kEscapeBase + 0x80 && c.unicode() <= kEscapeBase + 0xFF;
-}
-
-bool hasEscape(const QString& s) {
-    for (const QChar c : s) {
-        if (isEscape(c)) return true;
+bool isUtf8(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = decodeUtf8(p + i, bytes.size() - i).length;
+        if (len == 0) return false;
+        i += len;
     }
-    return false;
+    return true;
 }
 
-QString cp1251Text(const QByteArray& bytes) {
+QString readablePart(std::string_view part) {
+    if (isUtf8(part)) return QString::fromUtf8(part.data(), qsizetype(part.size()));
     const auto& table = tablesFor(kWindowsCyrillic).toUnicode;
     QString out;
-    out.reserve(bytes.size());
-    for (const char c : bytes) out += QChar(table[static_cast<unsigned char>(c)]);
+    out.reserve(qsizetype(part.size()));
+    for (const char c : part) out += QChar(table[static_cast<unsigned char>(c)]);
     return out;
 }
 
 const QString kStoredPrefix = QStringLiteral("file://");
 
-}  // namespace
-
-QString pathFromBytes(const QByteArray& bytes) {
-    QString out;
-    out.reserve(bytes.size());
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n;) {
-        const auto len = qsizetype(decodeUtf8(p + i, std::size_t(n - i)).length);
-        if (len == 0) {
-            out += QChar(char16_t(kEscapeBase + p[i]));
-            ++i;
-        } else {
-            out += QString::fromUtf8(bytes.constData() + i, len);
-            i += len;
-        }
-    }
-    return out;
-}
-
-QByteArray pathBytes(const QString& path) {
-    if (!hasEscape(path)) return path.toUtf8();
-    QByteArray out;
-    qsizetype from = 0;
-    for (qsizetype i = 0; i <= path.size(); ++i) {
-        if (i < path.size() && !isEscape(path[i])) continue;
-        out += QStringView(path).mid(from, i - from).toUtf8();
-        if (i < path.size()) out += char(path[i].unicode() - kEscapeBase);
-        from = i + 1;
-    }
-    return out;
-}
-
-QString readablePath(const QString& path) {
-    if (!hasEscape(path)) return path;
-    QStringList parts = path.split(u'/');
-    for (QString& part : parts) {
-        if (hasEscape(part)) part = cp1251Text(pathBytes(part));
-    }
-    return parts.join(u'/');
-}
-
-QString storedPath(const QString& path) {
-    if (!hasEscape(path)) return path;
-    return kStoredPrefix + QString::fromLatin1(pathBytes(path).toPercentEncoding("/"));
-}
-
-QString pathFromStored(const QString& stored) {
-    if (!stored.startsWith(kStoredPrefix)) return stored;
-    return pathFromBytes(
-        QByteArray::fromPercentEncoding(stored.mid(kStoredPrefix.size()).toUtf8()));
-}
-
-QString resolveChosenPath(const QString& path) {
-    if (!path.contains(QChar::ReplacementCharacter) ||
-        access(pathBytes(path).constData(), F_OK) == 0)
-        return path;
+// A dialog's text for a name whose bytes were not UTF-8, matched against the folder's entries.
+std::string resolveChosenPath(const QString& path) {
+    if (!path.contains(QChar::ReplacementCharacter) || access(path.toUtf8().constData(), F_OK) == 0)
+        return path.toStdString();
     const QStringList parts = path.split(u'/');
-    QByteArray resolved = parts[0].toUtf8();
+    std::string resolved = parts[0].toStdString();
     for (qsizetype k = 1; k < parts.size(); ++k) {
-        QByteArray name = pathBytes(parts[k]);
+        std::string name = parts[k].toStdString();
         if (parts[k].contains(QChar::ReplacementCharacter)) {
             const std::unique_ptr<DIR, int (*)(DIR*)> dir(
-                opendir(resolved.isEmpty() ? "/" : resolved.constData()), closedir);
+                opendir(resolved.empty() ? "/" : resolved.c_str()), closedir);
             int matches = 0;
             while (dir) {
                 const dirent* entry = readdir(dir.get());
@@ -109,18 +55,56 @@ QString resolveChosenPath(const QString& path) {
                     ++matches;
                 }
             }
-            if (matches != 1) name = pathBytes(parts[k]);
+            if (matches != 1) name = parts[k].toStdString();
         }
         resolved += '/' + name;
     }
-    return pathFromBytes(resolved);
+    return resolved;
 }
 
-QString absolutePath(const QString& path) {
-    if (path.isEmpty() || path.startsWith(u'/')) return path;
+}  // namespace
+
+BookLocation locationOfText(const QString& path) {
+    return locationFromBytes(resolveChosenPath(path));
+}
+
+BookLocation absoluteLocation(BookLocation location) {
+    if (location.file.empty() || location.file.starts_with('/')) return location;
     char buffer[4096];
-    if (!getcwd(buffer, sizeof buffer)) return path;
-    return pathFromBytes(QByteArray(buffer)) + u'/' + path;
+    if (getcwd(buffer, sizeof buffer)) location.file = std::string(buffer) + '/' + location.file;
+    return location;
+}
+
+QString shownBytes(std::string_view bytes) {
+    QString out;
+    for (std::size_t from = 0;;) {
+        const std::size_t slash = bytes.find('/', from);
+        out += readablePart(bytes.substr(from, slash - from));
+        if (slash == bytes.npos) return out;
+        out += u'/';
+        from = slash + 1;
+    }
+}
+
+QString shownText(const BookLocation& location) {
+    return shownBytes(locationBytes(location));
+}
+
+QString shownName(const BookLocation& location) {
+    return shownBytes(GetFileName(locationBytes(location)));
+}
+
+QString storedText(const BookLocation& location) {
+    const std::string bytes = locationBytes(location);
+    if (isUtf8(bytes)) return QString::fromStdString(bytes);
+    return kStoredPrefix +
+           QString::fromLatin1(QByteArray::fromStdString(bytes).toPercentEncoding("/"));
+}
+
+BookLocation storedLocation(const QString& stored) {
+    if (!stored.startsWith(kStoredPrefix)) return locationFromBytes(stored.toStdString());
+    return locationFromBytes(
+        QByteArray::fromPercentEncoding(stored.mid(kStoredPrefix.size()).toUtf8()).toStdString());
 }
 
 }  // namespace tresslin

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 #include "settings/StoredNumbers.h"
 
@@ -10,12 +11,12 @@ namespace tresslin {
 QList<RecentBook> readRecentBooks() {
     QList<RecentBook> books;
     for (int n = 1; n <= settings::kRecentBooks; ++n) {
-        const QString path = ReadSetting(settings::RecentFile(n));
+        BookLocation location = storedLocation(ReadSetting(settings::RecentFile(n)));
         const auto line = parseWholeNumber(ReadSetting(settings::RecentLine(n)).toStdString());
-        if (path.isEmpty() || !line || *line < 1) continue;
+        if (location.empty() || !line || *line < 1) continue;
         if (std::none_of(books.cbegin(), books.cend(),
-                         [&](const RecentBook& b) { return b.path == path; }))
-            books.append({path, *line});
+                         [&](const RecentBook& b) { return b.location == location; }))
+            books.append({std::move(location), *line});
     }
     return books;
 }
@@ -23,7 +24,7 @@ QList<RecentBook> readRecentBooks() {
 void writeRecentBooks(const QList<RecentBook>& books) {
     for (int n = 1; n <= settings::kRecentBooks; ++n) {
         if (n <= books.size()) {
-            WriteSetting(settings::RecentFile(n), books[n - 1].path);
+            WriteSetting(settings::RecentFile(n), storedText(books[n - 1].location));
             settings::writeNumber(settings::RecentLine(n), books[n - 1].line);
         } else if (!ReadSetting(settings::RecentFile(n)).isEmpty()) {
             // Keys are never removed; an emptied slot reads as no entry.
@@ -34,14 +35,14 @@ void writeRecentBooks(const QList<RecentBook>& books) {
 }
 
 QList<RecentBook> withBookFirst(QList<RecentBook> books, const RecentBook& book) {
-    books = withoutBook(std::move(books), book.path);
+    books = withoutBook(std::move(books), book.location);
     books.prepend(book);
     if (books.size() > settings::kRecentBooks) books.resize(settings::kRecentBooks);
     return books;
 }
 
-QList<RecentBook> withoutBook(QList<RecentBook> books, const QString& path) {
-    books.removeIf([&](const RecentBook& b) { return b.path == path; });
+QList<RecentBook> withoutBook(QList<RecentBook> books, const BookLocation& location) {
+    books.removeIf([&](const RecentBook& b) { return b.location == location; });
     return books;
 }
 

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "book/BookLocation.h"
+
 class QApplication;
 
 namespace tresslin {
@@ -19,11 +21,12 @@ std::optional<int> handleInfoOptions(const QStringList& arguments, QString& out)
 // place in the book is saved.
 void installTerminationHandler(frmMain& window);
 
-// The arguments after the program's name, as QApplication left them, with their bytes kept
-// (a book's name need not be UTF-8).
-QStringList bookArguments(int argc, char** argv);
+// The book the arguments after the program's name name, as QApplication left them: the desktop
+// hands them over split, so a path with blanks is joined again, trimmed of blanks; its bytes are
+// kept (a book's name need not be UTF-8). Nothing when they are blank.
+BookLocation commandLineBook(int argc, char** argv);
 
-// Creates the main window on those arguments, runs the event loop and returns its exit code.
-int runApplication(QApplication& app, const QStringList& arguments);
+// Creates the main window on that book, runs the event loop and returns its exit code.
+int runApplication(QApplication& app, const BookLocation& commandLine);
 
 }  // namespace tresslin

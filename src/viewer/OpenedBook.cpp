@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "book/ArchivedPath.h"
 #include "book/CodingDetect.h"
 #include "book/mdlService.h"
 #include "book/mdlText.h"
@@ -10,28 +9,14 @@
 
 namespace tresslin {
 
-QString fileNameOf(const QString& path) {
-    // The book code works on the bytes the file system knows the path by.
-    return readablePath(
-        pathFromBytes(QByteArray::fromStdString(GetFileName(pathBytes(path).toStdString()))));
-}
-
-QString bookInArchive(const QString& archive, const std::string& entry) {
-    return pathFromBytes(QByteArray::fromStdString(
-        archivedPath(pathBytes(absolutePath(archive)).toStdString(), entry)));
-}
-
-std::optional<OpenedBook> openBook(const QString& path, bool detect,
+std::optional<OpenedBook> openBook(const BookLocation& location, bool detect,
                                    std::vector<FormattedBook::ArchivedBook>* several) {
     OpenedBook book;
-    const auto archived = splitArchivedPath(pathBytes(path).toStdString());
-    const std::string entry = archived ? archived->entry : std::string();
     // A relative path is made absolute so the book can be reopened from anywhere later.
-    const QString file =
-        absolutePath(archived ? pathFromBytes(QByteArray::fromStdString(archived->archive)) : path);
-    const BookFile opened(pathBytes(file).toStdString());
+    book.location = absoluteLocation(location);
+    const BookFile opened(book.location.file);
     if (!opened.isOpen()) return std::nullopt;
-    FormattedBook formatted = readFormattedBook(opened, entry);
+    FormattedBook formatted = readFormattedBook(opened, book.location.entry);
     if (formatted.error == FormatError::SeveralBooks && several) {
         *several = std::move(formatted.books);
         return std::nullopt;
@@ -42,7 +27,6 @@ std::optional<OpenedBook> openBook(const QString& path, bool detect,
         return std::nullopt;
     book.format = formatted.format;
     book.headings = std::move(formatted.headings);
-    book.path = entry.empty() ? file : bookInArchive(file, entry);
     if (heldAsUtf8(book.format)) {
         // The book's own declaration or byte order gave its coding; the text is held as UTF-8.
         book.coding = kUtf8;
@@ -50,7 +34,7 @@ std::optional<OpenedBook> openBook(const QString& path, bool detect,
         book.coding = detectCoding(std::string_view(
             book.lines.data(), std::min(book.lines.byteSize(), kDetectSampleBytes)));
     }
-    book.name = fileNameOf(book.path);
+    book.name = shownName(book.location);
     return book;
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "book/BookLocation.h"
 #include "book/TextCoding.h"
 #include "book/mdlDeclarations.h"
 #include "formats/BookFormats.h"
@@ -15,8 +16,8 @@ namespace tresslin {
 
 struct OpenedBook {
     LineStore lines;
-    QString path;  // absolute, so the book can be reopened from anywhere later
-    QString name;  // the file-name part, as the caption shows it
+    BookLocation location;  // absolute, so the book can be reopened from anywhere later
+    QString name;           // the file-name part, as the caption shows it
     // The coding the open found the text in; nothing leaves the reader's choice as it is.
     std::optional<TextCoding> coding;
     std::vector<std::int64_t> headings;  // ascending line indices
@@ -28,17 +29,10 @@ struct OpenedBook {
     bool exactHeadings() const { return marksOwnHeadings(format); }
 };
 
-// Reads the book at path (or a book of an archive, named as archivedPath names it); nothing when
-// it cannot be read. detect: guess a plain book's coding. An archive of several books gives
-// nothing and, where several is given, the books to choose from. Running out of memory throws
-// std::bad_alloc.
-std::optional<OpenedBook> openBook(const QString& path, bool detect,
+// Reads the book at location; nothing when it cannot be read. detect: guess a plain book's coding.
+// An archive of several books gives nothing and, where several is given, the books to choose
+// from. Running out of memory throws std::bad_alloc.
+std::optional<OpenedBook> openBook(const BookLocation& location, bool detect,
                                    std::vector<FormattedBook::ArchivedBook>* several = nullptr);
-
-// The path that names the book entry of the archive at path.
-QString bookInArchive(const QString& archive, const std::string& entry);
-
-// The file-name part of a path, as shown in the caption and the start text.
-QString fileNameOf(const QString& path);
 
 }  // namespace tresslin

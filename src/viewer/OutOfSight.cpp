@@ -128,7 +128,7 @@ void OutOfSight::fillTrayMenu() {
     const QList<RecentBook> books = readRecentBooks();
     recent->setEnabled(!books.isEmpty());
     for (const RecentBook& book : books) {
-        const QString name = fileNameOf(pathFromStored(book.path));
+        const QString name = shownName(book.location);
         recent->addAction(name + QStringLiteral("  (line %1)").arg(book.line), this, [this, book] {
             window_.bringBack();
             window_.openRecentBook(book);

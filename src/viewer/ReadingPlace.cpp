@@ -1,5 +1,6 @@
 #include "viewer/ReadingPlace.h"
 
+#include "platform/FileNames.h"
 #include "settings/RecentBooks.h"
 #include "settings/Settings.h"
 
@@ -13,13 +14,13 @@ ReadingPlace::ReadingPlace(std::function<void()> saveWindow, QObject* parent)
     connect(&timer_, &QTimer::timeout, this, &ReadingPlace::settle);
 }
 
-void ReadingPlace::show(const QString& path, std::int32_t line) {
-    const Place now{path, path.isEmpty() ? 0 : line};
+void ReadingPlace::show(const BookLocation& book, std::int32_t line) {
+    const Place now{book, book.empty() ? 0 : line};
     if (now == shown_) return;
     // The book being left keeps the line it was left at, whenever the timer would have come.
-    if (!shown_.path.isEmpty() && shown_.path != now.path) recordRecent(shown_);
+    if (!shown_.book.empty() && shown_.book != now.book) recordRecent(shown_);
     shown_ = now;
-    if (!shown_.path.isEmpty()) schedule();
+    if (!shown_.book.empty()) schedule();
 }
 
 void ReadingPlace::windowMoved() {
@@ -34,13 +35,13 @@ void ReadingPlace::schedule() {
 }
 
 void ReadingPlace::recordRecent(const Place& place) {
-    writeRecentBooks(withBookFirst(readRecentBooks(), {place.path, place.line}));
+    writeRecentBooks(withBookFirst(readRecentBooks(), {place.book, place.line}));
 }
 
 void ReadingPlace::settle() {
     timer_.stop();
-    if (!shown_.path.isEmpty() && shown_ != written_) {
-        WriteSetting(settings::LastFile, shown_.path);
+    if (!shown_.book.empty() && shown_ != written_) {
+        WriteSetting(settings::LastFile, storedText(shown_.book));
         settings::writeNumber(settings::LastLine, shown_.line);
         recordRecent(shown_);
         written_ = shown_;
@@ -59,7 +60,7 @@ void ReadingPlace::saveNow() {
 void ReadingPlace::leave() {
     timer_.stop();
     windowMoved_ = false;
-    if (!shown_.path.isEmpty()) recordRecent(shown_);
+    if (!shown_.book.empty()) recordRecent(shown_);
 }
 
 }  // namespace tresslin

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "book/BookLocation.h"
+
 namespace tresslin {
 
 class ReadingPlace : public QObject {
@@ -18,8 +20,8 @@ class ReadingPlace : public QObject {
     // saveWindow stores the window's place; called when a move or resize has settled.
     explicit ReadingPlace(std::function<void()> saveWindow, QObject* parent = nullptr);
 
-    // The book and line (from 1) on view; an empty path when there is nothing to remember.
-    void show(const QString& path, std::int32_t line);
+    // The book and line (from 1) on view; an empty location when there is nothing to remember.
+    void show(const BookLocation& book, std::int32_t line);
     void windowMoved();
     // Writes what is pending now (the window is about to be hidden).
     void saveNow();
@@ -35,7 +37,7 @@ class ReadingPlace : public QObject {
 
   private:
     struct Place {
-        QString path;
+        BookLocation book;
         std::int32_t line = 0;
         bool operator==(const Place&) const = default;
     };

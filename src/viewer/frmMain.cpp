@@ -10,7 +10,6 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-#include "book/ArchivedPath.h"
 #include "book/mdlFiles.h"
 #include "dialogs/DialogPrompts.h"
 #include "dialogs/FixedDialog.h"
@@ -96,7 +95,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-bool frmMain::OpenBook(const QString& sBookName) {
+bool frmMain::OpenBook(const BookLocation& sBookName) {
     // Memory may run out anywhere here (the path, detection, the first display); the open then
     // fails like any other and the book being read stays as it was.
     try {
@@ -106,8 +105,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
         std::optional<OpenedBook> opened = openBook(sBookName, detect, &several);
         if (!opened && !several.empty()) {
             QList<ArchiveEntry> books;
-            for (const auto& b : several)
-                books.append({pathFromBytes(QByteArray::fromStdString(b.name)), b.size});
+            for (const auto& b : several) books.append({shownBytes(b.name), b.size});
             busy.reset();
             // At start-up the window is not shown yet, and a window manager need not map a
             // dialog that belongs to an unmapped window.
@@ -119,7 +117,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
                 return false;
             }
             busy.emplace();
-            opened = openBook(bookInArchive(sBookName, several[std::size_t(*chosen)].name), detect);
+            opened = openBook({sBookName.file, several[std::size_t(*chosen)].name}, detect);
         }
         if (opened) {
             // Only the first display may still fail; it then puts the book being read back.
@@ -141,7 +139,7 @@ bool frmMain::OpenBook(const QString& sBookName) {
         }
     } catch (const std::exception&) {
     }
-    const QString text = QStringLiteral("Error Open ") + readablePath(sBookName);
+    const QString text = QStringLiteral("Error Open ") + shownText(sBookName);
     prompts_.message(this, text, MessageIcon::Warning, QString::fromLatin1(kAppTitle));
     txtView->setText(text);
     // The book being read stays open and is still remembered at shutdown.

@@ -38,15 +38,15 @@ class frmMain : public QWidget, public DialogHost {
     ~frmMain() override;
 
     // Public operations; the dialogs reach the last three through DialogHost.
-    bool OpenBook(const QString& sBookName);
+    bool OpenBook(const BookLocation& sBookName);
     void ShowCaptionStatus(const QString& sAddText);
     void RefreshShow() override;
     void startAutoShow(int interval) override;
     void applyWindowOptions() override;
     Speech& voice() override;
 
-    // Start-up: arguments are those after the program's name, already split.
-    void Form_Load(const QStringList& arguments);
+    // Start-up: commandLine names the book given on the command line, or nothing.
+    void Form_Load(const BookLocation& commandLine);
 
     // Handlers, public so tests can drive them directly.
     void Form_KeyDown(int key, int shift);
@@ -55,7 +55,7 @@ class frmMain : public QWidget, public DialogHost {
     void imgNext_Click();
 
     // Book state, read by tests.
-    const QString& bookPath() const { return book_.path; }
+    const BookLocation& bookLocation() const { return book_.location; }
     std::int32_t curLine() const { return cursor_.line(); }
     std::int32_t maxLine() const { return book_.maxLine(); }
     std::int32_t lastLine() const { return LastLine; }
@@ -164,7 +164,7 @@ class frmMain : public QWidget, public DialogHost {
     DialogPrompts& prompts_;
     OpenedBook book_;
     ReadingCursor cursor_;
-    QString LastFile;  // the book left last time, offered at start-up
+    BookLocation LastFile;  // the book left last time, offered at start-up
     std::int32_t LastLine = 0;
     QString FindText;
     int LoadHeight = 0;       // client height in pixels the window is held at

@@ -60,13 +60,13 @@ void frmMain::OpenNewText() {
     const std::optional<QString> chosen = prompts_.openFile(this, lastOpenChoice_);
     // Cancel changes nothing: the book being read stays as it is.
     if (!chosen || chosen->isEmpty()) return;
-    const QString path = resolveChosenPath(*chosen);
+    const BookLocation book = locationOfText(*chosen);
     lastOpenChoice_ = *chosen;
-    setWindowTitle(readablePath(path));
+    setWindowTitle(shownText(book));
     txtView->setText(QStringLiteral(" Please, Wait..."));
     // Let the window show the path and the wait text before the load blocks it.
     txtView->repaint();
-    OpenBook(path);
+    OpenBook(book);
 }
 
 void frmMain::goToLine() {

@@ -127,7 +127,7 @@ void frmMain::HandleGeneralCtrlKey(int key) {
             openRecent();
             break;
         case Qt::Key_G:
-            if (!LastFile.isEmpty() && LastLine >= 1) {
+            if (!LastFile.empty() && LastLine >= 1) {
                 if (OpenBook(LastFile)) {
                     // A book that has become shorter opens at its last line.
                     cursor_.moveTo(std::min(LastLine - 1, book_.maxLine()));

@@ -1,6 +1,5 @@
 // The reading place kept on disk as it changes, and the recent books.
 #include "dialogs/DialogPrompts.h"
-#include "platform/FileNames.h"
 #include "settings/RecentBooks.h"
 #include "viewer/frmMain.h"
 
@@ -8,9 +7,8 @@ namespace tresslin {
 
 void frmMain::notePlace() {
     // The same rule as at shutdown: a book that failed to open or has one line is not kept.
-    const bool kept = !book_.path.isEmpty() && book_.maxLine() > 0;
-    // Kept in the form the settings file holds, so that a name in any bytes reopens.
-    readingPlace_.show(kept ? storedPath(book_.path) : QString(), cursor_.line() + 1);
+    const bool kept = !book_.location.empty() && book_.maxLine() > 0;
+    readingPlace_.show(kept ? book_.location : BookLocation(), cursor_.line() + 1);
 }
 
 void frmMain::openRecent() {
@@ -23,8 +21,8 @@ void frmMain::openRecent() {
 }
 
 void frmMain::openRecentBook(const RecentBook& book) {
-    if (!OpenBook(pathFromStored(book.path))) {
-        writeRecentBooks(withoutBook(readRecentBooks(), book.path));
+    if (!OpenBook(book.location)) {
+        writeRecentBooks(withoutBook(readRecentBooks(), book.location));
         return;
     }
     cursor_.moveTo(std::min(book.line - 1, book_.maxLine()));

@@ -11,19 +11,17 @@
 
 namespace tresslin {
 
-void frmMain::Form_Load(const QStringList& arguments) {
+void frmMain::Form_Load(const BookLocation& commandLine) {
     RestorePosition();
     applyWindowOptions();
     ApplyColors();
     setWindowTitle(QString::fromStdString(versionCaption()));
 
-    // The desktop hands over the arguments split; a path with blanks arrives whole again.
-    const QString commandLine = trimBlanks(arguments.join(u' '));
-    if (commandLine.isEmpty()) {
-        LastFile = pathFromStored(ReadSetting(settings::LastFile));
-        if (!LastFile.isEmpty()) {
+    if (commandLine.empty()) {
+        LastFile = storedLocation(ReadSetting(settings::LastFile));
+        if (!LastFile.empty()) {
             LastLine = settings::readNumber(settings::LastLine);
-            txtView->setText(QStringLiteral("Last File: ") + fileNameOf(LastFile) +
+            txtView->setText(QStringLiteral("Last File: ") + shownName(LastFile) +
                              QStringLiteral("  Line: ") + QString::number(LastLine) +
                              QStringLiteral("  (Press CTRL + G for Open)"));
         } else {
@@ -55,8 +53,8 @@ void frmMain::unload() {
 
 void frmMain::Form_Unload() {
     TimerOff();
-    if (!book_.path.isEmpty() && book_.maxLine() > 0) {
-        WriteSetting(settings::LastFile, storedPath(book_.path));
+    if (!book_.location.empty() && book_.maxLine() > 0) {
+        WriteSetting(settings::LastFile, storedText(book_.location));
         settings::writeNumber(settings::LastLine, qint64(cursor_.line()) + 1);
     }
     readingPlace_.leave();

@@ -88,7 +88,7 @@ TEST(RecentDialog, EntriesEnterAndEsc) {
     const QByteArray cp1251 = QFile::encodeName(folder) + "/\xca\xed\xe8\xe3\xe0.txt";  // Книга
     std::fclose(std::fopen(cp1251.constData(), "w"));
     const QList<RecentBook> list{
-        {a, 12}, {"/gone/b.txt", 3}, {storedPath(pathFromBytes(cp1251)), 5}};
+        {{a.toStdString()}, 12}, {{"/gone/b.txt"}, 3}, {{cp1251.toStdString()}, 5}};
     const std::pair<const char*, std::optional<int>> rows[] = {
         {"lstBooks:Down lstBooks:Return", 1}, {"lstBooks:Enter", 0}, {"lstBooks:Esc", {}}};
     for (const auto& [keys, chosen] : rows) {
@@ -141,7 +141,7 @@ TEST(SettingsDialog, KeysToWhatIsStoredAndShown) {
         FakePrompts prompts;
         frmMain main{prompts};
         WriteSetting(settings::DetectCoding, "0");
-        ASSERT_TRUE(main.OpenBook(book));
+        ASSERT_TRUE(main.OpenBook(locationOfText(book)));
         if (c.colour) prompts.colorAnswers = {*c.colour};
         if (c.colour) prompts.fontAnswers = {QFont("Liberation Sans", *c.colour)};
         frmSettings dialog(&main, main, prompts);

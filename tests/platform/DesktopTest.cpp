@@ -230,6 +230,44 @@ TEST_F(Desktop, ActivateStartsTheProgramThenBringsItBackAsThePortalShortcutDoes)
     }
 }
 
+// A second start hands its book, named from its own folder, to the strip running and ends;
+// without a book it only brings the strip back. No second window appears.
+TEST_F(Desktop, ASecondStartHandsItsBookToTheRunningStrip) {
+    test::SettingsSandbox box;
+    test::TempBooks books;
+    books.write("second.txt", "1\r\n2\r\n3\r\n");
+    QProcess program;
+    program.start(PROGRAM_PATH, {books.write("first.txt", "1\r\n2\r\n")});
+    const auto bus = QDBusConnection::sessionBus().interface();
+    ASSERT_TRUE(waitFor([&] { return bus->isServiceRegistered(kActivationService).value(); }));
+    const auto active = [&] { return Window(property(root_, "_NET_ACTIVE_WINDOW")); };
+    Window w = 0;
+    ASSERT_TRUE(
+        waitFor([&] { return property(w = active(), "_NET_WM_PID") == program.processId(); }));
+    const auto title = [&] {
+        XTextProperty text{};
+        QString name;
+        if (XGetTextProperty(x_, w, &text, XInternAtom(x_, "_NET_WM_NAME", False)) && text.value)
+            name = QString::fromUtf8(reinterpret_cast<char*>(text.value), int(text.nitems));
+        if (text.value) XFree(text.value);
+        return name;
+    };
+    for (const QStringList& arguments : {QStringList{"second.txt"}, QStringList{}}) {
+        minimise(w);
+        QProcess second;
+        second.setWorkingDirectory(books.folder());
+        second.start(PROGRAM_PATH, arguments);
+        ASSERT_TRUE(second.waitForFinished(30000));
+        EXPECT_EQ(second.exitCode(), 0);
+        EXPECT_TRUE(waitFor([&] {
+            return wmState(w) == NormalState && active() == w &&
+                   title() == "second.txt  line: 1  (0.00%)";
+        })) << title().toStdString();
+    }
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(30000));
+}
+
 }  // namespace
 }  // namespace tresslin
 

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "dialogs/QtDialogPrompts.h"
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 #include "viewer/frmMain.h"
 
@@ -91,7 +92,7 @@ int session(QApplication& app, const QString& book) {
     });
     const int rc = app.exec();
     settings::flush();
-    return window.bookPath() == book ? rc : 5;
+    return window.bookLocation() == locationOfText(book) ? rc : 5;
 }
 
 }  // namespace

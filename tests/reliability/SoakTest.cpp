@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 
 #include "Processes.h"
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "viewer/frmMain.h"
@@ -28,7 +29,7 @@ TEST(Soak, HundredThousandTicksAndStepsKeepTheHeapFlat) {
     FakePrompts prompts;
     frmMain w(prompts);
     w.show();
-    ASSERT_TRUE(w.OpenBook(books.write("large.txt", book)));
+    ASSERT_TRUE(w.OpenBook(locationOfText(books.write("large.txt", book))));
     prompts.findAnswers.push_back("line 1");
     w.Form_KeyDown(Qt::Key_F, 2);
     const auto run = [&](int from, int to) {

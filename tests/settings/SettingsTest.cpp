@@ -77,12 +77,12 @@ TEST(Settings, HeldSavesWaitForTheRelease) {
 TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
     SettingsSandbox box;
     QList<RecentBook> list;
-    for (int i = 1; i <= 25; ++i) list = withBookFirst(list, {QString("/b%1").arg(i), i});
-    list = withBookFirst(list, {"/b10", 77});
+    for (int i = 1; i <= 25; ++i) list = withBookFirst(list, {{"/b" + std::to_string(i)}, i});
+    list = withBookFirst(list, {{"/b10"}, 77});
     ASSERT_EQ(list.size(), 20);
-    EXPECT_EQ(list[0], (RecentBook{"/b10", 77}));
-    EXPECT_EQ(list[1].path, "/b25");
-    EXPECT_EQ(list.back().path, "/b6");  // /b10 moved, not repeated
+    EXPECT_EQ(list[0], (RecentBook{{"/b10"}, 77}));
+    EXPECT_EQ(list[1].location.file, "/b25");
+    EXPECT_EQ(list.back().location.file, "/b6");  // /b10 moved, not repeated
     writeRecentBooks(list);
     writeRecentBooks(list.mid(0, 2));
     settings::flush();
@@ -90,9 +90,14 @@ TEST(RecentBooks, NewestFirstTwentyAtMostAndHandEdits) {
     EXPECT_EQ(readRecentBooks(), list.mid(0, 2));
 
     const std::pair<const char*, QList<RecentBook>> sections[] = {
-        {"File1=/a\nLine1=x\nFile2=/b\n", {{"/b", 1}}},
-        {"File1=/a\nLine1=0\nFile2=\nLine2=3\nFile3=/c\nLine3=1\n", {{"/c", 1}}},
-        {"File1=/a\nLine1=3\nFile2=/a\nLine2=9\n", {{"/a", 3}}},
+        {"File1=/a\nLine1=x\nFile2=/b\n", {{{"/b"}, 1}}},
+        {"File1=/a\nLine1=0\nFile2=\nLine2=3\nFile3=/c\nLine3=1\n", {{{"/c"}, 1}}},
+        {"File1=/a\nLine1=3\nFile2=/a\nLine2=9\n", {{{"/a"}, 3}}},
+        // The stored forms of a book in an archive and of a name that is not UTF-8; the second
+        // names the first's book again.
+        {"File1=zip:/a%25.zip#d/b%23.txt\nLine1=2\nFile2=file://zip%3A/a%2525.zip%23d/b%2523.txt"
+         "\nLine2=5\nFile3=file:///%C2%EE.txt\nLine3=4\n",
+         {{{"/a%.zip", "d/b#.txt"}, 2}, {{"/\xc2\xee.txt"}, 4}}},
         {"File1=/a\nLine1=99999999999\n", {}}};
     for (const auto& [section, read] : sections) {
         test::WriteBytes(box.iniPath(), QByteArray("[Recent Files]\n") + section);

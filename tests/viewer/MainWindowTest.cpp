@@ -7,9 +7,9 @@
 #include <fstream>
 
 #include "ViewerFixture.h"
-#include "book/ArchivedPath.h"
 #include "platform/FileNames.h"
 #include "settings/RecentBooks.h"
+#include "viewer/App.h"
 
 using namespace tresslin;
 using namespace tresslin::test;
@@ -41,7 +41,7 @@ TEST_F(MainWindow, ArchiveOfSeveralBooks) {
     const QString zip = SamplePath("kniga-two.zip");
     makeWindow();
     prompts.archiveAnswers = {1, std::nullopt};
-    window->Form_Load({zip});
+    window->Form_Load(locationOfText(zip));
     prompts.openAnswers = {zip};
     press("Down Down Down");
     EXPECT_EQ(caption(), "kniga-two.zip#kniga-cp1251.txt  line: 4  (0.84%)");
@@ -50,8 +50,7 @@ TEST_F(MainWindow, ArchiveOfSeveralBooks) {
     EXPECT_EQ(prompts.archiveShown, (std::vector<qsizetype>{2, 2}));
     EXPECT_TRUE(prompts.messages.empty());
     press("Esc");
-    EXPECT_EQ(ReadSetting(settings::LastFile).toStdString(),
-              archivedPath(pathBytes(zip).toStdString(), "kniga-cp1251.txt"));
+    EXPECT_EQ(ReadSetting(settings::LastFile), "zip:" + zip + "#kniga-cp1251.txt");
     makeWindow();
     window->Form_Load({});
     press("Ctrl+G");
@@ -240,29 +239,30 @@ TEST_F(MainWindow, ArgumentsAndTheRememberedBook) {
     const QByteArray raw = QFile::encodeName(books.folder()) + "/\xc2\xee\xe9\xed\xe0.txt";
     std::ofstream(raw.constData(), std::ios::binary) << NumberedBook(4);
     // The open dialog hands such a name back decoded as UTF-8, with U+FFFD in its place.
-    EXPECT_EQ(pathBytes(resolveChosenPath(QFile::decodeName(raw))), raw);
+    EXPECT_EQ(locationOfText(QFile::decodeName(raw)).file, raw.toStdString());
     const QString here = QDir::currentPath();
     QDir::setCurrent(books.folder());  // relative paths are remembered absolute
     for (const auto& c : rows) {
         SCOPED_TRACE(c.arguments.toStdString() + " " + c.keys);
         const auto subst = [&](QString s) {
-            return s.replace("%F", books.folder())
-                .replace("%S", SamplePath(""))
-                .replace("%B", pathFromBytes(raw));
+            return s.replace("%F", books.folder()).replace("%S", SamplePath(""));
         };
         WriteSetting(settings::LastFile, c.lastLine ? books.path("war.txt") : "");
         WriteSetting(settings::LastLine, c.lastLine ? c.lastLine : "");
         makeWindow();
         prompts.messages.clear();
-        window->Form_Load(subst(c.arguments).split('|'));
+        QList<QByteArray> arguments = subst(c.arguments).toUtf8().replace("%B", raw).split('|');
+        std::vector<char*> argv{nullptr};
+        for (QByteArray& a : arguments) argv.push_back(a.data());
+        window->Form_Load(commandLineBook(int(argv.size()), argv.data()));
         press(c.keys);
         EXPECT_EQ(caption(), c.caption);
         EXPECT_EQ(view(), subst(c.view));
         EXPECT_EQ(prompts.messages.size(), c.view.startsWith("Error") ? 1u : 0u);
         press("Esc");
-        const QString file = pathFromStored(ReadSetting(settings::LastFile));
-        EXPECT_EQ(fileNameOf(file) + "=" + ReadSetting(settings::LastLine), c.saved);
-        EXPECT_TRUE(file.isEmpty() || QFileInfo(file).isAbsolute());
+        const BookLocation file = storedLocation(ReadSetting(settings::LastFile));
+        EXPECT_EQ(shownName(file) + "=" + ReadSetting(settings::LastLine), c.saved);
+        EXPECT_TRUE(file.empty() || file.file.starts_with('/'));
     }
     QDir::setCurrent(here);
     std::remove(raw.constData());  // QTemporaryDir cannot remove a name it cannot decode
@@ -337,14 +337,16 @@ TEST_F(MainWindow, ResizeWrittenOnceSettled) {
 TEST_F(MainWindow, RecentBooksOnCtrlR) {
     const QString a = books.write("a.txt", NumberedBook(10)),
                   gone = books.write("gone.txt", "x\ny");
-    ASSERT_TRUE(window->OpenBook(gone) && window->OpenBook(a));
+    ASSERT_TRUE(window->OpenBook(locationOfText(gone)) && window->OpenBook(locationOfText(a)));
     press("3*Down");
     open(NumberedBook(10), "b.txt");  // a is left at line 4 at once
     QFile::remove(gone);
     prompts.recentAnswers = {3, 1, 2, std::nullopt};  // past the end: nothing happens
     press("Down Ctrl+R Ctrl+R");
     EXPECT_EQ(prompts.recentShown.at(0),
-              QList<RecentBook>({{books.path("b.txt"), 2}, {a, 4}, {gone, 1}}));
+              QList<RecentBook>({{locationOfText(books.path("b.txt")), 2},
+                                 {locationOfText(a), 4},
+                                 {locationOfText(gone), 1}}));
     press("Ctrl+R");  // the book that is gone: said so and dropped
     EXPECT_EQ(prompts.messages.at(0).text, "Error Open " + gone);
     EXPECT_EQ(readRecentBooks().size(), 2);
@@ -352,5 +354,5 @@ TEST_F(MainWindow, RecentBooksOnCtrlR) {
     EXPECT_EQ(caption(), "a.txt  line: 5  (44.44%)");
     open("x", "c.txt");  // one line: not kept
     press("Esc");        // the line at quitting is what the list keeps
-    EXPECT_EQ(readRecentBooks().front(), (RecentBook{a, 5}));
+    EXPECT_EQ(readRecentBooks().front(), (RecentBook{locationOfText(a), 5}));
 }

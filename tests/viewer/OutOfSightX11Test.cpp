@@ -187,7 +187,8 @@ TEST_F(OutOfSightX11, SeeThroughBackgroundShowsTheRootColourAndLeavesTheTextAsIt
     WriteSetting(settings::TextColor, "0");
     WriteSetting(settings::BackColor, "16711680");  // blue
     WriteSetting(settings::FontSize, "16");         // strokes wider than their smoothed edges
-    window->Form_Load({books.write("b.txt", Cp1251("Жили-были дед да баба\r\n2\r\n"))});
+    window->Form_Load(
+        locationOfText(books.write("b.txt", Cp1251("Жили-были дед да баба\r\n2\r\n"))));
     window->show();
     const QPoint back = window->view()->geometry().bottomRight() - QPoint(8, 8);
     QImage opaque;
@@ -213,7 +214,7 @@ TEST_F(OutOfSightX11, SeeThroughBackgroundShowsTheRootColourAndLeavesTheTextAsIt
 
 TEST_F(OutOfSightX11, TextHidesAfterTheMouseLeavesAndAFontGivesAStripOfOneLine) {
     WriteSetting(settings::HideTextAway, "5");
-    window->Form_Load({books.write("b.txt", "Line one\r\nLine two\r\n")});
+    window->Form_Load(locationOfText(books.write("b.txt", "Line one\r\nLine two\r\n")));
     window->show();
     ASSERT_TRUE(waitFor([&] { return mapped(); }));
     pointer(window->geometry().bottomRight() + QPoint(100, 100));

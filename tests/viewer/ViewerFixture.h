@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+#include "platform/FileNames.h"
 #include "settings/Settings.h"
 #include "support/FakePrompts.h"
 #include "support/TestSupport.h"
@@ -18,7 +19,7 @@ class ViewerTest : public ::testing::Test {
   protected:
     void makeWindow() { window.reset(), window = std::make_unique<frmMain>(prompts); }
     void open(std::string_view bytes, const QString& name = "book.txt") {
-        ASSERT_TRUE(window->OpenBook(books.write(name, bytes)));
+        ASSERT_TRUE(window->OpenBook(locationOfText(books.write(name, bytes))));
     }
     // Steps apart by blanks: keys as "Ctrl+L", "3*Down" for a repeat, "next" and "back" for the
     // image buttons, "timer" to start the auto-show, "tick" for its timer, "wheel-120".

@@ -1,4 +1,6 @@
-#include "book/ArchivedPath.h"
+#include "book/BookLocation.h"
+
+#include <optional>
 
 namespace tresslin {
 
@@ -43,23 +45,25 @@ std::optional<std::string> unescape(std::string_view in) {
 
 }  // namespace
 
-std::string archivedPath(std::string_view archive, std::string_view entry) {
+std::string locationBytes(const BookLocation& location) {
+    if (!location.inArchive()) return location.file;
     std::string out(kPrefix);
-    escape(archive, out);
+    escape(location.file, out);
     out += '#';
-    escape(entry, out);
+    escape(location.entry, out);
     return out;
 }
 
-std::optional<ArchivedBook> splitArchivedPath(std::string_view path) {
-    if (!path.starts_with(kPrefix)) return std::nullopt;
-    path.remove_prefix(kPrefix.size());
-    const std::size_t hash = path.find('#');
-    if (hash == path.npos) return std::nullopt;
-    auto archive = unescape(path.substr(0, hash));
-    auto entry = unescape(path.substr(hash + 1));
-    if (!archive || !entry || archive->empty() || entry->empty()) return std::nullopt;
-    return ArchivedBook{*std::move(archive), *std::move(entry)};
+BookLocation locationFromBytes(std::string_view bytes) {
+    BookLocation plain{std::string(bytes), {}};
+    if (!bytes.starts_with(kPrefix)) return plain;
+    bytes.remove_prefix(kPrefix.size());
+    const std::size_t hash = bytes.find('#');
+    if (hash == bytes.npos) return plain;
+    auto archive = unescape(bytes.substr(0, hash));
+    auto entry = unescape(bytes.substr(hash + 1));
+    if (!archive || !entry || archive->empty() || entry->empty()) return plain;
+    return BookLocation{*std::move(archive), *std::move(entry)};
 }
 
 }  // namespace tresslin
