@@ -7,9 +7,7 @@
 #include <array>
 #include <string>
 
-#include "book/ArchivedPath.h"
 #include "formats/ZipArchive.h"
-#include "platform/FileNames.h"
 
 namespace tresslin::sync {
 
@@ -61,23 +59,21 @@ QByteArray nameDigest(const QByteArray& baseName) {
     return QCryptographicHash::hash(baseName, QCryptographicHash::Md5).toHex();
 }
 
-std::optional<QByteArray> bookDigest(const QString& path, DigestMethod method) {
-    const QByteArray bytes = pathBytes(path);
-    const auto archived = splitArchivedPath(bytes.toStdString());
-    if (!archived) {
-        if (method == DigestMethod::FileName) return nameDigest(baseNameOf(bytes));
-        return partialMd5OfFile(bytes);
+std::optional<QByteArray> bookDigest(const BookLocation& book, DigestMethod method) {
+    const QByteArray file = QByteArray::fromStdString(book.file);
+    if (!book.inArchive()) {
+        if (method == DigestMethod::FileName) return nameDigest(baseNameOf(file));
+        return partialMd5OfFile(file);
     }
-    const QByteArray entry = QByteArray::fromStdString(archived->entry);
+    const QByteArray entry = QByteArray::fromStdString(book.entry);
     if (method == DigestMethod::FileName) return nameDigest(baseNameOf(entry));
-    const int fd = ::open(archived->archive.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(book.file.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return std::nullopt;
     FormatError error = FormatError::None;
     std::optional<QByteArray> digest;
     if (auto zip = ZipArchive::openFile(fd, error)) {
         std::string text;
-        if (const auto i = zip->find(archived->entry);
-            i && zip->read(*i, text) == FormatError::None)
+        if (const auto i = zip->find(book.entry); i && zip->read(*i, text) == FormatError::None)
             digest = partialMd5(text);
     }
     ::close(fd);

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "book/BookLocation.h"
+
 namespace tresslin::sync {
 
 enum class DigestMethod { Binary = 0, FileName = 1 };
@@ -17,10 +19,10 @@ std::optional<QByteArray> partialMd5OfFile(const QByteArray& pathBytes);
 QByteArray partialMd5(std::string_view bytes);
 // MD5 of the exact bytes of a file's base name, extensions included.
 QByteArray nameDigest(const QByteArray& baseName);
-// The key for a book as the window holds its path: the file as stored (a zip of one book is the
+// The key for a book where it is: the file as stored (a zip of one book is the
 // archive itself), or, for a book chosen from a zip of several, the entry's own bytes and name.
 // Nothing when the file cannot be read.
-std::optional<QByteArray> bookDigest(const QString& path, DigestMethod method);
+std::optional<QByteArray> bookDigest(const BookLocation& book, DigestMethod method);
 
 // The key the servers compare: lower-case hex MD5 of the password.
 QByteArray userKey(const QString& password);
