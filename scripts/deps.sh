@@ -4,12 +4,12 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libgl-dev libx11-dev libzip-dev zlib1g-dev fonts-liberation2
-          qt6-speech-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n)
+          qt6-speech-dev qt6-tools-dev qt6-l10n-tools qt6-translations-l10n qtkeychain-qt6-dev)
 if [ "${1:-}" = "test" ]; then
     packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev dbus-daemon strace clang libclang-rt-14-dev
                libbenchmark-dev libxml2-utils zip unzip desktop-file-utils appstream file dpkg-dev xcompmgr trayer
                qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
-               speech-dispatcher-audio-plugins libao4)
+               speech-dispatcher-audio-plugins libao4 gnome-keyring python3)
 fi
 
 missing=()

@@ -1,10 +1,12 @@
 #include <QApplication>
 
 #include "platform/Activation.h"
+#include "sync/SyncCommand.h"
 #include "viewer/App.h"
 
 int main(int argc, char** argv) {
     if (const auto early = tresslin::handleInfoOptions(argc, argv)) return *early;
+    if (const auto synced = tresslin::sync::handleSyncCommand(argc, argv)) return *synced;
     // Before any display work, so the command is quick; with none running, start as plain tresslin.
     if (tresslin::isActivateCommand(argc, argv)) {
         if (tresslin::forwardActivation(tresslin::callerActivationToken())) return 0;

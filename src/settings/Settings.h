@@ -74,6 +74,15 @@ inline constexpr Setting FontSize = number("Settings", "Font Size", 9, 6, 72);
 // The voice's name (empty: the first for Russian, else the engine's) and its rate.
 inline constexpr Setting SpeechVoice = text("Settings", "Speech Voice", "");
 inline constexpr Setting SpeechRate = number("Settings", "Speech Rate", 0, -10, 10);
+// Progress sync: the server (empty: off), user and device name (empty: the host name), the book's
+// identity ("0" the file's partial MD5, "1" its name), this installation's id, made once, and
+// whether the key may be kept in a file only the user can read.
+inline constexpr Setting SyncServer = text("Sync", "Server", "");
+inline constexpr Setting SyncUser = text("Sync", "User", "");
+inline constexpr Setting SyncDevice = text("Sync", "Device", "");
+inline constexpr Setting SyncDigest = number("Sync", "Digest", 0, 0, 1);
+inline constexpr Setting SyncDeviceId = text("Sync", "Device Id", "");
+inline constexpr Setting SyncKeyFile = number("Sync", "Key In File", 0, 0, 1);
 // 0x80000000 + a system colour index: window text and window background.
 inline constexpr Setting TextColor = number("COLORS", "TEXT_COLOR", std::int32_t(0x80000008u));
 inline constexpr Setting BackColor = number("COLORS", "BACK_COLOR", std::int32_t(0x80000005u));

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "support/TestSupport.h"
+#include "sync/BookDigest.h"
+#include "sync/SyncClient.h"
+
+namespace tresslin::test {
+namespace {
+
+using sync::Outcome;
+
+// The protocol server of kosync_server.py, started for one test and stopped after it.
+class Server {
+  public:
+    Server() {
+        process_.start(PYTHON, {SERVER_SCRIPT, dir_.filePath("log"), dir_.filePath("mode")});
+        while (!process_.canReadLine() && process_.waitForReadyRead(10000)) {
+        }
+        port_ = QString::fromUtf8(process_.readLine()).split(' ').value(1).trimmed().toInt();
+    }
+    ~Server() {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+    void mode(const QByteArray& m) { WriteBytes(dir_.filePath("mode"), m); }
+    QList<QJsonObject> requests() const {
+        QList<QJsonObject> list;
+        for (const QByteArray& line : FileBytes(dir_.filePath("log")).split('\n'))
+            if (!line.isEmpty()) list << QJsonDocument::fromJson(line).object();
+        return list;
+    }
+
+  private:
+    QTemporaryDir dir_;
+    QProcess process_;
+    int port_ = 0;
+};
+
+template <typename Call>
+sync::Answer wait(Call call) {
+    QEventLoop loop;
+    sync::Answer answer;
+    call([&](const sync::Answer& a) {
+        answer = a;
+        loop.quit();
+    });
+    loop.exec();
+    return answer;
+}
+
+TEST(SyncDigest, PartialMd5MatchesHashlibOnEverySize) {
+    TempBooks books;
+    for (qint64 size : {0LL, 1LL, 1024LL, 1025LL, 5000LL, 300000LL, (1LL << 30) + 4096}) {
+        const QString path = books.path(QStringLiteral("b%1").arg(size));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // Sparse beyond the first bytes; a few marks where samples are taken.
+        for (qint64 at : {0LL, 1000LL, 4100LL, 1LL << 20, 1LL << 30})
+            if (at < size) f.seek(at), f.write(QByteArray::number(at) + "mark");
+        f.resize(size);
+        f.close();
+        QProcess py;
+        py.start(PYTHON, {SERVER_SCRIPT, "--digest", path});
+        ASSERT_TRUE(py.waitForFinished(20000));
+        EXPECT_EQ(sync::partialMd5OfFile(QFile::encodeName(path)).value_or("none"),
+                  py.readAll().trimmed())
+            << size;
+        QFile::remove(path);
+    }
+    // md5 of the name's exact bytes: "abc" is the textbook vector.
+    EXPECT_EQ(sync::nameDigest("abc"), "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(sync::userKey("secret"), "5ebe2294ecd0e0f08eab7690d2a6ee69");
+}
+
+TEST(SyncClient, SpeaksTheProtocolAndTellsEveryFailureApart) {
+    Server server;
+    sync::SyncClient client;
+    sync::Account alice{server.url(), "alice", sync::userKey("pw")};
+    EXPECT_EQ(wait([&](auto d) { client.registerUser(alice, d); }).outcome, Outcome::Ok);
+    EXPECT_EQ(wait([&](auto d) { client.registerUser(alice, d); }).outcome, Outcome::NameTaken);
+    EXPECT_EQ(wait([&](auto d) { client.login(alice, d); }).outcome, Outcome::Ok);
+    sync::Account wrong = alice;
+    wrong.key = sync::userKey("other");
+    EXPECT_EQ(wait([&](auto d) { client.login(wrong, d); }).outcome, Outcome::Unauthorized);
+
+    const QString doc = "0123456789abcdef0123456789abcdef";
+    EXPECT_EQ(wait([&](auto d) { client.pull(alice, doc, d); }).outcome, Outcome::NoRecord);
+    sync::Progress p{doc, "/FictionBook/body/pre[3]/text().4", 0.123456, "desk", "ID1", 0};
+    EXPECT_TRUE(wait([&](auto d) { client.push(alice, p, d); }).ok());
+    const sync::Answer got = wait([&](auto d) { client.pull(alice, doc, d); });
+    ASSERT_TRUE(got.progress);
+    EXPECT_EQ(got.progress->progress, p.progress);
+    EXPECT_DOUBLE_EQ(got.progress->percentage, 0.1234);
+    EXPECT_EQ(got.progress->deviceId, "ID1");
+    EXPECT_GT(got.progress->timestamp, 0);
+
+    const QJsonObject put = server.requests()[5];
+    EXPECT_EQ(put["method"].toString(), "PUT");
+    EXPECT_EQ(put["accept"].toString(), "application/vnd.koreader.v1+json");
+    EXPECT_EQ(put["key"].toString(), sync::userKey("pw"));
+    const QJsonObject body = QJsonDocument::fromJson(put["body"].toString().toUtf8()).object();
+    EXPECT_EQ(body.keys(),
+              QStringList({"device", "device_id", "document", "percentage", "progress"}));
+    EXPECT_EQ(QJsonDocument::fromJson(server.requests()[0]["body"].toString().toUtf8())["password"]
+                  .toString(),
+              sync::userKey("pw"));
+
+    const QString unknown = "ffffffffffffffffffffffffffffffff";
+    for (auto [mode, outcome] : {std::pair{"404", Outcome::NoRecord},
+                                 {"502", Outcome::NoRecord},
+                                 {"500", Outcome::Refused},
+                                 {"garbage", Outcome::BadAnswer}}) {
+        server.mode(mode);
+        EXPECT_EQ(wait([&](auto d) { client.pull(alice, unknown, d); }).outcome, outcome) << mode;
+    }
+    server.mode("garbage");
+    EXPECT_EQ(wait([&](auto d) { client.push(alice, p, d); }).outcome, Outcome::BadAnswer);
+    sync::Account nowhere{"http://127.0.0.1:1", "alice", alice.key};
+    EXPECT_EQ(wait([&](auto d) { client.login(nowhere, d); }).outcome, Outcome::Unreachable);
+    EXPECT_EQ(sync::serverUrl("sync.example.org/").toString(), "https://sync.example.org");
+    EXPECT_TRUE(sync::serverUrl("ftp://x").isEmpty());
+}
+
+TEST(SyncCommand, LogsInFromStandardInputAndKeepsTheKeyOutOfTheSettings) {
+    Server server;
+    SettingsSandbox sandbox;
+    WriteBytes(sandbox.iniPath(), "[Sync]\nKey In File=1\n");
+    auto run = [&](const QString& command, const QByteArray& password, QString* out) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CONFIG_HOME", sandbox.folder());
+        p.setProcessEnvironment(env);
+        p.start(PROGRAM_PATH, {command, server.url(), "bob"});
+        p.write(password + "\n");
+        p.closeWriteChannel();
+        p.waitForFinished(20000);
+        *out = QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+        return p.exitCode();
+    };
+    QString out;
+    EXPECT_EQ(run("--sync-login", "pw", &out), 1);
+    EXPECT_EQ(out, "Wrong user name or password");
+    EXPECT_EQ(run("--sync-register", "pw", &out), 0);
+    EXPECT_EQ(out, "Registered and logged in");
+    EXPECT_EQ(run("--sync-login", "pw", &out), 0);
+    EXPECT_EQ(out, "Logged in");
+    const QString ini = QString::fromUtf8(FileBytes(sandbox.iniPath()));
+    EXPECT_TRUE(ini.contains("Server=" + server.url()));
+    EXPECT_TRUE(ini.contains("User=bob"));
+    EXPECT_FALSE(ini.contains(QString::fromLatin1(sync::userKey("pw"))));
+    const QString keyFile = sandbox.folder() + "/Tresslin/sync-key";
+    EXPECT_EQ(FileBytes(keyFile), sync::userKey("pw"));
+    EXPECT_EQ(QFile::permissions(keyFile) & 0x0077, 0);
+}
+
+}  // namespace
+}  // namespace tresslin::test
