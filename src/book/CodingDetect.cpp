@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "book/DisplayChars.h"
 #include "book/mdlFiles.h"
@@ -61,16 +63,8 @@ int utf8Verdict(std::string_view s, int& letters) {
     return letters > 0 ? 1 : 0;
 }
 
-}  // namespace
-
-std::optional<TextCoding> detectCoding(std::string_view sample) {
-    if (sample.size() > kDetectSampleBytes) sample = sample.substr(0, kDetectSampleBytes);
-    if (sample.substr(0, 3) == "\xEF\xBB\xBF") return kUtf8;
-    int utf8Letters = 0;
-    const int utf8 = utf8Verdict(sample, utf8Letters);
-    if (utf8 == 1) return utf8Letters >= 1 ? std::optional(kUtf8) : std::nullopt;
-    if (utf8 == 0) return std::nullopt;  // ASCII only (or no letters): nothing to tell
-
+// The verdict of single-letter frequencies among the three stored codings; sure on long texts.
+std::optional<TextCoding> frequencyVerdict(std::string_view sample) {
     static const std::array<double, 256> scores = buildScores();
     // Count each byte once, then score the counts in every coding.
     std::array<std::size_t, 256> counts{};
@@ -94,6 +88,173 @@ std::optional<TextCoding> detectCoding(std::string_view sample) {
     }
     if ((total[best] - second) / high < kMinMargin) return std::nullopt;
     return TextCoding(best);
+}
+
+#include "book/LetterPairs.inc"
+
+// Letter pairs decide on little text: a sentence read in a wrong coding spells pairs Russian
+// never has, and its case runs wrong (KOI8-R read as Windows-1251 swaps small and capital).
+// Costs are in tenths of a nat.
+constexpr int kMinPairLetters = 16;      // fewer letters than this: no verdict
+constexpr int kMinSmallLetters = 8;      // capitals alone read right in several codings
+constexpr int kPairMarginPerByte = 10;   // the lead over another reading, per byte read otherwise
+constexpr int kPairMarginLeast = 60;     // and at least this in all
+constexpr int kExtraMarginPerByte = 30;  // the lead of a converted coding over a stored twin
+constexpr int kCapitalsOnly = 15;        // per letter: the case cost of a reading in capitals
+constexpr int kWrongSide = 30;           // a quote or dash on the wrong side of a letter
+
+// What one byte is in one coding, for the letter-pair costs.
+struct ByteClass {
+    std::uint8_t symbol = 0;      // 0 a word's edge (anything but a Cyrillic letter), 1..32 а..я
+    std::uint8_t letterCase = 0;  // 0 no letter, 1 small, 2 capital
+    std::uint8_t cost = 0;        // of the character itself, beyond its pairs
+    // Typography: 1 opens (a letter follows), 2 closes (a letter goes before), 3 stands apart.
+    std::uint8_t side = 0;
+};
+
+ByteClass classify(char16_t c) {
+    static constexpr std::u16string_view kLetters = u"абвгдежзийклмнопрстуфхцчшщъыьэюя";
+    static constexpr std::u16string_view kOpening = u"\u00AB\u201E\u201C\u2018";
+    static constexpr std::u16string_view kClosing = u"\u00BB\u201D\u2019\u2026";
+    static constexpr std::u16string_view kApart =
+        u"\u2014\u2013\u2116\u00A0\u00B0\u00A7\u00B7\u2022\u00A9";
+    // Letters of Ukrainian and Belarusian, taken as the Russian ones they sound like.
+    static constexpr std::u16string_view kKin = u"іїєґў", kKinAs = u"ииегу";
+    ByteClass b;
+    const char32_t lower = toLowerLetter(c);
+    const auto small = c == lower;
+    const char16_t l = lower == u'ё' ? u'е' : char16_t(lower);
+    if (const auto i = kLetters.find(l); i != kLetters.npos) {
+        b.symbol = std::uint8_t(i + 1);
+        b.letterCase = small ? 1 : 2;
+        // Ё is read as Е, and is forty times rarer.
+        if (lower == u'ё') b.cost = 38;
+    } else if (const auto k = kKin.find(char16_t(lower)); k != kKin.npos) {
+        b.symbol = std::uint8_t(kLetters.find(kKinAs[k]) + 1);
+        b.letterCase = small ? 1 : 2;
+        b.cost = 30;
+    } else {
+        b.side = kOpening.find(c) != kOpening.npos   ? 1
+                 : kClosing.find(c) != kClosing.npos ? 2
+                 : kApart.find(c) != kApart.npos     ? 3
+                                                     : 0;
+        b.cost = b.side ? 40 : 110;
+    }
+    return b;
+}
+
+struct CodingClasses {
+    std::array<std::array<ByteClass, 256>, kByteCodingCount> byCoding;
+};
+
+const CodingClasses& codingClasses() {
+    static const CodingClasses classes = [] {
+        CodingClasses t;
+        for (int k = 0; k < kByteCodingCount; ++k) {
+            const auto& half = highHalf(kByteCodings[k]);
+            for (int c = 128; c < 256; ++c) t.byCoding[k][c] = classify(half[c - 128]);
+        }
+        return t;
+    }();
+    return classes;
+}
+
+// The 8-bit coding whose reading of the sample leads every other reading clearly.
+std::optional<FoundCoding> pairVerdict(std::string_view sample) {
+    const auto* p = reinterpret_cast<const unsigned char*>(sample.data());
+    // Pairs of two ASCII bytes cost the same in every coding and are not counted.
+    std::vector<std::uint32_t> pairs(65536);
+    std::vector<std::uint16_t> seen;
+    std::array<std::uint64_t, 256> bytes{};
+    unsigned prev = ' ';
+    for (std::size_t i = 0; i < sample.size(); prev = p[i++]) {
+        ++bytes[p[i]];
+        if (!((prev | p[i]) & 0x80)) continue;
+        const unsigned pair = prev << 8 | p[i];
+        if (pairs[pair]++ == 0) seen.push_back(std::uint16_t(pair));
+    }
+    const auto& classes = codingClasses().byCoding;
+    std::array<std::int64_t, kByteCodingCount> cost{};
+    for (int k = 0; k < kByteCodingCount; ++k) {
+        for (const std::uint16_t pair : seen) {
+            const ByteClass& a = classes[k][pair >> 8];
+            const ByteClass& b = classes[k][pair & 0xFF];
+            int c = kPairCost[a.symbol][b.symbol] + b.cost;
+            if (b.letterCase) c += kCaseCost[a.letterCase][b.letterCase - 1];
+            // Typography on the wrong side of a letter.
+            if ((a.letterCase && (b.side & 1)) || (b.letterCase && a.side >= 2)) c += kWrongSide;
+            cost[k] += std::int64_t(c) * pairs[pair];
+        }
+    }
+    int best = 0;
+    for (int k = 1; k < kByteCodingCount; ++k)
+        if (cost[k] < cost[best]) best = k;
+    std::array<std::uint64_t, kByteCodingCount> letters{}, small{};
+    for (int k = 0; k < kByteCodingCount; ++k) {
+        for (int c = 128; c < 256; ++c) {
+            letters[k] += classes[k][c].letterCase ? bytes[c] : 0;
+            small[k] += classes[k][c].letterCase == 1 ? bytes[c] : 0;
+        }
+            fprintf(stderr, "k%d cost %ld letters %lu small %lu\n", k, cost[k], letters[k],
+                    small[k]);
+        // Some coding reads it as capitals alone, and no worse but for their case: which
+        // reading is right, case cannot tell.
+        if (small[k] == 0 && letters[k] * 2 >= letters[best] &&
+            cost[k] - cost[best] < std::int64_t(letters[k]) * kCapitalsOnly)
+            return std::nullopt;
+    }
+    if (letters[best] < kMinPairLetters || small[best] < kMinSmallLetters) return std::nullopt;
+        for (int k = 0; k < kByteCodingCount; ++k)
+            fprintf(stderr, "k%d cost %ld letters %lu small %lu\n", k, cost[k], letters[k],
+                    small[k]);
+    const auto& bestHalf = highHalf(kByteCodings[best]);
+    for (int k = 0; k < kByteCodingCount; ++k) {
+        // Bytes read otherwise; a coding that reads the sample the same way is no rival.
+        std::uint64_t differ = 0;
+        int differentBytes = 0;
+        const auto& half = highHalf(kByteCodings[k]);
+        for (int c = 128; c < 256; ++c) {
+            const bool other = bytes[c] && half[c - 128] != bestHalf[c - 128];
+            differ += other ? bytes[c] : 0;
+            differentBytes += other;
+        }
+        if (k == best || differ == 0) continue;
+        const std::int64_t lead = cost[k] - cost[best];
+        // A stored coding, shown as today when nothing is decided, needs no more than its lead
+        // per byte over a coding converted at open; one converted needs a wide lead over a
+        // stored one that reads nearly all of it the same way (Mac Cyrillic and Windows-1251).
+        const bool bestStored = storedCoding(kByteCodings[best]).has_value();
+        const bool rivalStored = storedCoding(kByteCodings[k]).has_value();
+        const bool twin = !bestStored && rivalStored && differ * 4 < letters[best];
+        // One character told apart, however often, may be one the twin holds as well.
+        if (twin && differentBytes < 2) return std::nullopt;
+        const int perByte = twin ? kExtraMarginPerByte : kPairMarginPerByte;
+        if ((!(bestStored && !rivalStored) && lead < kPairMarginLeast) ||
+            lead < std::int64_t(differ) * perByte)
+            return std::nullopt;
+    }
+    return kByteCodings[best];
+}
+
+}  // namespace
+
+std::optional<FoundCoding> detectAnyCoding(std::string_view sample) {
+    if (sample.size() > kDetectSampleBytes) sample = sample.substr(0, kDetectSampleBytes);
+    if (sample.substr(0, 3) == "\xEF\xBB\xBF") return FoundCoding::Utf8;
+    int utf8Letters = 0;
+    const int utf8 = utf8Verdict(sample, utf8Letters);
+    if (utf8 == 1) return utf8Letters >= 1 ? std::optional(FoundCoding::Utf8) : std::nullopt;
+    if (utf8 == 0) return std::nullopt;  // ASCII only (or no letters): nothing to tell
+    const std::optional<TextCoding> frequencies = frequencyVerdict(sample);
+    const std::optional<FoundCoding> pairs = pairVerdict(sample);
+    // Where single letters decide, pairs only add the codings they do not know.
+    if (frequencies && !(pairs && !storedCoding(*pairs))) return FoundCoding(*frequencies);
+    return pairs;
+}
+
+std::optional<TextCoding> detectCoding(std::string_view sample) {
+    const auto found = detectAnyCoding(sample);
+    return found ? storedCoding(*found) : std::nullopt;
 }
 
 }  // namespace tresslin

@@ -76,6 +76,12 @@ class Extractor {
     void appendPlain(QString text) {
         static const QRegularExpression tag(QStringLiteral("<[^>]*>?"));
         text.remove(tag);
+        // What the repairs wrote, and what the file escaped, shown as the characters they stand
+        // for; "&amp;" last, so that "&amp;lt;" stays "&lt;".
+        for (const auto& [ref, ch] :
+             {std::pair(u"&lt;", u"<"), std::pair(u"&gt;", u">"), std::pair(u"&quot;", u"\""),
+              std::pair(u"&apos;", u"'"), std::pair(u"&amp;", u"&")})
+            text.replace(QString::fromUtf16(ref), QString::fromUtf16(ch));
         if (lineDepth_ && !(part_ == Part::Main ? main_ : notes_).lineEmpty())
             endLine(part_ == Part::Main ? main_ : notes_);
         lineDepth_ = 0;
@@ -235,14 +241,97 @@ QString decodeDocument(const QByteArray& bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
-    const auto coding = detectCoding(std::string_view(
+    const auto found = detectAnyCoding(std::string_view(
         bytes.constData(), std::min(std::size_t(bytes.size()), kDetectSampleBytes)));
-    const auto& table = tablesFor(coding ? *coding : kWindowsCyrillic).toUnicode;
+    const auto stored = found ? storedCoding(*found) : std::nullopt;
+    std::array<char16_t, 256> table = tablesFor(stored ? *stored : kWindowsCyrillic).toUnicode;
+    if (found && !stored) std::copy_n(highHalf(*found).begin(), 128, table.begin() + 128);
     text.resize(bytes.size());
     for (qsizetype i = 0; i < bytes.size(); ++i)
         text[i] = QChar(table[static_cast<unsigned char>(bytes[i])]);
     return text;
 }
+
+bool isPredefinedReference(QStringView text, qsizetype at) {
+    const QStringView rest = text.sliced(at);
+    for (const char16_t* ref : {u"&amp;", u"&lt;", u"&gt;", u"&quot;", u"&apos;"})
+        if (rest.startsWith(QStringView(ref))) return true;
+    return false;
+}
+
+bool isNameStart(QChar c) {
+    return c.isLetter() || c == u'_' || c == u':';
+}
+
+bool isNameChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c == u':' || c == u'.' || c == u'-' ||
+           c == u'\u00B7' || c.category() == QChar::Mark_NonSpacing ||
+           c.category() == QChar::Mark_SpacingCombining;
+}
+
+// Whether the '&' at text[at] starts a reference: a name, "#digits" or "#xhex", then ';'.
+bool startsReference(QStringView text, qsizetype at) {
+    qsizetype i = at + 1;
+    const qsizetype n = text.size();
+    if (i < n && text[i] == u'#') {
+        const bool hex = i + 1 < n && text[i + 1] == u'x';
+        i += hex ? 2 : 1;
+        const qsizetype digits = i;
+        const auto digit = [hex](char16_t d) {
+            return (d >= u'0' && d <= u'9') ||
+                   (hex && ((d >= u'a' && d <= u'f') || (d >= u'A' && d <= u'F')));
+        };
+        while (i < n && digit(text[i].unicode())) ++i;
+        return i > digits && i < n && text[i] == u';';
+    }
+    if (i >= n || !isNameStart(text[i])) return false;
+    while (i < n && isNameChar(text[i])) ++i;
+    return i < n && text[i] == u';';
+}
+
+}  // namespace
+
+QString mendBareAmpersands(QStringView text) {
+    QString out;
+    qsizetype copied = 0;
+    const auto skipTo = [&](qsizetype from, QStringView end) {
+        const qsizetype e = text.indexOf(end, from);
+        return e < 0 ? text.size() : e + end.size();
+    };
+    for (qsizetype i = 0; i < text.size();) {
+        const QChar c = text[i];
+        if (c == u'<') {
+            // Where '&' is no reference: comments, CDATA, processing instructions, and a
+            // document type's internal subset.
+            const QStringView rest = text.sliced(i);
+            if (rest.startsWith(u"<!--")) {
+                i = skipTo(i + 4, u"-->");
+            } else if (rest.startsWith(u"<![CDATA[")) {
+                i = skipTo(i + 9, u"]]>");
+            } else if (rest.startsWith(u"<?")) {
+                i = skipTo(i + 2, u"?>");
+            } else if (rest.startsWith(u"<!DOCTYPE")) {
+                const qsizetype open = text.indexOf(u'[', i), close = text.indexOf(u'>', i);
+                i = open >= 0 && (close < 0 || open < close) ? skipTo(skipTo(open, u"]"), u">")
+                                                             : skipTo(i, u">");
+            } else {
+                ++i;
+            }
+        } else if (c == u'&' && !startsReference(text, i)) {
+            if (out.isEmpty()) out.reserve(text.size() + 64);
+            out += text.sliced(copied, i + 1 - copied);
+            out += QLatin1String("amp;");
+            copied = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (copied == 0) return text.toString();
+    out += text.sliced(copied);
+    return out;
+}
+
+namespace {
 
 // How many faults are mended before the rest is taken as plain text. Each costs a new reading
 // of the whole document, so a large one gets fewer: the readings stay within about 64 M
@@ -264,6 +353,9 @@ FormattedBook readLeniently(const QByteArray& bytes) {
     }
     // The declaration has done its work; a faulty one would stop the reader again.
     text.remove(0, root);
+    // Bare '&' are the commonest fault by far: all mended at once, so that no reading stops at
+    // them and no repair meets one twice.
+    text = mendBareAmpersands(text);
     book.format = BookFormat::FictionBook;
     const int allowed = maxRepairs(text.size());
     for (int repairs = 0;; ++repairs) {
@@ -281,7 +373,10 @@ FormattedBook readLeniently(const QByteArray& bytes) {
         }
         const qsizetype at = std::min<qsizetype>(xml.characterOffset(), text.size());
         qsizetype q = at - 1;
-        while (q >= 0 && text[q] != u'<' && text[q] != u'&' && at - q < 256) --q;
+        // A predefined reference is never the fault (and may be a repair's own).
+        while (q >= 0 && at - q < 256 &&
+               !(text[q] == u'<' || (text[q] == u'&' && !isPredefinedReference(text, q))))
+            --q;
         if (repairs == allowed || q < 0 || (text[q] != u'<' && text[q] != u'&')) {
             // From the end of the last markup the reader took, so no text is lost.
             extractor.appendPlain(text.sliced(text.lastIndexOf(u'>', at - 1) + 1));

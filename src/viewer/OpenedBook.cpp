@@ -1,6 +1,7 @@
 #include "viewer/OpenedBook.h"
 
 #include <algorithm>
+#include <new>
 
 #include "book/CodingDetect.h"
 #include "book/mdlService.h"
@@ -31,8 +32,20 @@ std::optional<OpenedBook> openBook(const BookLocation& location, bool detect,
         // The book's own declaration or byte order gave its coding; the text is held as UTF-8.
         book.coding = kUtf8;
     } else if (detect) {
-        book.coding = detectCoding(std::string_view(
+        const auto found = detectAnyCoding(std::string_view(
             book.lines.data(), std::min(book.lines.byteSize(), kDetectSampleBytes)));
+        if (found && !storedCoding(*found)) {
+            // A coding the reader cannot show as stored: the book is held as UTF-8 instead.
+            std::string utf8;
+            if (!byteCodingToUtf8(std::string_view(book.lines.data(), book.lines.byteSize()),
+                                  *found, utf8) ||
+                !splitBookLines(utf8, book.lines))
+                throw std::bad_alloc();
+            book.coding = kUtf8;
+            book.convertedFrom = QString::fromLatin1(codingName(*found));
+        } else {
+            book.coding = found ? storedCoding(*found) : std::nullopt;
+        }
     }
     book.name = shownName(book.location);
     return book;

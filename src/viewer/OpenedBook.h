@@ -22,6 +22,8 @@ struct OpenedBook {
     std::optional<TextCoding> coding;
     std::vector<std::int64_t> headings;  // ascending line indices
     BookFormat format = BookFormat::PlainText;
+    // The 8-bit coding the text was converted from at open, when it is none of the stored ones.
+    QString convertedFrom;
 
     // Highest line index; 0 before any book.
     std::int32_t maxLine() const { return lines.empty() ? 0 : std::int32_t(lines.upperBound()); }

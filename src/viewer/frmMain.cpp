@@ -131,6 +131,8 @@ bool frmMain::OpenBook(const BookLocation& sBookName) {
                 if (book_.coding) settings::writeCoding(*book_.coding);
                 cursor_.moveTo(0);
                 ShowLine();
+                if (!book_.convertedFrom.isEmpty())
+                    ShowCaptionStatus(tr("   Coding: %1").arg(book_.convertedFrom));
                 return true;
             } catch (const std::exception&) {
                 std::swap(book_, *opened);

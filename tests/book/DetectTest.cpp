@@ -22,6 +22,38 @@ TEST(DetectCoding, EachCodingFromShortTexts) {
     EXPECT_EQ(detectCoding("\xD0\x9F\xD1\x80\xD0"), kUtf8);   // a character cut by the sample's end
 }
 
+TEST(DetectCoding, OneSentenceInEveryCyrillicCoding) {
+    using F = FoundCoding;
+    const std::pair<F, std::string> cases[] = {
+        // "Это пример кириллического текста", and a Ukrainian sentence for KOI8-U.
+        {F::Koi8R,
+         "\xFC\xD4\xCF \xD0\xD2\xC9\xCD\xC5\xD2 \xCB\xC9\xD2\xC9\xCC\xCC\xC9\xDE\xC5\xD3\xCB"
+         "\xCF\xC7\xCF \xD4\xC5\xCB\xD3\xD4\xC1"},
+        {F::Windows1251,
+         "\xDD\xF2\xEE \xEF\xF0\xE8\xEC\xE5\xF0 \xEA\xE8\xF0\xE8\xEB\xEB\xE8\xF7\xE5"
+         "\xF1\xEA\xEE\xE3\xEE \xF2\xE5\xEA\xF1\xF2\xE0"},
+        {F::Cp866,
+         "\x9D\xE2\xAE \xAF\xE0\xA8\xAC\xA5\xE0 \xAA\xA8\xE0\xA8\xAB\xAB\xA8\xE7\xA5\xE1\xAA"
+         "\xAE\xA3\xAE \xE2\xA5\xAA\xE1\xE2\xA0"},
+        {F::Iso8859_5,
+         "\xCD\xE2\xDE \xDF\xE0\xD8\xDC\xD5\xE0 \xDA\xD8\xE0\xD8\xDB\xDB\xD8\xE7\xD5"
+         "\xE1\xDA\xDE\xD3\xDE \xE2\xD5\xDA\xE1\xE2\xD0"},
+        {F::Ibm855,
+         "\xF8\xE5\xD6 \xD8\xE1\xB7\xD2\xA8\xE1 \xC6\xB7\xE1\xB7\xD0\xD0\xB7\xFB\xA8\xE3"
+         "\xC6\xD6\xAC\xD6 \xE5\xA8\xC6\xE3\xE5\xA0"},
+        {F::Koi8U,
+         "\xEB\xC9\xA7\xD7 \xA4 \xD3\xD4\xCF\xCC\xC9\xC3\xC5\xC0 \xF5\xCB\xD2\xC1\xA7\xCE\xC9, "
+         "\xA6 \xD4\xC1\xCD \xD6\xC9\xD7\xD5\xD4\xD8 \xCD\xCF\xA7 \xC4\xD2\xD5\xDA\xA6."},
+    };
+    for (const auto& [coding, text] : cases) {
+        EXPECT_EQ(detectAnyCoding(text), coding) << codingName(coding);
+        EXPECT_EQ(detectCoding(text), storedCoding(coding)) << codingName(coding);
+        std::string utf8;
+        ASSERT_TRUE(byteCodingToUtf8(text, coding, utf8));
+        EXPECT_EQ(utf8 == "Это пример кириллического текста", coding != F::Koi8U);
+    }
+}
+
 TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
     const std::string unclear[] = {
         "",
@@ -30,8 +62,12 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
         "\xC2\xAB quotes \xC2\xBB",  // UTF-8 without letters
         // Capitals alone do not tell Windows-1251 from KOI8-R.
         test::Cp1251("ГЛАВА ПЕРВАЯ. ВСЁ НАЧАЛОСЬ ЗИМОЙ, КОГДА ВЫПАЛ СНЕГ."),
+        test::Cp1251("Да, нет. Мир."),  // a handful of letters
+        // Mac Cyrillic by one capital only, which Windows-1251 reads as a letter as well.
+        "\x9D\xF2\xEE \xEF\xF0\xE8\xEC\xE5\xF0 \xEA\xE8\xF0\xE8\xEB\xEB\xE8\xF7\xE5"
+        "\xF1\xEA\xEE\xE3\xEE \xF2\xE5\xEA\xF1\xF2\xE0",
     };
-    for (const auto& s : unclear) EXPECT_EQ(detectCoding(s), std::nullopt) << s.substr(0, 40);
+    for (const auto& s : unclear) EXPECT_EQ(detectAnyCoding(s), std::nullopt) << s.substr(0, 40);
 }
 
 TEST(Utf16, DetectedAndConverted) {

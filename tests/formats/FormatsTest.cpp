@@ -129,6 +129,21 @@ TEST(FictionBook, AsFoundInTheWild) {
     }
 }
 
+TEST(FictionBook, BareAmpersandsMendedOnce) {
+    // As found in files of the big online libraries: bare '&' in the title and the text.
+    const std::string book = fb2(
+        Cp1251("<description><title-info><author><first-name>Иван</first-name><last-name>"
+               "Петров&Сын</last-name></author><book-title>Путешествуя с GPS&Palm&сотовый "
+               "телефон или Мобильное трио</book-title></title-info></description><body><p>"
+               "AT&T & Co &&amp; &1 &#1105; &lt;</p><p>R&D;</p><p>конец</p></body>"),
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>");
+    const FormattedBook read = readFormattedBytes(book);
+    EXPECT_TRUE(read.ok());
+    EXPECT_EQ(read.text,
+              "Путешествуя с GPS&Palm&сотовый телефон или Мобильное трио\nИван Петров&Сын\n\n"
+              "AT&T & Co && &1 ё <\nR&D;\nконец\n");
+}
+
 // An EPUB of the given package (inside <package>) and documents under OEBPS/.
 std::string epub(std::string_view package, std::initializer_list<Entry> documents,
                  std::string_view mimetype = "application/epub+zip") {
