@@ -455,6 +455,10 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
         <source>CTRL + K   -  Bookmarks (Delete Removes One)</source>
         <translation>CTRL + K   -  Закладки (Delete удаляет)</translation>
     </message>
+    <message>
+        <source>   Coding: %1</source>
+        <translation>   Кодировка: %1</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::frmRecent</name>
