@@ -44,12 +44,20 @@ enum class FormatError {
     OutOfMemory,
 };
 
+// Where each line of a FictionBook or an EPUB came from in its markup; empty for plain text,
+// whose places follow from the lines alone.
+struct LineOrigins {
+    std::vector<std::string> paths;  // per line; empty where a line has no element of its own
+    bool empty() const { return paths.empty(); }
+};
+
 struct FormattedBook {
     BookFormat format = BookFormat::PlainText;
     FormatError error = FormatError::None;
     std::string text;
     // Index of the first line of each title, in order, for moving by chapters.
     std::vector<std::int64_t> headings;
+    LineOrigins origins;
     // With SeveralBooks: the archive's books, in its order.
     struct ArchivedBook {
         std::string name;

@@ -28,6 +28,7 @@ std::optional<OpenedBook> openBook(const BookLocation& location, bool detect,
         return std::nullopt;
     book.format = formatted.format;
     book.headings = std::move(formatted.headings);
+    book.origins = std::move(formatted.origins);
     if (heldAsUtf8(book.format)) {
         // The book's own declaration or byte order gave its coding; the text is held as UTF-8.
         book.coding = kUtf8;

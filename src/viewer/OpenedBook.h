@@ -22,6 +22,7 @@ struct OpenedBook {
     std::optional<TextCoding> coding;
     std::vector<std::int64_t> headings;  // ascending line indices
     BookFormat format = BookFormat::PlainText;
+    LineOrigins origins;  // for the places sync sends
     // The 8-bit coding the text was converted from at open, when it is none of the stored ones.
     QString convertedFrom;
 
