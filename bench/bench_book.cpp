@@ -20,6 +20,7 @@
 #include "book/LineWrap.h"
 #include "book/mdlFiles.h"
 #include "book/mdlText.h"
+#include "settings/ChapterRule.h"
 
 using namespace tresslin;
 
@@ -209,6 +210,19 @@ void BM_ChapterScan(benchmark::State& state, bool emptyLinesBetween) {
     state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));
 }
 
+// Page Down over the same book by a rule of the reader's; the book holds no line it matches.
+void BM_ChapterRuleScan(benchmark::State& state, const char* pattern) {
+    LineStore s;
+    if (!ReadBookLines(gBook, s)) return state.SkipWithError("read failed");
+    const auto rule = ChapterRule::make(QString::fromUtf8(pattern));
+    if (!rule) return state.SkipWithError("invalid rule");
+    for (auto _ : state) {
+        if (rule->next(s, 0, kWindowsCyrillic) != -1)
+            return state.SkipWithError("the book must hold no heading");
+    }
+    state.SetBytesProcessed(state.iterations() * std::int64_t(s.byteSize()));
+}
+
 std::string flag(int& argc, char** argv, const char* name) {
     const std::size_t n = std::strlen(name);
     for (int i = 1; i < argc; ++i) {
@@ -247,6 +261,12 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("Find/commonest_letter", BM_FindInLines, &gCommon)->Unit(ms);
     benchmark::RegisterBenchmark("Chapters/scan", BM_ChapterScan, false)->Unit(ms);
     benchmark::RegisterBenchmark("Chapters/scan_empty_lines_between", BM_ChapterScan, true)
+        ->Unit(ms);
+    // A rule that begins with a literal, as most do, and one that must be tried on every line.
+    benchmark::RegisterBenchmark("Chapters/rule_literal_start", BM_ChapterRuleScan,
+                                 "^Глава [0-9]+")
+        ->Unit(ms);
+    benchmark::RegisterBenchmark("Chapters/rule_any_line", BM_ChapterRuleScan, "^[IVXLC]+\\.$")
         ->Unit(ms);
     const auto us = benchmark::kMicrosecond;
     benchmark::RegisterBenchmark("Wrap/ordinary_part", BM_WrapOrdinary)->Unit(us);
