@@ -263,8 +263,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Chapters/scan_empty_lines_between", BM_ChapterScan, true)
         ->Unit(ms);
     // A rule that begins with a literal, as most do, and one that must be tried on every line.
-    benchmark::RegisterBenchmark("Chapters/rule_literal_start", BM_ChapterRuleScan,
-                                 "^Глава [0-9]+")
+    benchmark::RegisterBenchmark("Chapters/rule_literal_start", BM_ChapterRuleScan, "^Глава [0-9]+")
         ->Unit(ms);
     benchmark::RegisterBenchmark("Chapters/rule_any_line", BM_ChapterRuleScan, "^[IVXLC]+\\.$")
         ->Unit(ms);

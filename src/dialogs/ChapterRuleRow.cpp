@@ -3,21 +3,27 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "dialogs/FixedDialog.h"
+#include "platform/Twips.h"
 #include "settings/ChapterRule.h"
 #include "settings/Settings.h"
 
 namespace tresslin {
 
 ChapterRuleRow::ChapterRuleRow(QWidget* parent)
-    : QWidget(parent),
+    : SettingsPage(parent),
       lblChapterRule(new QLabel(tr("Chapter Rule:"), this)),
       txtChapterRule(new QLineEdit(this)),
       lblRuleError(new QLabel(this)) {
-    setMinimumSize(twipsToPixels(3465), twipsToPixels(kHeightTwips));
-    placeTwips(lblChapterRule, "lblChapterRule", 0, 30, 1095, 255);
-    placeTwips(txtChapterRule, "txtChapterRule", 1050, 0, 2415, 315);
-    placeTwips(lblRuleError, "lblRuleError", 0, 330, 3465, 255);
+    lblChapterRule->setObjectName(QStringLiteral("lblChapterRule"));
+    txtChapterRule->setObjectName(QStringLiteral("txtChapterRule"));
+    lblRuleError->setObjectName(QStringLiteral("lblRuleError"));
+    txtChapterRule->setMinimumWidth(twipsToPixels(2415));
+    // Room for a reason of two lines, so the page does not grow as the rule is typed.
+    lblRuleError->setWordWrap(true);
+    lblRuleError->setMinimumHeight(2 * lblRuleError->fontMetrics().lineSpacing());
+    lblRuleError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    addRow(lblChapterRule, txtChapterRule);
+    addRow(lblRuleError);
     txtChapterRule->setPlaceholderText(tr("built-in headings"));
     txtChapterRule->setToolTip(
         tr("A regular expression tried on each line of a plain-text book, such as "

@@ -3,18 +3,16 @@
 // stored, and the row says why.
 #pragma once
 
-#include <QWidget>
+#include "dialogs/SettingsPage.h"
 
 class QLabel;
 class QLineEdit;
 
 namespace tresslin {
 
-class ChapterRuleRow : public QWidget {
+class ChapterRuleRow : public SettingsPage {
     Q_OBJECT
   public:
-    static constexpr int kHeightTwips = 600;
-
     explicit ChapterRuleRow(QWidget* parent);
 
   private:
