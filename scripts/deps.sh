@@ -9,7 +9,7 @@ if [ "${1:-}" = "test" ]; then
     packages+=(libgtest-dev libgmock-dev xvfb xauth openbox libxtst-dev dbus-daemon strace clang libclang-rt-14-dev
                libbenchmark-dev libxml2-utils zip unzip desktop-file-utils appstream file dpkg-dev xcompmgr trayer
                qt6-speech-speechd-plugin speech-dispatcher speech-dispatcher-espeak-ng
-               speech-dispatcher-audio-plugins libao4 gnome-keyring python3)
+               speech-dispatcher-audio-plugins libao4 gnome-keyring python3 weston qt6-wayland)
 fi
 
 missing=()

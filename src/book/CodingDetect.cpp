@@ -195,8 +195,6 @@ std::optional<FoundCoding> pairVerdict(std::string_view sample) {
             letters[k] += classes[k][c].letterCase ? bytes[c] : 0;
             small[k] += classes[k][c].letterCase == 1 ? bytes[c] : 0;
         }
-            fprintf(stderr, "k%d cost %ld letters %lu small %lu\n", k, cost[k], letters[k],
-                    small[k]);
         // Some coding reads it as capitals alone, and no worse but for their case: which
         // reading is right, case cannot tell.
         if (small[k] == 0 && letters[k] * 2 >= letters[best] &&
@@ -204,9 +202,6 @@ std::optional<FoundCoding> pairVerdict(std::string_view sample) {
             return std::nullopt;
     }
     if (letters[best] < kMinPairLetters || small[best] < kMinSmallLetters) return std::nullopt;
-        for (int k = 0; k < kByteCodingCount; ++k)
-            fprintf(stderr, "k%d cost %ld letters %lu small %lu\n", k, cost[k], letters[k],
-                    small[k]);
     const auto& bestHalf = highHalf(kByteCodings[best]);
     for (int k = 0; k < kByteCodingCount; ++k) {
         // Bytes read otherwise; a coding that reads the sample the same way is no rival.

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -126,6 +127,23 @@ frmTimer::frmTimer(QWidget* parent, DialogHost& host)
 
     LoadInterval();
     setUpPaceRow();
+    fitLabel();
+}
+
+void frmTimer::fitLabel() {
+    // A translation may hold a word wider than the label: what stands right of it moves over
+    // and the dialog widens, so no word is cut.
+    const QFontMetrics metrics(Label1->font());
+    int widest = 0;
+    for (const QString& word : Label1->text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        widest = std::max(widest, metrics.horizontalAdvance(word));
+    const int more = widest - Label1->contentsRect().width();
+    if (more <= 0) return;
+    const int right = Label1->geometry().right();
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->x() > right) w->move(w->x() + more, w->y());
+    Label1->resize(Label1->width() + more, Label1->height());
+    setFixedSize(width() + more, height());
 }
 
 void frmTimer::setUpPaceRow() {

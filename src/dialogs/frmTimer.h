@@ -28,6 +28,7 @@ class frmTimer : public QDialog {
     void cmdRun_Click();
     // The pace in words a minute instead of the fixed interval, and its value.
     void setUpPaceRow();
+    void fitLabel();
     void storePace();
 
     DialogHost& host_;

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 namespace tresslin {
@@ -14,10 +15,16 @@ class Speech : public QObject {
   public:
     using QObject::QObject;
 
-    // Whether a speech service answers; the first call contacts it.
+    // Whether a speech service answers; the first call contacts it and may wait seconds.
     virtual bool available() = 0;
-    // Whether available() has been asked, so the answer costs nothing.
+    // Whether available() has been answered, so asking again costs nothing.
     virtual bool contacted() const { return true; }
+    // Contacts the service without making the caller wait; ready() follows (perhaps before this
+    // returns) once contacted() holds.
+    virtual void prepare() {
+        available();
+        emit ready();
+    }
     // The names of the voices for Russian, else of the engine's own language.
     virtual QStringList voices() = 0;
     // The voice by name (empty or unknown: the first for Russian, else the engine's default)
@@ -29,13 +36,22 @@ class Speech : public QObject {
     virtual void stop() = 0;
 
   signals:
+    void ready();
     void said();
     // The service gave up while saying something.
     void failed(const QString& why);
 };
 
+class SpeechEngine;
+
 // The voice of the desktop's speech service (speech-dispatcher through Qt TextToSpeech).
 std::unique_ptr<Speech> makeDesktopSpeech();
+
+// A voice whose engine is made, asked and spoken to on a thread of its own, so that contacting
+// the service never holds up the window. The maker runs on that thread; null, with the problem
+// said, when there is no engine.
+using SpeechEngineMaker = std::function<std::unique_ptr<SpeechEngine>(QString& problem)>;
+std::unique_ptr<Speech> makeThreadedSpeech(SpeechEngineMaker makeEngine);
 
 // What to tell a user whose desktop has no speech service.
 QString noSpeechMessage();

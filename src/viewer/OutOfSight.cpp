@@ -155,6 +155,9 @@ void OutOfSight::fillTrayMenu() {
 }
 
 bool OutOfSight::hidesOnMinus() const {
+    // A Wayland program cannot take its own window out of the minimised state (and some
+    // compositors never minimise): hidden, it comes back as a new window whenever asked.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) return true;
     return skipTaskbar_ ||
            (tray_ && tray_->isVisible() && QSystemTrayIcon::isSystemTrayAvailable());
 }

@@ -21,6 +21,7 @@ Speech& ReadAloud::voice() {
         speech_ = makeSpeech_();
         // Queued: a voice that is done at once must not walk the whole book inside say().
         connect(speech_.get(), &Speech::said, this, &ReadAloud::partDone, Qt::QueuedConnection);
+        connect(speech_.get(), &Speech::ready, this, &ReadAloud::voiceReady);
         connect(speech_.get(), &Speech::failed, this, [this](const QString& why) {
             if (!on_) return;
             stop();
@@ -30,21 +31,45 @@ Speech& ReadAloud::voice() {
     return *speech_;
 }
 
-bool ReadAloud::start() {
-    if (on_) return true;
-    if (!voice().available()) return false;
+void ReadAloud::start() {
+    if (on_) return;
+    if (voice().contacted()) return begin();
+    // A voice that answers at once begins (or tells there is none) before prepare() returns;
+    // else reading is on meanwhile, so that any key stops it as it would stop the voice.
+    waiting_ = true;
+    speech_->prepare();
+    if (!waiting_) return;
+    on_ = true;
+    walk_.changed(true);
+}
+
+void ReadAloud::voiceReady() {
+    if (!waiting_) return;
+    waiting_ = false;
+    begin();
+}
+
+void ReadAloud::begin() {
+    if (!speech_->available()) {
+        if (on_) {
+            on_ = false;
+            walk_.changed(false);
+        }
+        return walk_.noService();
+    }
     // Read afresh each time, as the colours and the coding are.
     speech_->setVoice(ReadSetting(settings::SpeechVoice));
     speech_->setRate(settings::readNumber(settings::SpeechRate));
-    on_ = true;
-    walk_.changed(true);
+    if (!on_) {
+        on_ = true;
+        walk_.changed(true);
+    }
     sayPart();
-    return true;
 }
 
 void ReadAloud::stop() {
     if (!on_) return;
-    on_ = false;
+    on_ = waiting_ = false;
     pause_.stop();
     speech_->stop();
     walk_.changed(false);
@@ -55,14 +80,11 @@ void ReadAloud::keyPressed(bool modifierAlone) {
     stop();
 }
 
-bool ReadAloud::toggle() {
+void ReadAloud::toggle() {
     const bool chordStopped = chordStopped_;
     chordStopped_ = false;
-    if (on_ || chordStopped) {
-        stop();
-        return true;
-    }
-    return start();
+    if (on_ || chordStopped) return stop();
+    start();
 }
 
 void ReadAloud::sayPart() {

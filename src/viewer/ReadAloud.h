@@ -24,24 +24,26 @@ class ReadAloud : public QObject {
         std::function<bool()> showNext;     // the next part or line shown; false at the end
         std::function<void(bool)> changed;  // reading went on (true: auto-show must end) or off
         std::function<void(const QString&)> problem;  // the voice failed: tell the user
+        std::function<void()> noService;              // no speech service answers: tell the user
     };
     using SpeechMaker = std::function<std::unique_ptr<Speech>()>;
 
     ReadAloud(Walk walk, SpeechMaker makeSpeech, QObject* parent = nullptr);
     ~ReadAloud() override;
 
+    // On from the start, also while the voice is still being made ready.
     bool isOn() const { return on_; }
-    // Starts with the part on view; false, with nothing changed, when no speech service answers
-    // (the first start contacts it).
-    bool start();
+    // Starts with the part on view once the voice is ready (the first start contacts the
+    // service, without waiting for it); when no service answers, reading ends and says so.
+    void start();
     // Stops and says so; nothing when already off.
     void stop();
     // A key pressed in the window: any key stops reading as it stops auto-show. A modifier
     // pressed alone is the start of a chord, so the Ctrl+P that follows it does not start again
     // what its Ctrl has just stopped.
     void keyPressed(bool modifierAlone);
-    // Ctrl+P: false when reading should have started and no speech service answers.
-    bool toggle();
+    // Ctrl+P.
+    void toggle();
 
     // The voice, made at the first use; the service is contacted only by start() or by the
     // settings dialog's voice list.
@@ -53,6 +55,8 @@ class ReadAloud : public QObject {
     void partDone();
 
   private:
+    void voiceReady();
+    void begin();
     void sayPart();
 
     Walk walk_;
@@ -60,6 +64,7 @@ class ReadAloud : public QObject {
     std::unique_ptr<Speech> speech_;
     QTimer pause_;
     bool on_ = false;
+    bool waiting_ = false;  // for the voice to be ready
     bool chordStopped_ = false;
 };
 

@@ -1,10 +1,6 @@
 // Reading aloud, as the window lends itself to it: the part on view, the next one, the caption.
-#include <QCursor>
-#include <optional>
-
 #include "book/SpeechText.h"
 #include "dialogs/DialogPrompts.h"
-#include "platform/BusyCursor.h"
 #include "platform/Speech.h"
 #include "settings/Settings.h"
 #include "viewer/ReadAloud.h"
@@ -32,12 +28,7 @@ bool frmMain::readAloudKey(int key, int shift) {
         if (readAloud_) readAloud_->keyPressed(modifierAlone(key));
         return false;
     }
-    // The first start contacts the service, which may take seconds while it loads its voices.
-    std::optional<BusyCursor> busy;
-    if (!readAloudNow().voice().contacted()) busy.emplace();
-    if (!readAloudNow().toggle())
-        prompts_.message(this, noSpeechMessage(), MessageIcon::Warning,
-                         QString::fromLatin1(kAppTitle));
+    readAloudNow().toggle();
     return true;
 }
 
@@ -64,6 +55,10 @@ ReadAloud& frmMain::readAloudNow() {
                              tr("Reading aloud stopped: ") +
                                  (why.isEmpty() ? tr("the speech service failed.") : why),
                              MessageIcon::Warning, QString::fromLatin1(kAppTitle));
+        };
+        walk.noService = [this] {
+            prompts_.message(this, noSpeechMessage(), MessageIcon::Warning,
+                             QString::fromLatin1(kAppTitle));
         };
         readAloud_ = std::make_unique<ReadAloud>(
             std::move(walk), speechMaker_ ? speechMaker_ : [] { return makeDesktopSpeech(); });

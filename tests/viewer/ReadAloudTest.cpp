@@ -1,8 +1,13 @@
 #include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <mutex>
+#include <semaphore>
 
 #include "ViewerFixture.h"
 #include "dialogs/frmSettings.h"
 #include "platform/Speech.h"
+#include "platform/SpeechEngine.h"
 #include "viewer/ReadAloud.h"
 
 using namespace tresslin;
@@ -37,11 +42,51 @@ class FakeSpeech : public Speech {
     SpeechLog& log_;
 };
 
+// A service that answers only when the test lets it, on the voice's own thread.
+struct LateService {
+    std::binary_semaphore answer{0};
+    bool works = true;
+    std::mutex mutex;
+    QStringList said;
+};
+class LateEngine : public SpeechEngine {
+  public:
+    explicit LateEngine(LateService& service) : service_(service) {}
+    bool available() override {
+        // Not a sleep: the test lets it go; the limit only ends a test whose window hangs.
+        if (!answered_) answered_ = service_.answer.try_acquire_for(std::chrono::seconds(30));
+        return answered_ && service_.works;
+    }
+    bool contacted() const override { return answered_; }
+    QStringList voices() override { return {"ru"}; }
+    void setVoice(const QString&) override {}
+    void setRate(int) override {}
+    void say(const QString& text) override {
+        std::lock_guard lock(service_.mutex);
+        service_.said << text;
+    }
+    void stop() override {}
+
+  private:
+    LateService& service_;
+    bool answered_ = false;
+};
+
 std::string words(int n) {
     std::string s = "w1";
     for (int i = 2; i <= n; ++i) s += " w" + std::to_string(i);
     return s;
 }
+struct PaintCounter : QObject {
+    PaintCounter(QObject* watched, int& paints) : paints_(paints) {
+        watched->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override {
+        return paints_ += e->type() == QEvent::Paint, false;
+    }
+    int& paints_;
+};
+
 const std::string kBook = Cp1251("Один\r\n\r\nдва\xC2\xADтри\r\n") + words(60);
 
 class ReadAloudWindow : public ViewerTest {
@@ -136,5 +181,55 @@ TEST_F(ReadAloudWindow, AFailingVoiceIsToldAndTheVoiceListAsksTheServiceOnlyWhen
         EXPECT_EQ(list->isEnabled(), works);
         EXPECT_EQ(list->count(), works ? 2 : 1);  // "Default" and the voice
         list->hidePopup();
+    }
+}
+
+TEST_F(ReadAloudWindow, TheStripAnswersWhileTheServiceIsContactedAndAKeyMeanwhileCancels) {
+    const struct {
+        const char* keys;  // pressed after Ctrl+P, before the service answers
+        bool works;
+        QStringList said;
+        QString caption;  // after "book.txt  line: "
+    } rows[] = {
+        {"", true, {"Один"}, "1  (0.00%)   Reading: On"},
+        {"Down", true, {}, "2  (33.33%)"},
+        {"Ctrl+P", true, {}, "1  (0.00%)   Reading: Off"},
+        {"", false, {}, "1  (0.00%)   Reading: Off"},  // and the user is told
+        {"End", false, {}, "4  (100.00%)"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.keys);
+        LateService service;
+        service.works = r.works;
+        fresh();
+        window->setSpeechMaker([&] {
+            return makeThreadedSpeech(
+                [&](QString&) { return std::make_unique<LateEngine>(service); });
+        });
+        window->show();
+        prompts.messages.clear();
+        int paints = 0;
+        PaintCounter counter(window->view(), paints);
+        // A window that waited for the service would hold here until the engine's limit.
+        press("Ctrl+P");
+        EXPECT_EQ(caption(), "book.txt  line: 1  (0.00%)   Reading: On");
+        press(r.keys);
+        window->view()->update();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return paints > 0; }, 10000));
+        EXPECT_FALSE(window->voice().contacted());
+        QSignalSpy ready(&window->voice(), &Speech::ready);
+        service.answer.release();
+        ASSERT_TRUE(ready.wait(30000));
+        const auto saidSomething = [&] {
+            std::lock_guard lock(service.mutex);
+            return !service.said.isEmpty();
+        };
+        if (!r.said.isEmpty()) {
+            EXPECT_TRUE(QTest::qWaitFor(saidSomething, 10000));
+        }
+        EXPECT_EQ(caption(), "book.txt  line: " + r.caption);
+        EXPECT_EQ(prompts.messages.size(), r.works || *r.keys ? 0u : 1u);
+        window.reset();  // the voice's thread has done all it was asked
+        EXPECT_EQ(service.said, r.said);
     }
 }

@@ -1,13 +1,17 @@
 // The interface in the desktop's language: Russian where it is asked for, today's English
 // under C and wherever no translation exists.
 #include <QApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QProcess>
 #include <QTabWidget>
 #include <QTranslator>
 
+#include <QLabel>
 #include "ViewerFixture.h"
+
 #include "dialogs/frmSettings.h"
+#include "dialogs/frmTimer.h"
 #include "viewer/Translations.h"
 
 namespace tresslin::test {
@@ -47,6 +51,13 @@ TEST_F(Translation, CaptionCommandsListSettingsAndQtsOwnTexts) {
         EXPECT_LE(dialog.width(), 1000);
         EXPECT_LE(dialog.height(), 520);
         EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), c.qtCancel);
+        // The timer's fixed rows: no word of the interval's label cut, the button inside.
+        frmTimer timer(window.get(), *window);
+        const auto* label = timer.findChild<QLabel*>("Label1");
+        for (const QString& word : label->text().split(' '))
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(word), label->contentsRect().width())
+                << word.toStdString();
+        EXPECT_LE(timer.findChild<QWidget*>("cmdRun")->geometry().right(), timer.width());
         TearDown();
         installed.clear();
     }
