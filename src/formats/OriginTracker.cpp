@@ -58,20 +58,25 @@ void OriginTracker::close() {
 }
 
 std::uint32_t OriginTracker::materialize(std::size_t level) {
-    Level& l = levels_[level];
-    if (l.node != LineOrigins::kNone) return l.node;
-    LineOrigins::Node node;
-    node.name = l.name;
-    node.index = l.index;
-    if (level == 0) {
-        node.flags = LineOrigins::OnlyOfName;
-    } else {
-        node.parent = materialize(level - 1);
-        if (l.index == 1) counters_[l.counter].first = std::uint32_t(tree_.nodes.size());
+    // From the nearest ancestor already kept down, without recursion: nesting may be deep.
+    std::size_t from = level;
+    while (from > 0 && levels_[from].node == LineOrigins::kNone) --from;
+    for (std::size_t i = levels_[from].node == LineOrigins::kNone ? from : from + 1; i <= level;
+         ++i) {
+        Level& l = levels_[i];
+        LineOrigins::Node node;
+        node.name = l.name;
+        node.index = l.index;
+        if (i == 0) {
+            node.flags = LineOrigins::OnlyOfName;
+        } else {
+            node.parent = levels_[i - 1].node;
+            if (l.index == 1) counters_[l.counter].first = std::uint32_t(tree_.nodes.size());
+        }
+        l.node = std::uint32_t(tree_.nodes.size());
+        tree_.nodes.push_back(node);
     }
-    l.node = std::uint32_t(tree_.nodes.size());
-    tree_.nodes.push_back(node);
-    return l.node;
+    return levels_[level].node;
 }
 
 void OriginTracker::lineBegins(const LineWriter& out, bool direct) {
