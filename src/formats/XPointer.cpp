@@ -71,8 +71,9 @@ bool readNumber(QStringView s, std::uint64_t limit, std::uint64_t& n) {
     return n <= limit;
 }
 
+// Wider than XML's names: whatever name a document held is matched as it is.
 bool isNameChar(QChar c) {
-    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u'.' || c == u':';
+    return c != u'[' && c != u']' && c != u'(' && c != u')' && !c.isSpace();
 }
 
 std::optional<Parsed> parse(QStringView x) {
