@@ -106,8 +106,9 @@ class Extractor {
         out.endLine();
         out.endLine();
         const std::int64_t first = out.lines();
-        std::vector<LineOrigins::Line> origins(static_cast<std::size_t>(first));
-        origins.insert(origins.end(), mainLines_.begin(), mainLines_.end());
+        // The head's lines are put before the main text's in place: no second copy of them.
+        std::vector<LineOrigins::Line>& origins = mainLines_;
+        origins.insert(origins.begin(), static_cast<std::size_t>(first), LineOrigins::Line{});
         // Moving the text up in its own buffer is cheaper than copying it into a new one.
         std::string& text = mainText_;
         text.reserve(head.size() + text.size() + kNotesHeading.size() + notesText_.size() + 2);
