@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -20,13 +21,14 @@
 #include "book/LineWrap.h"
 #include "book/mdlFiles.h"
 #include "book/mdlText.h"
+#include "formats/BookFormats.h"
 #include "settings/ChapterRule.h"
 
 using namespace tresslin;
 
 namespace {
 
-std::string gBook, gAbsent, gCommon, gLong;
+std::string gBook, gAbsent, gCommon, gLong, gFb2;
 
 std::size_t fileSize(const std::string& path) {
     struct stat st {};
@@ -72,6 +74,23 @@ void BM_ReadBookLines(benchmark::State& state) {
     }
     state.counters["lines"] = double(lines);
     state.SetBytesProcessed(state.iterations() * std::int64_t(fileSize(gBook)));
+}
+
+// A FictionBook read into its lines, with the origins of the lines.
+void BM_ReadFictionBook(benchmark::State& state) {
+    std::size_t lines = 0;
+    for (auto _ : state) {
+        const BookFile file(gFb2);
+        FormattedBook book = readFormattedBook(file);
+        if (!book.ok() || book.format != BookFormat::FictionBook)
+            return state.SkipWithError("not a FictionBook");
+        lines = std::size_t(std::count(book.text.begin(), book.text.end(), '\n'));
+        state.PauseTiming();
+        { FormattedBook gone = std::move(book); }
+        state.ResumeTiming();
+    }
+    state.counters["lines"] = double(lines);
+    state.SetBytesProcessed(state.iterations() * std::int64_t(fileSize(gFb2)));
 }
 
 // Bound: fresh memory of the file's size, faulted in (huge pages where granted).
@@ -243,10 +262,12 @@ int main(int argc, char** argv) {
     gAbsent = flag(argc, argv, "--absent");
     gCommon = flag(argc, argv, "--common");
     gLong = flag(argc, argv, "--long");
+    gFb2 = flag(argc, argv, "--fb2");
     benchmark::Initialize(&argc, argv);
     if (gBook.empty()) {
         std::fprintf(stderr,
-                     "usage: bench_book --book=FILE [--absent=W] [--common=W] [--long=FILE]\n");
+                     "usage: bench_book --book=FILE [--absent=W] [--common=W] [--long=FILE] "
+                     "[--fb2=FILE]\n");
         return 2;
     }
     const auto ms = benchmark::kMillisecond;
@@ -275,6 +296,8 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark("Wrap/long_next_part", BM_WrapLong, LongStep::next)->Unit(us);
         benchmark::RegisterBenchmark("Wrap/long_prev_part", BM_WrapLong, LongStep::prev)->Unit(us);
     }
+    if (!gFb2.empty())
+        benchmark::RegisterBenchmark("Formats/FictionBook", BM_ReadFictionBook)->Unit(ms);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -44,11 +44,29 @@ enum class FormatError {
     OutOfMemory,
 };
 
-// Where each line of a FictionBook or an EPUB came from in its markup; empty for plain text,
-// whose places follow from the lines alone.
+// Where each line of a FictionBook or an EPUB came from in its markup, kept as a tree of the
+// elements that hold lines rather than a path a line; empty for plain text, whose places follow
+// from the lines alone.
 struct LineOrigins {
-    std::vector<std::string> paths;  // per line; empty where a line has no element of its own
-    bool empty() const { return paths.empty(); }
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+    enum : std::uint8_t { OnlyOfName = 1, SeveralTexts = 2 };
+    struct Node {
+        std::uint32_t parent = kNone;
+        std::uint32_t index = 1;  // among the siblings of its name, from 1
+        std::uint16_t name = 0;   // in names
+        std::uint8_t flags = 0;
+    };
+    struct Line {
+        std::uint32_t node = kNone;  // kNone where a line has no element of its own
+        // The element's text node the line starts in, from 1; 0 when it starts inside a child.
+        std::uint32_t text = 0;
+        // Bytes of the line within that text node; kNone: all of them.
+        std::uint32_t lead = 0;
+    };
+    std::vector<std::string> names;
+    std::vector<Node> nodes;
+    std::vector<Line> lines;
+    bool empty() const { return lines.empty(); }
 };
 
 struct FormattedBook {

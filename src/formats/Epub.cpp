@@ -8,6 +8,7 @@
 
 #include "formats/HtmlEntities.h"
 #include "formats/LineWriter.h"
+#include "formats/OriginTracker.h"
 #include "formats/ZipArchive.h"
 
 namespace tresslin {
@@ -178,17 +179,22 @@ bool isLeftOut(QStringView n) {
 // flattened. Gives the line each wanted id stands on and the lines of h1 to h3.
 class Xhtml {
   public:
-    Xhtml(LineWriter& out, const QHash<QString, std::int64_t>& wanted) : out_(out), ids_(wanted) {}
+    Xhtml(LineWriter& out, const QHash<QString, std::int64_t>& wanted, OriginTracker& origins,
+          std::vector<LineOrigins::Line>& lines)
+        : out_(out), ids_(wanted), origins_(origins), lines_(lines) {}
 
     void read(QXmlStreamReader& xml) {
         while (!xml.atEnd()) {
             switch (xml.readNext()) {
                 case QXmlStreamReader::StartElement:
+                    ++depth_;
                     start(xml);
                     break;
                 case QXmlStreamReader::EndElement:
                     if (isBlock(xml.name())) flush();
                     if (xml.name() == u"pre" && pre_) --pre_;
+                    if (bodyDepth_) origins_.close();
+                    if (depth_-- == bodyDepth_) bodyDepth_ = 0;
                     break;
                 case QXmlStreamReader::Characters:
                     text(xml.text());
@@ -199,6 +205,7 @@ class Xhtml {
         }
         // A document that breaks off keeps what came before the fault.
         flush();
+        for (; bodyDepth_ && depth_ >= bodyDepth_; --depth_) origins_.close();
     }
 
     const QHash<QString, std::int64_t>& ids() const { return ids_; }
@@ -207,11 +214,20 @@ class Xhtml {
   private:
     void start(QXmlStreamReader& xml) {
         const QStringView n = xml.name();
+        // The document's body is its DocFragment's; what stands outside it is no part of the
+        // engine's tree.
+        if (!bodyDepth_ && n == u"body") bodyDepth_ = depth_;
         if (isLeftOut(n)) {
+            if (bodyDepth_) {
+                origins_.open(n);
+                origins_.close();
+            }
             xml.skipCurrentElement();
+            --depth_;
             return;
         }
         if (isBlock(n) || n == u"br") flush();
+        if (bodyDepth_) origins_.open(n);
         if (n == u"pre") ++pre_;
         if (n.size() == 2 && n[0] == u'h' && n[1] >= u'1' && n[1] <= u'3')
             headings_.push_back(out_.lines());
@@ -223,26 +239,37 @@ class Xhtml {
     }
 
     void text(QStringView t) {
+        if (bodyDepth_) origins_.text(t);
         if (!pre_) {
-            out_.append(t);
+            append(t, bodyDepth_ != 0);
             return;
         }
-        // Preformatted text keeps its own lines.
+        // Preformatted text keeps its own lines; where they start in its text node is not kept.
         const auto parts = t.split(u'\n');
         for (qsizetype i = 0; i < parts.size(); ++i) {
             if (i) flush();
-            out_.append(parts[i]);
+            append(parts[i], false);
         }
     }
 
+    void append(QStringView t, bool direct) {
+        const bool empty = out_.lineEmpty();
+        out_.append(t);
+        if (empty && !out_.lineEmpty()) origins_.lineBegins(out_, direct);
+    }
+
     void flush() {
-        if (!out_.lineEmpty()) out_.endLine();
+        if (out_.lineEmpty()) return;
+        lines_.push_back(origins_.lineEnds());
+        out_.endLine();
     }
 
     LineWriter& out_;
     QHash<QString, std::int64_t> ids_;
+    OriginTracker& origins_;
+    std::vector<LineOrigins::Line>& lines_;
     std::vector<std::int64_t> headings_;
-    int pre_ = 0;
+    int pre_ = 0, depth_ = 0, bodyDepth_ = 0;
 };
 
 bool readContainer(Document& doc, std::string& package) {
@@ -314,13 +341,19 @@ FormattedBook readEpub(ZipArchive& zip) {
     out.append(pack.authors.join(QLatin1String(", ")));
     out.endLine();
     out.endLine();
+    // One DocFragment for each item of the spine, read or not, so that their numbers are the
+    // items' own.
+    OriginTracker origins(u"body");
+    std::vector<LineOrigins::Line> lines(std::size_t(out.lines()));
     std::vector<std::int64_t> guessed;
     QHash<std::string, std::int64_t> starts;
     QHash<std::pair<std::string, QString>, std::int64_t> places;
     bool any = false;
     for (const std::string& path : pack.spine) {
+        origins.open(u"DocFragment");
         if (path.empty() || starts.contains(path) || !load(zip, path, doc, error)) {
             if (error != FormatError::None) return fail(error);
+            origins.close();
             continue;
         }
         any = true;
@@ -328,8 +361,9 @@ FormattedBook readEpub(ZipArchive& zip) {
         QHash<QString, std::int64_t> wanted;
         for (const auto& [file, fragment] : toc)
             if (file == path && !fragment.isEmpty()) wanted.insert(fragment, -1);
-        Xhtml page(out, wanted);
+        Xhtml page(out, wanted, origins, lines);
         page.read(doc.xml);
+        origins.close();
         guessed.insert(guessed.end(), page.headings().begin(), page.headings().end());
         for (auto it = page.ids().begin(); it != page.ids().end(); ++it)
             if (*it >= 0) places.insert({path, it.key()}, *it);
@@ -357,6 +391,7 @@ FormattedBook readEpub(ZipArchive& zip) {
     book.format = BookFormat::Epub;
     book.text = std::move(text);
     book.headings = std::move(headings);
+    book.origins = origins.finish(std::move(lines));
     return book;
 }
 

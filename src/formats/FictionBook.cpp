@@ -2,6 +2,7 @@
 
 #include "formats/HtmlEntities.h"
 #include "formats/LineWriter.h"
+#include "formats/OriginTracker.h"
 
 #include <QIODevice>
 #include <QRegularExpression>
@@ -63,7 +64,7 @@ class Extractor {
                     endElement(depth--);
                     break;
                 case QXmlStreamReader::Characters:
-                    characters();
+                    characters(depth);
                     break;
                 default:
                     break;
@@ -105,6 +106,9 @@ class Extractor {
         out.endLine();
         out.endLine();
         const std::int64_t first = out.lines();
+        // The head's lines are put before the main text's in place: no second copy of them.
+        std::vector<LineOrigins::Line>& origins = mainLines_;
+        origins.insert(origins.begin(), static_cast<std::size_t>(first), LineOrigins::Line{});
         // Moving the text up in its own buffer is cheaper than copying it into a new one.
         std::string& text = mainText_;
         text.reserve(head.size() + text.size() + kNotesHeading.size() + notesText_.size() + 2);
@@ -117,7 +121,10 @@ class Extractor {
             text += kNotesHeading;
             text += '\n';
             text += notesText_;
+            origins.resize(origins.size() + 2);
+            origins.insert(origins.end(), notesLines_.begin(), notesLines_.end());
         }
+        book.origins = origins_.finish(std::move(origins));
         book.text = std::move(text);
     }
 
@@ -133,6 +140,7 @@ class Extractor {
             } else if (name == u"body") {
                 const QStringView kind = xml_.attributes().value(QLatin1String("name"));
                 part_ = kind == u"notes" || kind == u"comments" ? Part::Notes : Part::Main;
+                origins_.open(name);
             } else {
                 // <binary> and the like hold no text of the book and may be large.
                 xml_.skipCurrentElement();
@@ -140,13 +148,17 @@ class Extractor {
             }
         } else if (inDescription_) {
             startDescriptionElement(depth, name);
-        } else if (part_ != Part::None && !lineDepth_) {
+        } else if (lineDepth_) {
+            if (depth == lineDepth_ + 1) origins_.edge();
+        } else if (part_ != Part::None) {
+            origins_.open(name);
             if (isLineElement(name)) {
                 lineDepth_ = depth;
             } else if (name == u"empty-line") {
                 endLine(part_ == Part::Main ? main_ : notes_);
             } else if (name == u"title" && part_ == Part::Notes && depth == 3) {
                 // The notes' own title gives way to the heading put above them.
+                origins_.close();
                 xml_.skipCurrentElement();
                 return false;
             } else if (name == u"title" && part_ == Part::Main) {
@@ -176,9 +188,15 @@ class Extractor {
     }
 
     void endElement(int depth) {
+        if (lineDepth_ && depth > lineDepth_) {
+            if (depth == lineDepth_ + 1) origins_.edge();
+        } else if (part_ != Part::None && depth != lineDepth_) {
+            origins_.close();
+        }
         if (depth == lineDepth_) {
             endLine(part_ == Part::Main ? main_ : notes_);
             lineDepth_ = 0;
+            origins_.close();
         } else if (depth == captureDepth_) {
             capture_ = nullptr;
             captureDepth_ = 0;
@@ -197,9 +215,13 @@ class Extractor {
         }
     }
 
-    void characters() {
+    void characters(int depth) {
         if (lineDepth_) {
-            (part_ == Part::Main ? main_ : notes_).append(xml_.text());
+            LineWriter& out = part_ == Part::Main ? main_ : notes_;
+            const bool direct = depth == lineDepth_, empty = out.lineEmpty();
+            if (direct) origins_.text(xml_.text());
+            out.append(xml_.text());
+            if (empty && !out.lineEmpty()) origins_.lineBegins(out, direct);
         } else if (capture_) {
             capture_->append(xml_.text());
         }
@@ -210,6 +232,7 @@ class Extractor {
             mainHeadings_.push_back(main_.lines());
             headingPending_ = false;
         }
+        (&out == &main_ ? mainLines_ : notesLines_).push_back(origins_.lineEnds());
         out.endLine();
     }
 
@@ -218,6 +241,8 @@ class Extractor {
     std::string mainText_, notesText_;
     LineWriter main_{mainText_}, notes_{notesText_};
     std::vector<std::int64_t> mainHeadings_;
+    OriginTracker origins_{u"FictionBook"};
+    std::vector<LineOrigins::Line> mainLines_, notesLines_;
     QString title_, authors_, author_, nickname_;
     QString* capture_ = nullptr;
     Part part_ = Part::None;
@@ -367,8 +392,11 @@ FormattedBook readLeniently(const QByteArray& bytes) {
         if (whole || xml.error() == QXmlStreamReader::PrematureEndOfDocumentError) {
             extractor.assemble(book);
             // Refused, as before, when there was nothing of a book in it at all.
-            if (book.text == "\n\n\n")
-                book = {BookFormat::FictionBook, FormatError::MalformedXml, {}, {}, {}, {}};
+            if (book.text == "\n\n\n") {
+                book = {};
+                book.format = BookFormat::FictionBook;
+                book.error = FormatError::MalformedXml;
+            }
             return book;
         }
         const qsizetype at = std::min<qsizetype>(xml.characterOffset(), text.size());

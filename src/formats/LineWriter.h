@@ -82,11 +82,14 @@ class LineWriter {
     }
     void endLine() {
         out_ += '\n';
+        lineStart_ = out_.size();
         ++lines_;
         pendingBlank_ = false;
         lineEmpty_ = true;
     }
     std::int64_t lines() const { return lines_; }
+    // Bytes of the line being written, so far.
+    std::size_t lineBytes() const { return out_.size() - lineStart_; }
     // Nothing but blanks written since the last line ended.
     bool lineEmpty() const { return lineEmpty_; }
 
@@ -94,6 +97,7 @@ class LineWriter {
     std::string& out_;
     QStringEncoder encoder_{QStringEncoder::Utf8};
     std::int64_t lines_ = 0;
+    std::size_t lineStart_ = out_.size();
     bool pendingBlank_ = false;
     bool lineEmpty_ = true;
 };

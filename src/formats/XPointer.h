@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "book/TextCoding.h"
 #include "book/mdlDeclarations.h"
 #include "formats/BookFormats.h"
 
@@ -17,12 +18,17 @@ struct TextPlace {
     friend bool operator==(const TextPlace&, const TextPlace&) = default;
 };
 
-// The XPointer for place; empty when none can be written for it.
+// The XPointer for place, in the classic form (an index only where siblings share the name);
+// where the place cannot be written exactly, its paragraph's start. Empty when none can be
+// written. coding: that of a plain book's lines; without it, each line is taken as UTF-8 when
+// it reads as UTF-8, else as one character a byte.
 QString xpointerAt(const LineStore& lines, BookFormat format, const LineOrigins& origins,
-                   TextPlace place);
+                   TextPlace place, std::optional<TextCoding> coding = std::nullopt);
 
-// The place an XPointer names; nothing when it does not match the book.
+// The place an XPointer names, in either index style (classic, or [1] on every step); nothing
+// when it does not match the book.
 std::optional<TextPlace> placeAtXPointer(const LineStore& lines, BookFormat format,
-                                         const LineOrigins& origins, const QString& xpointer);
+                                         const LineOrigins& origins, const QString& xpointer,
+                                         std::optional<TextCoding> coding = std::nullopt);
 
 }  // namespace tresslin

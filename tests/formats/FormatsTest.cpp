@@ -5,6 +5,7 @@
 
 #include "book/mdlText.h"
 #include "formats/BookFormats.h"
+#include "formats/XPointer.h"
 #include "support/TestSupport.h"
 
 namespace tresslin::test {
@@ -131,12 +132,12 @@ TEST(FictionBook, AsFoundInTheWild) {
 
 TEST(FictionBook, BareAmpersandsMendedOnce) {
     // As found in files of the big online libraries: bare '&' in the title and the text.
-    const std::string book = fb2(
-        Cp1251("<description><title-info><author><first-name>Иван</first-name><last-name>"
-               "Петров&Сын</last-name></author><book-title>Путешествуя с GPS&Palm&сотовый "
-               "телефон или Мобильное трио</book-title></title-info></description><body><p>"
-               "AT&T & Co &&amp; &1 &#1105; &lt;</p><p>R&D;</p><p>конец</p></body>"),
-        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>");
+    const std::string book =
+        fb2(Cp1251("<description><title-info><author><first-name>Иван</first-name><last-name>"
+                   "Петров&Сын</last-name></author><book-title>Путешествуя с GPS&Palm&сотовый "
+                   "телефон или Мобильное трио</book-title></title-info></description><body><p>"
+                   "AT&T & Co &&amp; &1 &#1105; &lt;</p><p>R&D;</p><p>конец</p></body>"),
+            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>");
     const FormattedBook read = readFormattedBytes(book);
     EXPECT_TRUE(read.ok());
     EXPECT_EQ(read.text,
@@ -277,6 +278,155 @@ TEST(Samples, EachOpensWithItsTitleAndChapters) {
     ASSERT_EQ(list.books.size(), 2u);
     EXPECT_EQ(list.books[1].name + " " + std::to_string(list.books[1].size),
               "kniga-cp1251.txt 16785");
+}
+
+// ---- Places as KOReader's XPointers ----
+
+struct PlaceCase {
+    TextPlace place;
+    std::string xpointer;  // as the engine writes it, worked out by hand from the markup
+    TextPlace back;        // where it leads back to: the place, or its paragraph's start
+};
+
+// Each place to its XPointer and back; then foreign XPointers, each to where it leads (or
+// nowhere: line -1).
+void checkPlaces(const FormattedBook& book, const std::vector<PlaceCase>& cases,
+                 const std::vector<std::pair<std::string, TextPlace>>& read,
+                 std::optional<TextCoding> coding = std::nullopt) {
+    LineStore lines;
+    ASSERT_TRUE(book.format == BookFormat::PlainText || book.ok());
+    ASSERT_TRUE(splitBookLines(book.text, lines));
+    for (const PlaceCase& c : cases) {
+        const QString x = xpointerAt(lines, book.format, book.origins, c.place, coding);
+        EXPECT_EQ(x.toStdString(), c.xpointer) << c.place.line << ":" << c.place.offset;
+        EXPECT_EQ(placeAtXPointer(lines, book.format, book.origins, x, coding), c.back)
+            << c.xpointer;
+    }
+    for (const auto& [x, to] : read) {
+        const auto got =
+            placeAtXPointer(lines, book.format, book.origins, QString::fromStdString(x), coding);
+        if (to.line < 0) {
+            EXPECT_FALSE(got) << x;
+        } else {
+            EXPECT_EQ(got, to) << x;
+        }
+    }
+}
+
+constexpr TextPlace kNowhere{-1, 0};
+
+TEST(XPointer, FictionBook) {
+    const FormattedBook book = readFormattedBytes(
+        fb2("<description><title-info><book-title>T</book-title></title-info></description>"
+            "<body><title><p>Book</p></title>"
+            "<section><title><p>One</p></title><p>First para</p>"
+            "<p>Second <emphasis>big</emphasis> tail</p></section>"
+            "<section><section><p>Nested only</p></section>"
+            "<section><empty-line/><p>A</p><p>\n  Ж ж ж  word </p>"
+            "<poem><stanza><v>Line</v></stanza></poem></section></section></body>"
+            "<binary id=\"i\">AAAA</binary><body name=\"notes\"><title><p>N</p></title>"
+            "<section id=\"n1\"><p>Note one</p></section></body>"));
+    ASSERT_EQ(book.text,
+              "T\n\n\nBook\nOne\nFirst para\nSecond big tail\nNested only\n\nA\n"
+              "Ж ж ж word\nLine\n\nПримечания\nNote one\n");
+    const std::string s1 = "/FictionBook/body[1]/section[1]/",
+                      s22 = "/FictionBook/body[1]/section[2]/section[2]/";
+    checkPlaces(book,
+                {{{0, 0}, "/FictionBook/body[1]/title/p/text().0", {3, 0}},
+                 {{4, 0}, s1 + "title/p/text().0", {4, 0}},
+                 {{5, 6}, s1 + "p[1]/text().6", {5, 6}},
+                 {{6, 3}, s1 + "p[2]/text()[1].3", {6, 3}},
+                 // In the emphasis and past it: the paragraph's start.
+                 {{6, 7}, s1 + "p[2]/text()[1].0", {6, 0}},
+                 {{6, 11}, s1 + "p[2]/text()[1].0", {6, 0}},
+                 {{7, 7}, "/FictionBook/body[1]/section[2]/section[1]/p/text().7", {7, 7}},
+                 {{8, 0}, s22 + "p[1]/text().0", {9, 0}},
+                 {{10, 9}, s22 + "p[2]/text().6", {10, 9}},
+                 {{11, 2}, s22 + "poem/stanza/v/text().2", {11, 2}},
+                 {{13, 0}, "/FictionBook/body[2]/section/p/text().0", {14, 0}},
+                 {{14, 5}, "/FictionBook/body[2]/section/p/text().5", {14, 5}},
+                 {{99, 0}, "/FictionBook/body[2]/section/p/text().0", {14, 0}}},
+                {{"/FictionBook[1]/body[1]/section[2]/section[2]/p[2]/text()[1].6", {10, 9}},
+                 {s22 + "p[2]/text().99", {10, 13}},
+                 {s1 + "p[2]/emphasis/text().1", {6, 0}},
+                 {"/FictionBook/body[1]/section[2].0", {7, 0}},
+                 {"/FictionBook/body/section[2]/section[1]/p/text().1", {7, 1}},
+                 {"/FictionBook/body[1]/section[3]/p/text().0", kNowhere},
+                 {"/FictionBook/body[3]", kNowhere},
+                 {"/body/DocFragment[1]/body/p/text().0", kNowhere},
+                 {s1 + "p[0]/text().0", kNowhere},
+                 {s1 + "p[2]/text()/b", kNowhere},
+                 {"#n1", kNowhere},
+                 {"", kNowhere}});
+}
+
+TEST(XPointer, Epub) {
+    const std::string package =
+        "<manifest><item id=\"a\" href=\"a.xhtml\"/><item id=\"b\" href=\"b.xhtml\"/></manifest>"
+        "<spine><itemref idref=\"a\"/><itemref idref=\"gone\"/><itemref idref=\"b\"/></spine>";
+    const FormattedBook book = readFormattedBytes(epub(
+        package, {{"a.xhtml",
+                   "<html><head><title>x</title></head><body><div><div><p>Alpha</p>"
+                   "<p>Beta<br/>Gamma ray</p></div></div><p>Delta</p></body></html>"},
+                  {"b.xhtml",
+                   "<html><body><section><h1>Two</h1><div>Lead <b>bold</b><p>Inner</p>tail</div>"
+                   "<pre>x\ny</pre></section></body></html>"}}));
+    ASSERT_EQ(book.text,
+              "\n\n\nAlpha\nBeta\nGamma ray\nDelta\nTwo\nLead bold\nInner\ntail\nx\ny\n");
+    const std::string a = "/body/DocFragment[1]/body/", b = "/body/DocFragment[2]/body/section/";
+    checkPlaces(book,
+                {{{3, 2}, a + "div/div/p[1]/text().2", {3, 2}},
+                 {{4, 1}, a + "div/div/p[2]/text()[1].1", {4, 1}},
+                 {{5, 6}, a + "div/div/p[2]/text()[2].6", {5, 6}},
+                 {{6, 0}, a + "p/text().0", {6, 0}},
+                 {{7, 1}, b + "h1/text().1", {7, 1}},
+                 {{8, 2}, b + "div/text()[1].2", {8, 2}},
+                 {{8, 5}, b + "div/text()[1].0", {8, 0}},
+                 {{9, 0}, b + "div/p/text().0", {9, 0}},
+                 {{10, 2}, b + "div/text()[2].2", {10, 2}},
+                 {{11, 0}, b + "pre.0", {11, 0}}},
+                {{"/body[1]/DocFragment[1]/body[1]/div[1]/div[1]/p[2]/text()[2].6", {5, 6}},
+                 {"/body/DocFragment[2]/body.0", {7, 0}},
+                 {a + "div/div/p[2]/b/text().0", {4, 0}},
+                 {"/body/DocFragment[3]/body/p/text().0", kNowhere},
+                 {"/FictionBook/body/p/text().0", kNowhere}});
+}
+
+TEST(XPointer, PlainText) {
+    // Of 2,000 characters (1,000 of them two bytes) the cut comes after the blank that makes
+    // the count 2,000.
+    std::string piece;
+    for (int i = 0; i < 1000; ++i) piece += "ж";
+    piece += std::string(999, 'y') + " ";
+    FormattedBook book;
+    book.text = "Title\n\n  indented line\r\n \t \n" + piece + "rest of it\n----\nlast ж word\n";
+    const std::string pre = "/FictionBook/body/pre";
+    const std::int64_t rest = std::int64_t(piece.size());
+    const std::vector<PlaceCase> cases = {{{0, 1}, pre + "[1]/text().1", {0, 1}},
+                                          {{1, 0}, pre + "[2]/text().0", {2, 0}},
+                                          {{2, 2}, pre + "[2]/text().2", {2, 2}},
+                                          {{3, 1}, pre + "[3]/text().0", {4, 0}},
+                                          {{4, 2000}, pre + "[3]/text().1000", {4, 2000}},
+                                          {{4, rest}, pre + "[4]/text().0", {4, rest}},
+                                          {{4, rest + 3}, pre + "[4]/text().3", {4, rest + 3}},
+                                          {{5, 2}, pre + "[5]/text().0", {5, 0}},
+                                          {{6, 8}, pre + "[6]/text().7", {6, 8}}};
+    const std::vector<std::pair<std::string, TextPlace>> read = {
+        {"/FictionBook[1]/body[1]/pre[6]/text()[1].7", {6, 8}},
+        {"/FictionBook/body/pre[4].0", {4, rest}},
+        {pre + "[7]/text().0", kNowhere},
+        {"/FictionBook/body/p[1]/text().0", kNowhere},
+        {"/FictionBook/body/pre[1]/text()[2].0", kNowhere}};
+    checkPlaces(book, cases, read);
+    checkPlaces(book, cases, read, kUtf8);
+    // 8-bit: a character a byte, told or guessed.
+    FormattedBook cp1251;
+    cp1251.text = "Title\n\nlast \xE6 word\n";
+    checkPlaces(cp1251, {{{2, 7}, pre + "[2]/text().7", {2, 7}}}, {});
+    checkPlaces(cp1251, {{{2, 7}, pre + "[2]/text().7", {2, 7}}}, {}, kWindowsCyrillic);
+    FormattedBook one;
+    one.text = "\n only\n";
+    checkPlaces(one, {{{0, 0}, pre + "/text().0", {1, 0}}}, {{pre + "[1]/text().1", {1, 1}}});
 }
 
 }  // namespace
