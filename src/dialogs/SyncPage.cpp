@@ -48,7 +48,7 @@ SyncPage::SyncPage(QWidget* parent) : SettingsPage(parent) {
     digest->setCurrentIndex(settings::readNumber(settings::SyncDigest) == 1 ? 1 : 0);
     connect(digest, &QComboBox::currentIndexChanged, this,
             [](int index) { settings::writeNumber(settings::SyncDigest, index == 1 ? 1 : 0); });
-    addRow(new QLabel(tr("Book identity:"), this), digest);
+    addRow(new QLabel(tr("Digest method:"), this), digest);
     addFlag("chkSyncKeyFile", tr("Keep the key in a file only I can read"), settings::SyncKeyFile);
 
     auto* buttons = new QWidget(this);
@@ -80,7 +80,7 @@ void SyncPage::send(bool registering) {
     const sync::Account account{server_->text().trimmed(), user_->text().trimmed(),
                                 sync::userKey(password_->text())};
     if (sync::serverUrl(account.server).isEmpty())
-        return answer_->setText(tr("The server's address is not one: type it as https://host"));
+        return answer_->setText(tr("That is not a server address: type it as https://host"));
     if (account.user.isEmpty() || account.user.contains(u':') || password_->text().isEmpty())
         return answer_->setText(tr("A user name (without \":\") and a password are needed"));
     if (!client_) client_ = std::make_unique<sync::SyncClient>();
