@@ -53,6 +53,7 @@ void SyncSession::bookOpened(const BookLocation& book, DigestMethod method) {
     document_.clear();
     shown_.reset();
     sent_.reset();
+    unsentSinceMs_.reset();
     rest_.stop();
     openPulled_ = false;
     movedSecs_ = 0;
@@ -89,8 +90,12 @@ void SyncSession::placeShown(const QString& progress, double percentage) {
     p.deviceId = deviceId_;
     if (shown_ && shown_->progress == progress && shown_->percentage == percentage) return;
     shown_ = p;
+    const qint64 now = clock_();
     // Places shown before the open's answer are the open's own, not the reader's.
-    if (openPulled_) movedSecs_ = clock_() / 1000;
+    if (openPulled_) movedSecs_ = now / 1000;
+    if (!unsentSinceMs_) unsentSinceMs_ = now;
+    // Reading on without a rest (the auto-show) still sends once the gap has passed.
+    if (now - *unsentSinceMs_ >= kPushGapMs) return rested();
     rest_.start(kRestMs);
 }
 
@@ -127,6 +132,7 @@ void SyncSession::finish() {
 
 void SyncSession::push(const Progress& p, std::function<void(bool)> then) {
     lastPushMs_ = clock_();
+    unsentSinceMs_.reset();
     client_->push(account_, p, [this, alive = alive_, p, then](const Answer& answer) {
         if (!*alive) return;
         if (answer.ok()) {

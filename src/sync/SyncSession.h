@@ -89,6 +89,7 @@ class SyncSession : public QObject {
     std::optional<Progress> shown_;  // the place on view
     std::optional<Progress> sent_;   // the last place the server took
     qint64 lastPushMs_ = -kPushGapMs;
+    std::optional<qint64> unsentSinceMs_;  // the first place shown since the last push
     qint64 movedSecs_ = 0;  // the last local move since the open's pull, server-clock seconds
     bool pullWanted_ = false;
     bool openPulled_ = false;

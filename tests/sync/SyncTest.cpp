@@ -212,6 +212,13 @@ TEST(SyncSession, TakesAheadAsksBehindNeverItselfSpacesPushesAndQueues) {
     session.rested();
     settle(session);
     EXPECT_EQ(puts(), before + 2);
+    // The auto-show never rests: a place every 3 s is sent once the gap has passed, not before.
+    for (int i = 0; i < 10; ++i) {
+        now += 3000;
+        session.placeShown("", 0.46 + i * 0.001);
+        settle(session);
+        EXPECT_EQ(puts(), before + 2 + (i == 9)) << i;
+    }
 
     server.mode("500");
     session.placeShown("", 0.6);
