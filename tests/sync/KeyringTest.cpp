@@ -14,26 +14,27 @@ namespace {
 
 using sync::KeyStore;
 
-std::pair<KeyStore::Kept, QString> save(const QByteArray& key) {
+// What the key store answered, waited for.
+template <typename T, typename Call>
+T answer(Call call) {
     QEventLoop loop;
-    std::optional<std::pair<KeyStore::Kept, QString>> kept;
-    KeyStore::save(
-        "https://sync.example.org", "bob", key, false,
-        [&](KeyStore::Kept k, const QString& why) { kept.emplace(k, why), loop.quit(); });
-    if (!kept) loop.exec();
-    return *kept;
-}
-
-std::optional<QByteArray> load() {
-    QEventLoop loop;
-    std::optional<std::optional<QByteArray>> got;
-    KeyStore::load("https://sync.example.org", "bob",
-                   [&](const std::optional<QByteArray>& k) { got.emplace(k), loop.quit(); });
+    std::optional<T> got;
+    call([&](auto... a) { got.emplace(a...), loop.quit(); });
     if (!got) loop.exec();
     return *got;
 }
 
+const QString kServer = "https://sync.example.org";
 const QByteArray kKey = "5ebe2294ecd0e0f08eab7690d2a6ee69";
+
+auto save(const QByteArray& key) {
+    return answer<std::pair<KeyStore::Kept, QString>>(
+        [&](auto done) { KeyStore::save(kServer, "bob", key, false, done); });
+}
+auto load() {
+    return answer<std::optional<QByteArray>>(
+        [](auto done) { KeyStore::load(kServer, "bob", done); });
+}
 
 // Whether any file below folder holds the bytes as they are.
 bool anyFileHolds(const QString& folder, const QByteArray& bytes) {

@@ -137,9 +137,12 @@ TEST(SyncClient, SpeaksTheProtocolAndTellsEveryFailureApart) {
     EXPECT_TRUE(sync::serverUrl("ftp://x").isEmpty());
 }
 
-// Until every request the session made has its answer.
-void settle(const sync::SyncSession& session) {
-    while (session.pending() > 0) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+template <typename Done>
+bool waitUntil(Done done) {
+    const QDeadlineTimer deadline(20000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return done();
 }
 
 TEST(SyncSession, TakesAheadAsksBehindNeverItselfSpacesPushesAndQueues) {
@@ -175,32 +178,34 @@ TEST(SyncSession, TakesAheadAsksBehindNeverItselfSpacesPushesAndQueues) {
         for (const QJsonObject& r : server.requests()) n += r["method"].toString() == "PUT";
         return n;
     };
+    // Until every request the session made has its answer.
+    auto settle = [&] { waitUntil([&] { return session.pending() == 0; }); };
+    auto pull = [&] { session.pull(), settle(); };
+    auto hide = [&](double fraction) {
+        session.placeShown("", fraction), session.pushNow(), settle();
+    };
 
     phone(0.5);
     session.setDocument(doc);
-    session.pull();
-    settle(session);
+    pull();
     EXPECT_TRUE(taken.empty()) << "no pull before the key is known";
     session.setKey(bob.key);
-    settle(session);
+    settle();
     EXPECT_EQ(taken, std::vector<std::int64_t>{50});
     phone(0.3);
-    session.pull();
-    settle(session);
+    pull();
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(here.line, 50) << "behind and answered No";
     yes = true;
-    session.pull();
-    settle(session);
+    pull();
     EXPECT_EQ(taken, (std::vector<std::int64_t>{50, 30}));
 
     const int before = puts();
     session.placeShown("", 0.42);
     session.rested();
-    settle(session);
+    settle();
     EXPECT_EQ(puts(), before + 1);
-    session.pull();
-    settle(session);
+    pull();
     EXPECT_EQ(taken.size(), 2u) << "this device's own place, ahead, is never taken back";
     // Within the gap the push waits for what is left of it.
     now += 10000;
@@ -210,33 +215,27 @@ TEST(SyncSession, TakesAheadAsksBehindNeverItselfSpacesPushesAndQueues) {
     EXPECT_EQ(session.pending(), 0);
     now += 15000;
     session.rested();
-    settle(session);
+    settle();
     EXPECT_EQ(puts(), before + 2);
     // The auto-show never rests: a place every 3 s is sent once the gap has passed, not before.
     for (int i = 0; i < 10; ++i) {
         now += 3000;
         session.placeShown("", 0.46 + i * 0.001);
-        settle(session);
+        settle();
         EXPECT_EQ(puts(), before + 2 + (i == 9)) << i;
     }
 
     server.mode("500");
-    session.placeShown("", 0.6);
-    session.pushNow();
-    settle(session);
-    session.placeShown("", 0.61);
-    session.pushNow();
-    settle(session);
+    hide(0.6);
+    hide(0.61);
     EXPECT_EQ(said, QStringList{"   Sync: off line"}) << "said once";
     ASSERT_EQ(sync::SyncQueue(queueFile).entries().size(), 1);
     server.mode("");
-    session.pull();
-    settle(session);
+    pull();
     EXPECT_TRUE(sync::SyncQueue(queueFile).entries().isEmpty());
-    const QJsonObject last = server.requests().last();
-    EXPECT_EQ(last["method"].toString(), "GET") << "the queue goes before the pull";
-    const QJsonObject flushed = server.requests()[server.requests().size() - 2];
-    EXPECT_TRUE(flushed["body"].toString().contains("0.61"));
+    const QList<QJsonObject> requests = server.requests();
+    EXPECT_EQ(requests.last()["method"].toString(), "GET") << "the queue goes before the pull";
+    EXPECT_TRUE(requests[requests.size() - 2]["body"].toString().contains("0.61"));
 
     // A server that never answers holds the close for under a second; the place waits on disk.
     server.mode("hang");
@@ -247,14 +246,6 @@ TEST(SyncSession, TakesAheadAsksBehindNeverItselfSpacesPushesAndQueues) {
     EXPECT_LT(closing.elapsed(), 4000);
     ASSERT_EQ(sync::SyncQueue(queueFile).entries().size(), 1);
     EXPECT_DOUBLE_EQ(sync::SyncQueue(queueFile).entries()[0].percentage, 0.7);
-}
-
-template <typename Done>
-bool waitUntil(Done done) {
-    const QDeadlineTimer deadline(20000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    return done();
 }
 
 using SyncWindow = ViewerTest;

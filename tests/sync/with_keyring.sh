@@ -1,7 +1,6 @@
 #!/bin/sh
-# Runs the secret store tests on the private session bus this is started on: first with a
-# gnome-keyring of its own in a HOME of its own, then with no secret store at all.
-# Exits 77 (skipped) when gnome-keyring cannot start, once the rest has passed.
+# The secret store tests on this private bus: with a gnome-keyring of its own in a HOME of its
+# own, and with no secret store at all. 77 (skipped) when gnome-keyring cannot start.
 set -u
 program=$1
 dir=$(mktemp -d)
