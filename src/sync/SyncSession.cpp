@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QEventLoop>
 #include <QThreadPool>
+#include <cmath>
 
 namespace tresslin::sync {
 
@@ -209,6 +210,11 @@ void SyncSession::answered(const Progress& remote) {
     if (remote.deviceId == deviceId_) return;
     // One older than the reader's last move here is replaced by the next push.
     if (remote.timestamp > 0 && remote.timestamp < movedSecs_) return;
+    // The same place as KOReader sees it: the same fraction as sent, or the same string.
+    const auto sent = [](double f) { return std::floor(f * 10000); };
+    if (shown_ && (sent(remote.percentage) == sent(shown_->percentage) ||
+                   (!remote.progress.isEmpty() && remote.progress == shown_->progress)))
+        return;
     const std::optional<TextPlace> there = view_.placeOf(remote);
     if (!there) return;
     const TextPlace here = view_.here();

@@ -23,17 +23,20 @@ std::uint64_t textSize(const LineStore& lines) {
 
 void frmMain::syncSetUp() {
     const sync::Account account = sync::storedAccount();
-    // A new login (another key) or another name or digest makes a new session.
+    // Another server, user, name or digest makes a new session.
     const QString wanted = account.server + u'\n' + account.user + u'\n' + sync::deviceName() +
-                           u'\n' + QString::number(int(sync::digestMethod())) + u'\n' +
-                           QString::fromLatin1(account.key);
+                           u'\n' + QString::number(int(sync::digestMethod()));
     // Without a server nothing of sync exists, not even a network object.
     if (sync::serverUrl(account.server).isEmpty() || account.user.isEmpty()) {
         sync_.reset();
         syncFor_.clear();
         return;
     }
-    if (sync_ && wanted == syncFor_) return;
+    if (sync_ && wanted == syncFor_) {
+        // Logged in again: the same session goes on with the new key.
+        if (const auto key = sync::KeyStore::runKey()) sync_->setKey(key);
+        return;
+    }
     syncFor_ = wanted;
     sync::SyncView view;
     view.placeOf = [this](const sync::Progress& p) {
@@ -87,25 +90,33 @@ TextPlace frmMain::placeOnView() const {
 
 std::optional<TextPlace> frmMain::placeOfRecord(const QString& progress, double percentage) const {
     if (book_.lines.empty()) return std::nullopt;
-    std::optional<TextPlace> place;
-    if (!progress.isEmpty())
-        place = placeAtXPointer(book_.lines, book_.format, book_.origins, progress);
-    if (!place) {
-        if (!std::isfinite(percentage)) return std::nullopt;
-        const std::uint64_t size = textSize(book_.lines);
-        const auto at =
-            std::uint64_t(std::clamp(percentage, 0.0, 1.0) * double(size ? size - 1 : 0));
-        const std::int64_t line = std::min(book_.lines.lineAt(at), book_.lines.upperBound());
-        place = TextPlace{line, std::int64_t(std::min(at - book_.lines.lineStart(line),
-                                                      book_.lines.line(line).size()))};
-    }
-    if (place->line < 0 || place->line > book_.maxLine()) return std::nullopt;
-    // Compared with the place on view as the start of the part that holds it.
+    const WrapOf parts = [this](std::int32_t line) { return wrapOf(line); };
     ReadingCursor at;
-    at.moveToOffset(std::int32_t(place->line), std::size_t(place->offset));
-    const auto wrap = wrapOf(std::int32_t(place->line));
-    place->offset = std::int64_t(at.partStart(wrap ? &*wrap : nullptr));
-    return place;
+    auto startOf = [&] {
+        const auto wrap = parts(at.line());
+        return std::int64_t(at.partStart(wrap ? &*wrap : nullptr));
+    };
+    if (!progress.isEmpty()) {
+        if (const auto place = placeAtXPointer(book_.lines, book_.format, book_.origins, progress);
+            place && place->line >= 0 && place->line <= book_.maxLine()) {
+            // Compared with the place on view as the start of the part that holds it.
+            at.moveToOffset(std::int32_t(place->line), std::size_t(place->offset));
+            return TextPlace{place->line, startOf()};
+        }
+    }
+    if (!std::isfinite(percentage)) return std::nullopt;
+    // The fraction was floored to four places from a part's start: the place is the first part
+    // that starts at or after the least offset it can stand for.
+    const std::uint64_t size = textSize(book_.lines);
+    const auto least =
+        std::min(std::uint64_t(std::ceil(std::clamp(percentage, 0.0, 1.0) * double(size))),
+                 size ? size - 1 : 0);
+    const std::int64_t line = std::min(book_.lines.lineAt(least), book_.lines.upperBound());
+    const std::uint64_t offset = least - book_.lines.lineStart(line);
+    at.moveToOffset(std::int32_t(line), std::size_t(offset));
+    if (offset > book_.lines.line(line).size() || std::uint64_t(startOf()) < offset)
+        at.forward(book_.maxLine(), parts);
+    return TextPlace{at.line(), startOf()};
 }
 
 void frmMain::hideEvent(QHideEvent* event) {
