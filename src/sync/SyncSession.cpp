@@ -220,11 +220,16 @@ void SyncSession::answered(const Progress& remote) {
     const TextPlace here = view_.here();
     if (*there == here) return;
     if (here < *there) return view_.take(*there, remote);
+    // One question at a time: another answer may come while the box is open.
+    if (asking_) return;
     const std::shared_ptr<bool> alive = alive_;
     const QString document = document_;
+    asking_ = true;
     const bool yes = view_.askBehind(remote);
+    if (!*alive) return;
+    asking_ = false;
     // The box ran the event loop: the book may have changed meanwhile.
-    if (*alive && yes && document_ == document) view_.take(*there, remote);
+    if (yes && document_ == document) view_.take(*there, remote);
 }
 
 void SyncSession::offline(const Answer& answer) {

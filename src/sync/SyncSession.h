@@ -94,6 +94,7 @@ class SyncSession : public QObject {
     bool pullWanted_ = false;
     bool openPulled_ = false;
     bool saidOffline_ = false;
+    bool asking_ = false;
 };
 
 }  // namespace tresslin::sync

@@ -58,9 +58,9 @@ void frmMain::Form_Unload() {
         settings::writeNumber(settings::LastLine, qint64(cursor_.line()) + 1);
     }
     readingPlace_.leave();
-    // Bounded: the close waits less than a second for the server.
+    // Bounded: the close waits less than a second for the server. The session itself stays
+    // until the window goes: a close may come from inside one of its answers (a signal).
     if (sync_) sync_->finish();
-    sync_.reset();
     UnloadAllForms();
 }
 
