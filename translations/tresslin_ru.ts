@@ -2,6 +2,49 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>Sync</name>
+    <message>
+        <source>the key file cannot be written</source>
+        <translation>файл ключа не удаётся записать</translation>
+    </message>
+    <message>
+        <source>built without a secret store</source>
+        <translation>программа собрана без хранилища секретов</translation>
+    </message>
+    <message>
+        <source>Registered and logged in</source>
+        <translation>Зарегистрирован, вход выполнен</translation>
+    </message>
+    <message>
+        <source>Logged in</source>
+        <translation>Вход выполнен</translation>
+    </message>
+    <message>
+        <source>That user name is taken</source>
+        <translation>Это имя пользователя уже занято</translation>
+    </message>
+    <message>
+        <source>Wrong user name or password</source>
+        <translation>Неверное имя пользователя или пароль</translation>
+    </message>
+    <message>
+        <source>The server cannot be reached: </source>
+        <translation>Сервер недоступен: </translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is not a sync server&apos;s</source>
+        <translation>Ответ сервера не похож на ответ сервера синхронизации</translation>
+    </message>
+    <message>
+        <source>The server refused: HTTP </source>
+        <translation>Сервер отказал: HTTP </translation>
+    </message>
+    <message>
+        <source>No secret store answers (%1): the key is not kept</source>
+        <translation>Хранилище секретов не отвечает (%1): ключ не сохранён</translation>
+    </message>
+</context>
+<context>
     <name>tresslin::App</name>
     <message>
         <source>Usage: tresslin [BOOK]
@@ -206,6 +249,69 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
     <message>
         <source>Slower - faster</source>
         <translation>Медленнее - быстрее</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::SyncPage</name>
+    <message>
+        <source>Empty: off. KOReader&apos;s public server: %1</source>
+        <translation>Пусто: выключено. Общий сервер KOReader: %1</translation>
+    </message>
+    <message>
+        <source>Server:</source>
+        <translation>Сервер:</translation>
+    </message>
+    <message>
+        <source>User name:</source>
+        <translation>Имя пользователя:</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Пароль:</translation>
+    </message>
+    <message>
+        <source>Device name:</source>
+        <translation>Имя устройства:</translation>
+    </message>
+    <message>
+        <source>Binary</source>
+        <translation>По содержимому</translation>
+    </message>
+    <message>
+        <source>File name</source>
+        <translation>По имени файла</translation>
+    </message>
+    <message>
+        <source>Keep the key in a file only I can read</source>
+        <translation>Хранить ключ в файле, доступном только мне</translation>
+    </message>
+    <message>
+        <source>Register</source>
+        <translation>Зарегистрироваться</translation>
+    </message>
+    <message>
+        <source>Log in</source>
+        <translation>Войти</translation>
+    </message>
+    <message>
+        <source>A user name (without &quot;:&quot;) and a password are needed</source>
+        <translation>Нужны имя пользователя (без «:») и пароль</translation>
+    </message>
+    <message>
+        <source>Asking the server...</source>
+        <translation>Запрос к серверу...</translation>
+    </message>
+    <message>
+        <source>No secret store answers (%1): the key is kept for this run only, unless it may go in a file</source>
+        <translation>Хранилище секретов не отвечает (%1): ключ хранится только до выхода из программы, если не разрешить хранить его в файле</translation>
+    </message>
+    <message>
+        <source>Digest method:</source>
+        <translation>Опознание книги:</translation>
+    </message>
+    <message>
+        <source>That is not a server address: type it as https://host</source>
+        <translation>Это не адрес сервера: введите его в виде https://host</translation>
     </message>
 </context>
 <context>
@@ -459,6 +565,18 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
         <source>   Coding: %1</source>
         <translation>   Кодировка: %1</translation>
     </message>
+    <message>
+        <source>   Sync: from %1</source>
+        <translation>   Синхронизация: с устройства %1</translation>
+    </message>
+    <message>
+        <source>%1 left this book further back, at %2%. Go there?</source>
+        <translation>На %1 эта книга прочитана до более раннего места, %2%. Перейти туда?</translation>
+    </message>
+    <message>
+        <source>Sync</source>
+        <translation>Синхронизация</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::frmRecent</name>
@@ -541,6 +659,10 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
         <source>Chapters</source>
         <translation>Главы</translation>
     </message>
+    <message>
+        <source>Sync</source>
+        <translation>Синхронизация</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::frmTimer</name>
@@ -567,6 +689,24 @@ sudo apt install speech-dispatcher speech-dispatcher-espeak-ng qt6-speech-speech
     <message>
         <source>Each part stays as long as its words take at this pace, longer at a paragraph&apos;s end</source>
         <translation>Каждая часть видна столько, сколько нужно на её слова при этом темпе, в конце абзаца дольше</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::sync::SyncClient</name>
+    <message>
+        <source>not a server address</source>
+        <translation>это не адрес сервера</translation>
+    </message>
+</context>
+<context>
+    <name>tresslin::sync::SyncSession</name>
+    <message>
+        <source>   Sync: the key was refused</source>
+        <translation>   Синхронизация: ключ не принят</translation>
+    </message>
+    <message>
+        <source>   Sync: off line</source>
+        <translation>   Синхронизация: нет связи</translation>
     </message>
 </context>
 </TS>

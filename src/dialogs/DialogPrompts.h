@@ -54,6 +54,8 @@ class DialogPrompts : public virtual Prompts {
     // with the index of each one the reader deletes.
     virtual std::optional<int> showBookmarks(QWidget* parent, const QList<BookmarkEntry>& marks,
                                              const std::function<void(int)>& remove) = 0;
+    // A question with Yes and No (the default): true on Yes.
+    virtual bool ask(QWidget* parent, const QString& text, const QString& title) = 0;
 };
 
 }  // namespace tresslin

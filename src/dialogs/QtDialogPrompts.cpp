@@ -1,5 +1,7 @@
 #include "dialogs/QtDialogPrompts.h"
 
+#include <QMessageBox>
+
 #include "dialogs/ListDialog.h"
 #include "dialogs/frmArchive.h"
 #include "dialogs/frmFind.h"
@@ -44,6 +46,11 @@ std::optional<int> QtDialogPrompts::showBookmarks(QWidget* parent,
                                                   const QList<BookmarkEntry>& marks,
                                                   const std::function<void(int)>& remove) {
     return showBookmarksList(parent, marks, remove);
+}
+
+bool QtDialogPrompts::ask(QWidget* parent, const QString& text, const QString& title) {
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
 }
 
 }  // namespace tresslin

@@ -17,6 +17,7 @@ class QtDialogPrompts : public QtPrompts, public DialogPrompts {
                                     int current) override;
     std::optional<int> showBookmarks(QWidget* parent, const QList<BookmarkEntry>& marks,
                                      const std::function<void(int)>& remove) override;
+    bool ask(QWidget* parent, const QString& text, const QString& title) override;
 };
 
 }  // namespace tresslin

@@ -23,6 +23,7 @@
 #include "dialogs/OutOfSightBox.h"
 #include "dialogs/SettingsPage.h"
 #include "dialogs/SpeechRow.h"
+#include "dialogs/SyncPage.h"
 #include "platform/Colors.h"
 #include "platform/Prompts.h"
 #include "platform/WindowOptions.h"
@@ -70,6 +71,7 @@ frmSettings::frmSettings(QWidget* parent, DialogHost& host, Prompts& prompts)
     addPage(tr("Window"), windowPage());
     addPage(tr("Reading aloud"), new SpeechRow(nullptr, host.voice()));
     addPage(tr("Chapters"), new ChapterRuleRow(nullptr));
+    addPage(tr("Sync"), new SyncPage(nullptr));
 
     cmdDefault->setFocus();
     Form_Load();

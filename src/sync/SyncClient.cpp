@@ -171,23 +171,27 @@ void SyncClient::pull(const Account& account, const QString& document, Done done
 }
 
 QString accountAnswerText(const Answer& answer, bool registering) {
-    auto tr = [](const char* text) { return QCoreApplication::translate("Sync", text); };
+    auto say = [](const char* text) { return QCoreApplication::translate("Sync", text); };
+    // QT_TRANSLATE_NOOP names the context for lupdate; say looks the text up in it.
     switch (answer.outcome) {
         case Outcome::Ok:
-            return registering ? tr("Registered and logged in") : tr("Logged in");
+            return registering ? say(QT_TRANSLATE_NOOP("Sync", "Registered and logged in"))
+                               : say(QT_TRANSLATE_NOOP("Sync", "Logged in"));
         case Outcome::NameTaken:
-            return tr("That user name is taken");
+            return say(QT_TRANSLATE_NOOP("Sync", "That user name is taken"));
         case Outcome::Unauthorized:
-            return tr("Wrong user name or password");
+            return say(QT_TRANSLATE_NOOP("Sync", "Wrong user name or password"));
         case Outcome::Unreachable:
-            return tr("The server cannot be reached: ") + answer.message;
+            return say(QT_TRANSLATE_NOOP("Sync", "The server cannot be reached: ")) +
+                   answer.message;
         case Outcome::BadAnswer:
-            return tr("The server's answer is not a sync server's");
+            return say(QT_TRANSLATE_NOOP("Sync", "The server's answer is not a sync server's"));
         case Outcome::NoRecord:
         case Outcome::Refused:
             break;
     }
-    QString text = tr("The server refused: HTTP ") + QString::number(answer.status);
+    QString text = say(QT_TRANSLATE_NOOP("Sync", "The server refused: HTTP ")) +
+                   QString::number(answer.status);
     if (!answer.message.isEmpty()) text += QStringLiteral(" ") + answer.message;
     return text;
 }

@@ -21,6 +21,7 @@
 #include "platform/Speech.h"
 #include "platform/Twips.h"
 #include "settings/Settings.h"
+#include "sync/SyncSession.h"
 #include "viewer/OutOfSight.h"
 #include "viewer/ReadAloud.h"
 #include "viewer/WindowRules.h"
@@ -92,6 +93,7 @@ frmMain::frmMain(DialogPrompts& prompts, QWidget* parent)
     // The strip may be made wider or narrower, never taller.
     setFixedHeight(LoadHeight);
     outOfSight_ = std::make_unique<OutOfSight>(*this);
+    syncSetUp();
 }
 
 frmMain::~frmMain() = default;
@@ -133,6 +135,7 @@ bool frmMain::OpenBook(const BookLocation& sBookName) {
                 ShowLine();
                 if (!book_.convertedFrom.isEmpty())
                     ShowCaptionStatus(tr("   Coding: %1").arg(book_.convertedFrom));
+                syncOpened();
                 return true;
             } catch (const std::exception&) {
                 std::swap(book_, *opened);
@@ -297,6 +300,7 @@ void frmMain::ApplyColors() {
 void frmMain::bringBack(const QString& token) {
     useActivationToken(this, token);
     restoreAndActivate(this);
+    if (sync_) sync_->pull();
 }
 
 void frmMain::TimerOff() {

@@ -18,6 +18,7 @@
 #include "book/ReadingCursor.h"
 #include "book/ReadingPace.h"
 #include "dialogs/DialogHost.h"
+#include "formats/XPointer.h"
 #include "viewer/ImageButton.h"
 #include "viewer/OpenedBook.h"
 #include "viewer/ReadingPlace.h"
@@ -26,6 +27,10 @@
 class QScreen;
 
 namespace tresslin {
+
+namespace sync {
+class SyncSession;
+}
 
 class DialogPrompts;
 class OutOfSight;
@@ -70,6 +75,8 @@ class frmMain : public QWidget, public DialogHost {
     // Reading aloud; maker gives the voice at the first Ctrl+P (tests pass a fake).
     void setSpeechMaker(std::function<std::unique_ptr<Speech>()> maker);
     ReadAloud* readAloud() const { return readAloud_.get(); }
+    // Progress sync; nothing while no server is set.
+    sync::SyncSession* syncSession() const { return sync_.get(); }
 
     // The per cent and the time left to the end of the chapter and of the book, at the reader's
     // pace (the strip's and the tray icon's tool tip); empty without a book.
@@ -108,6 +115,7 @@ class frmMain : public QWidget, public DialogHost {
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:
@@ -178,6 +186,13 @@ class frmMain : public QWidget, public DialogHost {
     void notePace();
     static QString duration(double minutes);
 
+    // Progress sync (frmMain_sync.cpp): the session made or dropped as the settings say.
+    void syncSetUp();
+    void syncOpened();
+    void syncPlace();
+    TextPlace placeOnView() const;
+    std::optional<TextPlace> placeOfRecord(const QString& progress, double percentage) const;
+
     // Layout and position.
     void RestorePosition();
     void Form_Resize();
@@ -227,6 +242,9 @@ class frmMain : public QWidget, public DialogHost {
     std::unique_ptr<OutOfSight> outOfSight_;
     std::function<std::unique_ptr<Speech>()> speechMaker_;
     std::unique_ptr<ReadAloud> readAloud_;
+    std::unique_ptr<sync::SyncSession> sync_;
+    QString syncFor_;                    // the settings the session was made for
+    std::optional<TextPlace> syncBack_;  // where the strip was before a place came from afar
 };
 
 }  // namespace tresslin

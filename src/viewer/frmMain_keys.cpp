@@ -162,6 +162,7 @@ void frmMain::HandleBookCtrlKey(int key) {
             break;
         case Qt::Key_S:
             prompts_.showSettings(this, *this);
+            syncSetUp();
             ShowLine();
             break;
         case Qt::Key_T:
@@ -204,6 +205,12 @@ void frmMain::HandleMoveKey(int key) {
         case Qt::Key_PageDown:
         case Qt::Key_PageUp:
             stepChapter(key == Qt::Key_PageDown);
+            break;
+        case Qt::Key_Backspace:
+            // Back to where the strip was before a place from another device was taken.
+            if (!syncBack_) return;
+            cursor_.moveToOffset(std::int32_t(syncBack_->line), std::size_t(syncBack_->offset));
+            syncBack_.reset();
             break;
         default:
             break;

@@ -9,6 +9,7 @@ void frmMain::notePlace() {
     // The same rule as at shutdown: a book that failed to open or has one line is not kept.
     const bool kept = !book_.location.empty() && book_.maxLine() > 0;
     readingPlace_.show(kept ? book_.location : BookLocation(), cursor_.line() + 1);
+    syncPlace();
 }
 
 void frmMain::openRecent() {

@@ -6,6 +6,7 @@
 
 #include "platform/FileNames.h"
 #include "settings/Settings.h"
+#include "sync/SyncSession.h"
 #include "viewer/WindowRules.h"
 #include "viewer/frmMain.h"
 
@@ -57,6 +58,9 @@ void frmMain::Form_Unload() {
         settings::writeNumber(settings::LastLine, qint64(cursor_.line()) + 1);
     }
     readingPlace_.leave();
+    // Bounded: the close waits less than a second for the server. The session itself stays
+    // until the window goes: a close may come from inside one of its answers (a signal).
+    if (sync_) sync_->finish();
     UnloadAllForms();
 }
 

@@ -61,6 +61,10 @@ class FakePrompts : public DialogPrompts {
         for (const int index : next(bookmarkRemovals)) remove(index);
         return next(bookmarkAnswers);
     }
+    bool ask(QWidget*, const QString& text, const QString&) override {
+        questions << text;
+        return next(askAnswers);
+    }
 
     std::deque<QString> inputAnswers;
     std::deque<std::optional<QString>> openAnswers;
@@ -71,6 +75,8 @@ class FakePrompts : public DialogPrompts {
 
     std::deque<std::optional<int>> contentsAnswers, bookmarkAnswers;
     std::deque<QList<int>> bookmarkRemovals;  // deleted in the list before it answers
+    std::deque<bool> askAnswers;
+    QStringList questions;
 
     std::vector<MessageCall> messages;
     std::vector<std::pair<QList<ContentsEntry>, int>> contentsShown;  // entries, the current
