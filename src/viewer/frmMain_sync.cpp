@@ -80,8 +80,11 @@ void frmMain::syncPlace() {
     const double size = double(std::max<std::uint64_t>(textSize(book_.lines), 1));
     const double fraction = std::clamp(
         double(book_.lines.lineStart(place.line) + std::uint64_t(place.offset)) / size, 0.0, 1.0);
-    // The protocol takes an empty progress; another reader of ours then goes by the fraction.
-    sync_->placeShown(xpointerAt(book_.lines, book_.format, book_.origins, place), fraction);
+    // Where no XPointer can be written the progress is empty: the protocol takes it, and another
+    // reader of ours then goes by the fraction.
+    sync_->placeShown(
+        xpointerAt(book_.lines, book_.format, book_.origins, place, settings::readCoding()),
+        fraction);
 }
 
 TextPlace frmMain::placeOnView() const {
@@ -97,7 +100,8 @@ std::optional<TextPlace> frmMain::placeOfRecord(const QString& progress, double 
         return std::int64_t(at.partStart(wrap ? &*wrap : nullptr));
     };
     if (!progress.isEmpty()) {
-        if (const auto place = placeAtXPointer(book_.lines, book_.format, book_.origins, progress);
+        if (const auto place = placeAtXPointer(book_.lines, book_.format, book_.origins, progress,
+                                               settings::readCoding());
             place && place->line >= 0 && place->line <= book_.maxLine()) {
             // Compared with the place on view as the start of the part that holds it.
             at.moveToOffset(std::int32_t(place->line), std::size_t(place->offset));
