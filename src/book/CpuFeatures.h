@@ -13,4 +13,11 @@ namespace tresslin {
 // True when the processor runs AVX2 instructions; false off x86-64. Decided once.
 bool haveAvx2();
 
+// The widest vector code a loop may take: what the processor runs, unless lowered by
+// capVectorWidth. Loops that read it at each call (the UTF-16 conversion) follow the cap.
+enum class VectorWidth { Scalar, Sse2, Avx2 };
+VectorWidth vectorWidth();
+// Lets tests reach the narrower paths on any processor; Avx2 lifts the cap.
+void capVectorWidth(VectorWidth widest);
+
 }  // namespace tresslin

@@ -1,6 +1,8 @@
 // Text saved as UTF-16 ("Unicode" in Windows Notepad), held by the reader as UTF-8.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,5 +18,29 @@ Utf16Order detectUtf16(std::string_view sample);
 // Appends bytes, converted, to out; a leading byte-order mark is dropped, an unpaired surrogate
 // or an odd last byte becomes U+FFFD. False only when memory runs out.
 bool utf16ToUtf8(std::string_view bytes, Utf16Order order, std::string& out);
+
+// The same conversion a piece at a time, as a file is read: a byte or a surrogate pair split
+// between pieces waits for the next piece. Vector code where the processor has it.
+class Utf16Decoder {
+  public:
+    explicit Utf16Decoder(Utf16Order order) : big_(order == Utf16Order::BigEndian) {}
+
+    // The most bytes that pieces of bytes in all may write, slack of the vector stores included.
+    static constexpr std::size_t maxOutput(std::size_t bytes) { return bytes / 2 * 3 + 3 + 32; }
+
+    // Converts piece to out, returns the bytes written; final: no piece follows, and what waits
+    // becomes U+FFFD.
+    std::size_t convert(std::string_view piece, char* out, bool final);
+
+  private:
+    unsigned char* put(std::uint32_t unit, unsigned char* w);
+
+    bool big_;
+    bool first_ = true;  // the byte-order mark not yet looked for
+    bool haveOdd_ = false;
+    bool haveHigh_ = false;
+    unsigned char odd_ = 0;
+    std::uint32_t high_ = 0;
+};
 
 }  // namespace tresslin

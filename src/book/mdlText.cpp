@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -260,14 +261,56 @@ bool ReadBookLines(const std::string& path, LineStore& bookLines) {
     return file.isOpen() && ReadBookLines(file, bookLines);
 }
 
-bool ReadBookLines(const BookFile& file, LineStore& bookLines) {
-    // The format's look at the start may have moved the offset.
+namespace {
+// The format's look at the start may have moved the offset.
+bool rewind(const BookFile& file) {
     if (!file.isOpen() || ::lseek(file.fd(), 0, SEEK_SET) != 0) return false;
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(file.fd(), 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    return true;
+}
+
+// A read that EINTR does not end; 0 at the end of the file, -1 on failure.
+ssize_t readSome(int fd, char* to, std::size_t want) {
+    for (;;) {
+        const ssize_t n = ::read(fd, to, want);
+        if (n >= 0 || errno != EINTR) return n;
+    }
+}
+}  // namespace
+
+bool ReadUtf16BookLines(const BookFile& file, Utf16Order order, LineStore& bookLines) {
+    if (!rewind(file)) return false;
+    const std::size_t expected = std::size_t(file.size());
+    LineStoreBuilder b;
+    if (!b.reserveText(Utf16Decoder::maxOutput(expected))) return false;
+    // UTF-8 never takes fewer bytes than the units: that much is faulted in ahead, never more.
+    prefault prefault(b.textData(), expected / 2);
+    // Pieces small enough that the converted text is still in cache when it is split.
+    constexpr std::size_t kPiece = 256u << 10;
+    std::unique_ptr<char[]> piece(new (std::nothrow) char[kPiece]);
+    if (!piece) return false;
+    Utf16Decoder decoder(order);
+    std::size_t read = 0, filled = 0;
+    while (read < expected) {
+        const ssize_t n = readSome(file.fd(), piece.get(), std::min(kPiece, expected - read));
+        if (n < 0) return false;
+        if (n == 0) break;
+        read += std::size_t(n);
+        filled += decoder.convert({piece.get(), std::size_t(n)}, b.textData() + filled, false);
+        if (!b.addBytes(filled, false)) return false;
+    }
+    filled += decoder.convert({}, b.textData() + filled, true);
+    if (!b.addBytes(filled, true)) return false;
+    bookLines = b.take();
+    return true;
+}
+
+bool ReadBookLines(const BookFile& file, LineStore& bookLines) {
+    if (!rewind(file)) return false;
     const int fd = file.fd();
     const std::size_t expected = std::size_t(file.size());
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
     LineStoreBuilder b;
     if (!b.reserveText(expected)) return false;
     prefault prefault(b.textData(), expected);
@@ -277,11 +320,8 @@ bool ReadBookLines(const BookFile& file, LineStore& bookLines) {
     std::size_t filled = 0;
     while (filled < expected) {
         const std::size_t want = std::min(kChunk, expected - filled);
-        const ssize_t n = ::read(fd, b.textData() + filled, want);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        const ssize_t n = readSome(fd, b.textData() + filled, want);
+        if (n < 0) return false;
         if (n == 0) break;
         filled += std::size_t(n);
         if (!b.addBytes(filled, false)) return false;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "book/Utf16.h"
 #include "book/mdlDeclarations.h"
 
 namespace tresslin {
@@ -31,6 +32,10 @@ class BookFile {
 
 // Reads the whole file, from its start, the way ReadBookLines(path) does.
 bool ReadBookLines(const BookFile& file, LineStore& bookLines);
+
+// Reads the whole file, UTF-16 in the given order, converting it to UTF-8 as it comes: neither
+// the file's bytes nor a second copy of the text is ever held whole.
+bool ReadUtf16BookLines(const BookFile& file, Utf16Order order, LineStore& bookLines);
 
 // Reads the whole file at path into a new line store and, only when that succeeds, replaces
 // bookLines with it. Lines end at CR LF, at CR alone and at LF alone (LF CR is two ends). Returns

@@ -154,15 +154,20 @@ FormattedBook readFormattedBook(const BookFile& book, const std::string& entry) 
             auto zip = ZipArchive::openFile(book.fd(), error);
             return zip ? readArchive(*zip, entry) : failed(error);
         }
-        if (isGzip(headView) || detectUtf16(headView) != Utf16Order::None) {
+        if (isGzip(headView)) {
             const QByteArray all = file.readAll();
             if (file.error() != QFileDevice::NoError) return failed(FormatError::Unreadable);
             return readFormattedBytes(std::string_view(all.constData(), std::size_t(all.size())));
         }
+        const Utf16Order order = detectUtf16(headView);
         FormattedBook read = readFictionBook(file, head);
         if (read.format == BookFormat::PlainText && read.ok() &&
             file.error() != QFileDevice::NoError)
             return failed(FormatError::Unreadable);
+        if (read.format == BookFormat::PlainText && read.ok() && order != Utf16Order::None) {
+            read.format = BookFormat::Utf16Text;
+            read.utf16File = order;
+        }
         return read;
     } catch (const std::bad_alloc&) {
         return failed(FormatError::OutOfMemory);

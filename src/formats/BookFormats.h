@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "book/Utf16.h"
+
 namespace tresslin {
 
 class BookFile;
@@ -17,7 +19,7 @@ enum class BookFormat {
     FictionBook,  // text holds UTF-8 lines, each ended by '\n'
     ZippedText,   // text holds the zipped text file's bytes, coding unknown
     Epub,         // as FictionBook
-    Utf16Text,    // text holds UTF-16 text converted to UTF-8
+    Utf16Text,    // text holds UTF-16 text converted to UTF-8, or see FormattedBook::utf16File
 };
 
 // The text is UTF-8 whatever coding was set before.
@@ -82,6 +84,9 @@ struct FormattedBook {
         std::uint64_t size = 0;
     };
     std::vector<ArchivedBook> books;
+    // A UTF-16 book file: text stays empty, its lines are read from the file in this order
+    // (ReadUtf16BookLines), so that the whole file is never held besides its text.
+    Utf16Order utf16File = Utf16Order::None;
 
     bool ok() const { return error == FormatError::None; }
 };

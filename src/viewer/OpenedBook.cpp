@@ -22,9 +22,11 @@ std::optional<OpenedBook> openBook(const BookLocation& location, bool detect,
         *several = std::move(formatted.books);
         return std::nullopt;
     }
-    if (!formatted.ok() ||
-        !(formatted.format == BookFormat::PlainText ? ReadBookLines(opened, book.lines)
-                                                    : splitBookLines(formatted.text, book.lines)))
+    if (!formatted.ok()) return std::nullopt;
+    if (!(formatted.format == BookFormat::PlainText ? ReadBookLines(opened, book.lines)
+          : formatted.utf16File != Utf16Order::None
+              ? ReadUtf16BookLines(opened, formatted.utf16File, book.lines)
+              : splitBookLines(formatted.text, book.lines)))
         return std::nullopt;
     book.format = formatted.format;
     book.headings = std::move(formatted.headings);
