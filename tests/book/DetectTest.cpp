@@ -68,6 +68,11 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
         "\xF1\xEA\xEE\xE3\xEE \xF2\xE5\xEA\xF1\xF2\xE0",
     };
     for (const auto& s : unclear) EXPECT_EQ(detectAnyCoding(s), std::nullopt) << s.substr(0, 40);
+    // Windows-1251 whose capitals Mac Cyrillic reads as quotes and dashes stays Windows-1251.
+    for (const char* s : {"К чему доказывать мошкам, что они мошки?\n\t\t-- И.С.Тургенев",
+                          "Чрезвычайно красивые женщины вызывают не такое уж изумление при "
+                          "второй\nвстрече.\n\t\t-- Ф. Стендаль"})
+        EXPECT_EQ(detectAnyCoding(test::Cp1251(s)), FoundCoding::Windows1251) << s;
 }
 
 TEST(Utf16, DetectedAndConverted) {
