@@ -368,7 +368,7 @@ FormattedBook readLeniently(const QByteArray& bytes) {
             extractor.assemble(book);
             // Refused, as before, when there was nothing of a book in it at all.
             if (book.text == "\n\n\n")
-                book = {BookFormat::FictionBook, FormatError::MalformedXml, {}, {}, {}};
+                book = {BookFormat::FictionBook, FormatError::MalformedXml, {}, {}, {}, {}};
             return book;
         }
         const qsizetype at = std::min<qsizetype>(xml.characterOffset(), text.size());
