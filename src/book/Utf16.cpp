@@ -18,21 +18,20 @@ constexpr std::size_t kMinStructureUnits = 16;
 // never has.
 constexpr std::size_t kMinUnitsWithoutAscii = 256;
 
-// Valid UTF-8 with a byte above ASCII is UTF-8, whatever its pairs look like.
+// Valid UTF-8 without a NUL byte, plain ASCII included, is that, whatever its pairs look like.
 bool isUtf8Text(std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    bool high = false;
     for (std::size_t i = 0; i < s.size();) {
+        if (p[i] == 0) return false;
         if (p[i] < 0x80) {
             ++i;
             continue;
         }
         const Utf8Char u = decodeUtf8(p + i, s.size() - i, true);
         if (u.length == 0) return false;
-        high = true;
         i += u.length;
     }
-    return high;
+    return true;
 }
 
 // Whether the units read in one byte order are text: surrogates paired, no NUL, no

@@ -144,6 +144,7 @@ TEST(Utf16, RecognisedInAnyScriptByStructure) {
         std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0", 33) +
             noise.substr(0, 200),
         test::Cp1251(utf8.substr(utf8.rfind("Одна"))),
-        utf8};
+        utf8,
+        "B" + std::string(5000, 'a')};
     for (const auto& s : notText) EXPECT_EQ(detectUtf16(s), Utf16Order::None) << s.size();
 }
