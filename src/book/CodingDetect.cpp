@@ -161,9 +161,10 @@ const CodingClasses& codingClasses() {
 }
 
 // Places where one reading spells a letter inside a word and its twin does not: a non-letter, or
-// a capital amid small letters. Only such a place tells two nearly equal codings apart.
+// a capital amid small letters (or, with anyOther, any other letter). Only such a place tells two
+// nearly equal codings apart.
 std::size_t twinEvidence(std::string_view sample, const std::array<ByteClass, 256>& reading,
-                         const std::array<ByteClass, 256>& twin) {
+                         const std::array<ByteClass, 256>& twin, bool anyOther = false) {
     const auto* p = reinterpret_cast<const unsigned char*>(sample.data());
     const auto letter = [&](std::size_t i) {
         return i < sample.size() && (p[i] < 0x80 ? false : reading[p[i]].letterCase != 0);
@@ -173,7 +174,10 @@ std::size_t twinEvidence(std::string_view sample, const std::array<ByteClass, 25
         if (p[i] < 0x80) continue;
         const ByteClass& a = reading[p[i]];
         const ByteClass& b = twin[p[i]];
-        if (!a.letterCase || (b.letterCase && !(a.letterCase == 1 && b.letterCase == 2))) continue;
+        const bool otherLetter = anyOther && (a.symbol != b.symbol || a.letterCase != b.letterCase);
+        if (!a.letterCase ||
+            (b.letterCase && !(a.letterCase == 1 && b.letterCase == 2) && !otherLetter))
+            continue;
         if ((i > 0 && letter(i - 1)) || letter(i + 1)) ++found;
     }
     return found;
@@ -247,6 +251,11 @@ std::optional<FoundCoding> pairVerdict(std::string_view sample) {
             const std::size_t evidence = twinEvidence(sample, classes[best], classes[k]);
             if (evidence < kMinTwinEvidence || evidence * 2 < differ) return std::nullopt;
         }
+        // A stored coding over its converted twin needs one letter of its own as well: a Mac
+        // Cyrillic capital read as a Windows-1251 quote proves nothing.
+        if (bestStored && !rivalStored && differ * 4 < letters[best] &&
+            twinEvidence(sample, classes[best], classes[k], true) == 0)
+            return std::nullopt;
         const int perByte = twin ? kExtraMarginPerByte : kPairMarginPerByte;
         if ((!(bestStored && !rivalStored) && lead < kPairMarginLeast) ||
             lead < std::int64_t(differ) * perByte)

@@ -69,6 +69,9 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
         // Mac Cyrillic by one capital only, which Windows-1251 reads as a letter as well.
         "\x9D\xF2\xEE \xEF\xF0\xE8\xEC\xE5\xF0 \xEA\xE8\xF0\xE8\xEB\xEB\xE8\xF7\xE5"
         "\xF1\xEA\xEE\xE3\xEE \xF2\xE5\xEA\xF1\xF2\xE0",
+        // Mac Cyrillic whose two capitals Windows-1251 reads as quotes: no letter of its own.
+        "\x93\xEF\xF0\xE5\xEA\xE0\xE9 \xE4\xF0\xF3\xE3\xE0 \xED\xE0\xE5\xE4\xE8\xED\xE5, "
+        "\xF5\xE2\xE0\xEB\xE8 \xEF\xF3\xE1\xEB\xE8\xF7\xED\xEE.\n\t\t-- \x91\xEE\xEB\xEE\xED",
     };
     for (const auto& s : unclear) EXPECT_EQ(detectAnyCoding(s), std::nullopt) << s.substr(0, 40);
     // Windows-1251 whose capitals Mac Cyrillic reads as quotes and dashes stays Windows-1251.
