@@ -1,13 +1,16 @@
 // Recoding and the display tables: lengths kept, round trips exact, the tables agreeing with
-// the code tables and with Unicode's own lower case. UTF-16 conversion: each vector path and the
-// scalar one, whole and in two pieces, against Qt's decoder.
+// the code tables and with Unicode's own lower case; detection on any bytes, UTF-16 read as
+// well-formed UTF-8. UTF-16 conversion: each vector path and the scalar one, whole and in two
+// pieces, against Qt's decoder.
 #include <QChar>
 #include <QStringDecoder>
 #include <cstdint>
 #include <string>
 
 #include "FuzzInput.h"
+#include "book/CodingDetect.h"
 #include "book/CpuFeatures.h"
+#include "book/DisplayChars.h"
 #include "book/Utf16.h"
 #include "book/mdlFiles.h"
 
@@ -100,5 +103,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         RecodeText(text, odd, to) != RecodeText(text, kWindowsCyrillic, to))
         Fail("unknown coding is not Windows Cyrillic");
     checkUtf16(text, from % 2, std::uint8_t(odd) % (text.size() + 1));
+
+    // Whatever detection finds, the book it gives is well-formed UTF-8.
+    (void)detectAnyCoding(text);
+    if (const Utf16Order order = detectUtf16(text); order != Utf16Order::None) {
+        std::string utf8;
+        if (!utf16ToUtf8(text, order, utf8)) Fail("UTF-16 conversion failed");
+        const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+        for (std::size_t i = 0; i < utf8.size();) {
+            const std::size_t n = decodeUtf8(p + i, utf8.size() - i).length;
+            if (n == 0) Fail("UTF-16 converted to malformed UTF-8");
+            i += n;
+        }
+    }
     return 0;
 }

@@ -99,9 +99,10 @@ constexpr int kMinPairLetters = 16;      // fewer letters than this: no verdict
 constexpr int kMinSmallLetters = 8;      // capitals alone read right in several codings
 constexpr int kPairMarginPerByte = 10;   // the lead over another reading, per byte read otherwise
 constexpr int kPairMarginLeast = 60;     // and at least this in all
-constexpr int kExtraMarginPerByte = 30;  // the lead of a converted coding over a stored twin
+constexpr int kExtraMarginPerByte = 20;  // the lead of a converted coding over a stored twin
 constexpr int kCapitalsOnly = 15;        // per letter: the case cost of a reading in capitals
 constexpr int kWrongSide = 30;           // a quote or dash on the wrong side of a letter
+constexpr std::size_t kMinTwinEvidence = 2;  // places only the converted twin reads as letters
 
 // What one byte is in one coding, for the letter-pair costs.
 struct ByteClass {
@@ -157,6 +158,29 @@ const CodingClasses& codingClasses() {
         return t;
     }();
     return classes;
+}
+
+// Places where one reading spells a letter inside a word and its twin does not: a non-letter, or
+// a capital amid small letters (or, with anyOther, any other letter). Only such a place tells two
+// nearly equal codings apart.
+std::size_t twinEvidence(std::string_view sample, const std::array<ByteClass, 256>& reading,
+                         const std::array<ByteClass, 256>& twin, bool anyOther = false) {
+    const auto* p = reinterpret_cast<const unsigned char*>(sample.data());
+    const auto letter = [&](std::size_t i) {
+        return i < sample.size() && (p[i] < 0x80 ? false : reading[p[i]].letterCase != 0);
+    };
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < sample.size(); ++i) {
+        if (p[i] < 0x80) continue;
+        const ByteClass& a = reading[p[i]];
+        const ByteClass& b = twin[p[i]];
+        const bool otherLetter = anyOther && (a.symbol != b.symbol || a.letterCase != b.letterCase);
+        if (!a.letterCase ||
+            (b.letterCase && !(a.letterCase == 1 && b.letterCase == 2) && !otherLetter))
+            continue;
+        if ((i > 0 && letter(i - 1)) || letter(i + 1)) ++found;
+    }
+    return found;
 }
 
 // The 8-bit coding whose reading of the sample leads every other reading clearly.
@@ -223,6 +247,15 @@ std::optional<FoundCoding> pairVerdict(std::string_view sample) {
         const bool twin = !bestStored && rivalStored && differ * 4 < letters[best];
         // One character told apart, however often, may be one the twin holds as well.
         if (twin && differentBytes < 2) return std::nullopt;
+        if (twin) {
+            const std::size_t evidence = twinEvidence(sample, classes[best], classes[k]);
+            if (evidence < kMinTwinEvidence || evidence * 2 < differ) return std::nullopt;
+        }
+        // A stored coding over its converted twin needs one letter of its own as well: a Mac
+        // Cyrillic capital read as a Windows-1251 quote proves nothing.
+        if (bestStored && !rivalStored && differ * 4 < letters[best] &&
+            twinEvidence(sample, classes[best], classes[k], true) == 0)
+            return std::nullopt;
         const int perByte = twin ? kExtraMarginPerByte : kPairMarginPerByte;
         if ((!(bestStored && !rivalStored) && lead < kPairMarginLeast) ||
             lead < std::int64_t(differ) * perByte)

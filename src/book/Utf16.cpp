@@ -5,6 +5,7 @@
 #include <new>
 
 #include "book/CpuFeatures.h"
+#include "book/DisplayChars.h"
 
 namespace tresslin {
 
@@ -12,6 +13,58 @@ namespace {
 
 // How many code units the detection looks at.
 constexpr std::size_t kSampleUnits = 2048;
+// Fewer units than this are not judged by their structure alone.
+constexpr std::size_t kMinStructureUnits = 16;
+// Nor are fewer than this without a zero byte (no newline, space or digit), which 8-bit text
+// never has.
+constexpr std::size_t kMinUnitsWithoutAscii = 256;
+
+// Valid UTF-8 without a NUL byte, plain ASCII included, is that, whatever its pairs look like.
+bool isUtf8Text(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    for (std::size_t i = 0; i < s.size();) {
+        if (p[i] == 0) return false;
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const Utf8Char u = decodeUtf8(p + i, s.size() - i, true);
+        if (u.length == 0) return false;
+        i += u.length;
+    }
+    return true;
+}
+
+// Whether the units read in one byte order are text: surrogates paired, no NUL, no
+// noncharacter, hardly a control or a private-use character, and the high bytes gathered on a
+// few values (a script's blocks) or zero (ASCII and Latin) while the low bytes spread, as no
+// 8-bit text or random bytes have them.
+bool readsAsText(const unsigned char* p, std::size_t units, bool big) {
+    std::size_t zeroHigh = 0, odd = 0;
+    bool highSeen[256] = {}, lowSeen[256] = {};
+    std::size_t distinctHigh = 0, distinctLow = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        const unsigned hi = p[2 * i + (big ? 0 : 1)], lo = p[2 * i + (big ? 1 : 0)];
+        const unsigned u = hi << 8 | lo;
+        if (u == 0 || u >= 0xFFFE) return false;
+        if (u >= 0xDC00 && u <= 0xDFFF) return false;  // a low surrogate alone
+        if (u >= 0xD800 && u <= 0xDBFF) {
+            if (i + 1 == units) break;  // cut by the sample's end
+            const unsigned next = big ? p[2 * i + 2] : p[2 * i + 3];
+            if (next < 0xDC || next > 0xDF) return false;
+            ++i;
+            continue;
+        }
+        const bool control = (u < 0x20 && (u < 0x09 || u > 0x0D)) || (u >= 0x7F && u < 0xA0);
+        odd += control || (u >= 0xE000 && u <= 0xF8FF);
+        zeroHigh += hi == 0;
+        distinctHigh += !highSeen[hi];
+        distinctLow += !lowSeen[lo];
+        highSeen[hi] = lowSeen[lo] = true;
+    }
+    if (odd * 50 > units || (zeroHigh == 0 && units < kMinUnitsWithoutAscii)) return false;
+    return zeroHigh * 4 >= units || distinctHigh * 2 <= distinctLow;
+}
 
 }  // namespace
 
@@ -37,7 +90,13 @@ Utf16Order detectUtf16(std::string_view sample) {
         if (high[k] * 10 >= units * 9 && zeroLow[k] * 10 <= units)
             return k == 0 ? Utf16Order::LittleEndian : Utf16Order::BigEndian;
     }
-    return Utf16Order::None;
+    // Any other script, by the structure of the units.
+    if (units < kMinStructureUnits || isUtf8Text(sample.substr(0, units * 2)))
+        return Utf16Order::None;
+    const auto* p = reinterpret_cast<const unsigned char*>(sample.data());
+    const bool little = readsAsText(p, units, false), big = readsAsText(p, units, true);
+    if (little == big) return Utf16Order::None;
+    return little ? Utf16Order::LittleEndian : Utf16Order::BigEndian;
 }
 
 namespace {

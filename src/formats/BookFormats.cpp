@@ -60,8 +60,29 @@ bool isBookName(std::string_view name) {
     return endsWith(name, ".fb2") || endsWith(name, ".epub") || endsWith(name, ".txt");
 }
 
-// A book found in an archive or a gzip file: nested archives are read one level deep only.
-FormattedBook readInner(std::string data, std::string_view name, bool nested) {
+// Whether the first bytes of a file are those of a book: a FictionBook, an EPUB, or text (UTF-16,
+// or 8-bit or UTF-8 without NULs and with hardly a control character). Other markup, images and
+// binary files are not.
+bool isBookContent(std::string_view head) {
+    if (isZip(head))
+        return head.size() > 38 && head.substr(30, 8) == "mimetype" &&
+               head.find("application/epub+zip") != head.npos;
+    if (detectUtf16(head) != Utf16Order::None) return true;
+    std::size_t controls = 0;
+    for (const char ch : head) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == 0) return false;
+        controls += c < 0x20 && (c < '\t' || c > '\r') && c != 0x1A && c != 0x1B;
+    }
+    if (controls * 100 > head.size()) return false;
+    std::string_view text = head.starts_with("\xEF\xBB\xBF") ? head.substr(3) : head;
+    text.remove_prefix(std::min(text.size(), text.find_first_not_of(" \t\r\n")));
+    return !text.starts_with('<') || text.find("<FictionBook") != text.npos;
+}
+
+// A book found in an archive or a gzip file: nested archives are read one level deep only. An
+// archive's entry is refused unless its bytes are a book's; anything inflated from gzip is one.
+FormattedBook readInner(std::string data, std::string_view name, bool fromArchive, bool nested) {
     FormattedBook book = readXml(data);
     if (book.format != BookFormat::PlainText || !book.ok()) return book;
     if (!nested && isZip(data)) {
@@ -70,7 +91,8 @@ FormattedBook readInner(std::string data, std::string_view name, bool nested) {
         if (!zip) return failed(error);
         if (isEpub(*zip)) return readEpub(*zip);
     }
-    if (!endsWith(name, ".txt") && !endsWith(name, ".fb2"))
+    const std::string_view head = std::string_view(data).substr(0, std::size_t(kHeadBytes));
+    if (fromArchive && !(head.empty() ? isBookName(name) : isBookContent(head)))
         return failed(FormatError::UnknownEntry);
     if (auto converted = readUtf16(data)) return *std::move(converted);
     book.format = BookFormat::ZippedText;
@@ -83,7 +105,7 @@ FormattedBook readArchive(ZipArchive& zip, const std::string& entry) {
     const auto read = [&](std::size_t i) {
         std::string data;
         if (const FormatError e = zip.read(i, data); e != FormatError::None) return failed(e);
-        return readInner(std::move(data), zip.entries()[i].name, false);
+        return readInner(std::move(data), zip.entries()[i].name, true, false);
     };
     if (!entry.empty()) {
         const auto i = zip.find(entry);
@@ -94,7 +116,12 @@ FormattedBook readArchive(ZipArchive& zip, const std::string& entry) {
         const ZipEntry& e = zip.entries()[i];
         if (e.folder) continue;
         files.push_back(i);
-        if (isBookName(e.name)) books.push_back(i);
+        // By the entry's first bytes; by its name where they cannot be read or there are none.
+        // A container's "mimetype" marker is text but no book.
+        if (e.name == "mimetype") continue;
+        std::string head;
+        const bool peeked = zip.peek(i, std::size_t(kHeadBytes), head) == FormatError::None;
+        if (peeked && !head.empty() ? isBookContent(head) : isBookName(e.name)) books.push_back(i);
     }
     if (files.size() == 1) return read(files[0]);
     if (books.size() == 1) return read(books[0]);
@@ -135,7 +162,7 @@ FormattedBook readGzip(std::string_view bytes) {
     inflateEnd(&z);
     if (status == Z_OK) return failed(FormatError::EntryTooLarge);
     if (status != Z_STREAM_END) return failed(FormatError::BadZip);
-    return readInner(std::move(out), ".fb2", false);
+    return readInner(std::move(out), {}, false, false);
 }
 
 }  // namespace

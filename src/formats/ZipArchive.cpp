@@ -5,6 +5,7 @@
 #include <zip.h>
 
 #include <QLibrary>
+#include <algorithm>
 #include <cstdio>
 
 namespace tresslin {
@@ -194,6 +195,28 @@ FormatError ZipArchive::read(std::size_t i, std::string& data) {
     char more;
     if (lib.fread(file.get(), &more, 1) != 0) return FormatError::BadZip;
     return lib.fclose(file.release()) == 0 ? FormatError::None : FormatError::BadZip;
+}
+
+FormatError ZipArchive::peek(std::size_t i, std::size_t n, std::string& data) {
+    const ZipLibrary& lib = *zipLibrary();
+    zip_stat_t stat;
+    lib.stat_init(&stat);
+    if (i >= entries_.size() || lib.stat_index(zip_, i, 0, &stat) != 0) return FormatError::BadZip;
+    if (const FormatError e = checkSizes(stat, 0, 0); e != FormatError::None) return e;
+    const std::uint64_t size = std::min<std::uint64_t>(stat.size, n);
+    if (peeked_ + size > kMaxEntryBytes) return FormatError::EntryTooLarge;
+    peeked_ += size;
+    using FilePtr = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
+    FilePtr file(lib.fopen_index(zip_, i, 0), lib.fclose);
+    if (!file) return FormatError::EncryptedEntry;
+    data.resize(size);
+    std::uint64_t got = 0;
+    while (got < size) {
+        const zip_int64_t r = lib.fread(file.get(), data.data() + got, size - got);
+        if (r <= 0) return FormatError::BadZip;
+        got += std::uint64_t(r);
+    }
+    return FormatError::None;
 }
 
 }  // namespace tresslin

@@ -36,6 +36,9 @@ class ZipArchive {
     // Reads entry i whole. The limits on size and ratio hold for everything read from the
     // archive together, not for each entry alone: a book of many entries is one book.
     FormatError read(std::size_t i, std::string& out);
+    // The first bytes of entry i, at most n, inflated without a check of its checksum: enough to
+    // tell what the entry is. What all peeks inflate together is held to kMaxEntryBytes.
+    FormatError peek(std::size_t i, std::size_t n, std::string& out);
 
   private:
     ZipArchive() = default;
@@ -43,7 +46,7 @@ class ZipArchive {
 
     zip* zip_ = nullptr;
     std::vector<ZipEntry> entries_;
-    std::uint64_t read_ = 0, readCompressed_ = 0;
+    std::uint64_t read_ = 0, readCompressed_ = 0, peeked_ = 0;
 };
 
 }  // namespace tresslin

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QString>
+#include <random>
+
 #include "book/CodingDetect.h"
 #include "book/Utf16.h"
 #include "book/mdlFiles.h"
@@ -66,8 +69,16 @@ TEST(DetectCoding, NoVerdictWithoutClearEvidence) {
         // Mac Cyrillic by one capital only, which Windows-1251 reads as a letter as well.
         "\x9D\xF2\xEE \xEF\xF0\xE8\xEC\xE5\xF0 \xEA\xE8\xF0\xE8\xEB\xEB\xE8\xF7\xE5"
         "\xF1\xEA\xEE\xE3\xEE \xF2\xE5\xEA\xF1\xF2\xE0",
+        // Mac Cyrillic whose two capitals Windows-1251 reads as quotes: no letter of its own.
+        "\x93\xEF\xF0\xE5\xEA\xE0\xE9 \xE4\xF0\xF3\xE3\xE0 \xED\xE0\xE5\xE4\xE8\xED\xE5, "
+        "\xF5\xE2\xE0\xEB\xE8 \xEF\xF3\xE1\xEB\xE8\xF7\xED\xEE.\n\t\t-- \x91\xEE\xEB\xEE\xED",
     };
     for (const auto& s : unclear) EXPECT_EQ(detectAnyCoding(s), std::nullopt) << s.substr(0, 40);
+    // Windows-1251 whose capitals Mac Cyrillic reads as quotes and dashes stays Windows-1251.
+    for (const char* s : {"К чему доказывать мошкам, что они мошки?\n\t\t-- И.С.Тургенев",
+                          "Чрезвычайно красивые женщины вызывают не такое уж изумление при "
+                          "второй\nвстрече.\n\t\t-- Ф. Стендаль"})
+        EXPECT_EQ(detectAnyCoding(test::Cp1251(s)), FoundCoding::Windows1251) << s;
 }
 
 TEST(Utf16, DetectedAndConverted) {
@@ -95,4 +106,48 @@ TEST(Utf16, DetectedAndConverted) {
         EXPECT_TRUE(c.order == O::None || utf16ToUtf8(c.bytes, c.order, out));
         EXPECT_EQ(out, c.utf8);
     }
+}
+
+// UTF-16 without a byte-order mark, in scripts whose high bytes are neither 0x00 nor 0x04.
+TEST(Utf16, RecognisedInAnyScriptByStructure) {
+    const char* lines[] = {"Tiếng Việt có dấu: người, được, những điều ấy.",
+                           "中文文本，没有字节顺序标记，也能读出来。",
+                           "😀 🎉 🚀 emoji ✨ 👍🏽", "Đường xa mới biết ngựa hay."};
+    std::string utf8;
+    for (int i = 0; i < 28; ++i) utf8 += std::string(lines[i % 4]) + "\n";
+    utf8 += "Одна строка по-русски.\n";
+    const std::u16string units = QString::fromStdString(utf8).toStdU16String();
+    for (const bool big : {false, true}) {
+        std::string bytes;
+        for (const char16_t u : units) {
+            const char pair[] = {char(big ? u >> 8 : u), char(big ? u : u >> 8)};
+            bytes.append(pair, 2);
+        }
+        const Utf16Order order = detectUtf16(bytes.substr(0, 4096));
+        ASSERT_EQ(order, big ? Utf16Order::BigEndian : Utf16Order::LittleEndian);
+        std::string out;
+        ASSERT_TRUE(utf16ToUtf8(bytes, order, out));
+        EXPECT_EQ(out, utf8);
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 29);
+    }
+    // Binary data and 8-bit or UTF-8 text are not taken for it.
+    std::mt19937 random(7);
+    std::string noise(4096, '\0');
+    for (char& c : noise) c = char(random());
+    std::string elf(
+        "\x7F"
+        "ELF\x02\x01\x01",
+        7);
+    elf.resize(64, '\0');
+    for (int i = 0; i < 400; ++i) elf += char(i * 37) + std::string("\x89\x48", 2);
+    const std::string notText[] = {
+        noise,
+        noise.substr(0, 40),
+        elf,
+        std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0", 33) +
+            noise.substr(0, 200),
+        test::Cp1251(utf8.substr(utf8.rfind("Одна"))),
+        utf8,
+        "B" + std::string(5000, 'a')};
+    for (const auto& s : notText) EXPECT_EQ(detectUtf16(s), Utf16Order::None) << s.size();
 }

@@ -75,6 +75,9 @@ TEST(FictionBook, DeclaredCodingsAndBlankRuns) {
             << decl;
 }
 
+const std::string kOle("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0\0\0", 12);
+const std::string kPng("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x10\0\0\0\x10\x08\x06\0\0\0", 29);
+
 TEST(FictionBook, InputsThatAreNotOursOrBad) {
     const std::string text = fb2("<body><p>текст</p></body>");
     const std::string zeros(400000, '0');
@@ -93,9 +96,9 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         {"<?xml version=\"1.0\"?><FictionBook><body>", F::FictionBook, E::MalformedXml},
         {zipOf({{"d/", ""}, {"d/b.FB2", text}}), F::FictionBook, E::None},
         {zipOf({{"a.TXT", "\xCA\r\n"}}), F::ZippedText, E::None},
-        {zipOf({{"a.doc", "x"}}), F::PlainText, E::UnknownEntry},
+        {zipOf({{"a.doc", kOle}}), F::PlainText, E::UnknownEntry},
         {zipOf({{"a.txt", "x"}, {"b.txt", ""}}), F::PlainText, E::SeveralBooks},
-        {zipOf({{"a.doc", "x"}, {"b.jpg", ""}}), F::PlainText, E::NotOneEntry},
+        {zipOf({{"a.doc", kOle}, {"b.jpg", ""}}), F::PlainText, E::NotOneEntry},
         {zipOf({{"a.txt", text}}).substr(0, 60), F::PlainText, E::BadZip},
         {zipOf({{"a.txt", zeros}}), F::PlainText, E::EntryTooLarge},
         {claiming(zipOf({{"b.fb2", text}}), 0xFFFFFFFE), F::PlainText, E::EntryTooLarge},
@@ -108,6 +111,25 @@ TEST(FictionBook, InputsThatAreNotOursOrBad) {
         EXPECT_EQ(std::pair(book.format, book.error), std::pair(c.format, c.error)) << &c - cases;
     }
     EXPECT_EQ(readFormattedBytes(zipOf({{"a.txt", "\xCA\r\n"}})).text, "\xCA\r\n");
+}
+
+// What an archive's entry is comes from its first bytes, whatever its name.
+TEST(FictionBook, ArchivedBooksFoundByContent) {
+    const std::string a = fb2("<body><p>Первая</p></body>"), b = fb2("<body><p>Вторая</p></body>");
+    const std::string note = Cp1251("Записка\r\n");
+    const std::string several = zipOf({{"a.fb2.xml", a}, {"b.fb2.xml", b}, {"c.png", kPng}});
+    const FormattedBook list = readFormattedBytes(several);
+    ASSERT_EQ(list.error, FormatError::SeveralBooks);
+    ASSERT_EQ(list.books.size(), 2u);
+    EXPECT_EQ(list.books[0].name + " " + list.books[1].name, "a.fb2.xml b.fb2.xml");
+    EXPECT_EQ(readFormattedBytes(several, "b.fb2.xml").text, "\n\n\nВторая\n");
+    EXPECT_EQ(readFormattedBytes(several, "c.png").error, FormatError::UnknownEntry);
+    const std::pair<std::string, std::string> one[] = {
+        {zipOf({{"x.fb2.xml", a}}), "\n\n\nПервая\n"},
+        {zipOf({{"cover.txt", kPng}, {"book.xml", b}}), "\n\n\nВторая\n"},
+        {zipOf({{"index.html", "<html><p>x</p></html>"}, {"note", note}, {"c.jpg", kOle}}), note},
+    };
+    for (const auto& [zip, text] : one) EXPECT_EQ(readFormattedBytes(zip).text, text);
 }
 
 TEST(FictionBook, AsFoundInTheWild) {
