@@ -4,9 +4,11 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QList>
 #include <QPointer>
 #include <QPushButton>
 #include <QSysInfo>
+#include <algorithm>
 
 #include "settings/Settings.h"
 #include "sync/SyncAccount.h"
@@ -27,20 +29,25 @@ QLineEdit* storedLine(SettingsPage* page, const char* name, const settings::Sett
 }  // namespace
 
 SyncPage::SyncPage(QWidget* parent) : SettingsPage(parent) {
+    // The fields' labels share one width, so that the fields line up in any language.
+    QList<QLabel*> labels;
+    const auto label = [&](const QString& text) {
+        return labels.emplace_back(new QLabel(text, this));
+    };
     server_ = storedLine(this, "txtSyncServer", settings::SyncServer);
     server_->setPlaceholderText(tr("Empty: off. KOReader's public server: %1")
                                     .arg(QStringLiteral("https://sync.koreader.rocks")));
     server_->setMinimumWidth(server_->fontMetrics().horizontalAdvance(server_->placeholderText()));
-    addRow(new QLabel(tr("Server:"), this), server_);
+    addRow(label(tr("Server:")), server_);
     user_ = storedLine(this, "txtSyncUser", settings::SyncUser);
-    addRow(new QLabel(tr("User name:"), this), user_);
+    addRow(label(tr("User name:")), user_);
     password_ = new QLineEdit(this);
     password_->setObjectName(QStringLiteral("txtSyncPassword"));
     password_->setEchoMode(QLineEdit::Password);
-    addRow(new QLabel(tr("Password:"), this), password_);
+    addRow(label(tr("Password:")), password_);
     QLineEdit* device = storedLine(this, "txtSyncDevice", settings::SyncDevice);
     device->setPlaceholderText(QSysInfo::machineHostName());
-    addRow(new QLabel(tr("Device name:"), this), device);
+    addRow(label(tr("Device name:")), device);
 
     auto* digest = new QComboBox(this);
     digest->setObjectName(QStringLiteral("cmbSyncDigest"));
@@ -49,6 +56,9 @@ SyncPage::SyncPage(QWidget* parent) : SettingsPage(parent) {
     connect(digest, &QComboBox::currentIndexChanged, this,
             [](int index) { settings::writeNumber(settings::SyncDigest, index == 1 ? 1 : 0); });
     addRow(new QLabel(tr("Digest method:"), this), digest);
+    int width = 0;
+    for (const QLabel* l : labels) width = std::max(width, l->sizeHint().width());
+    for (QLabel* l : labels) l->setMinimumWidth(width);
     addFlag("chkSyncKeyFile", tr("Keep the key in a file only I can read"), settings::SyncKeyFile);
 
     auto* buttons = new QWidget(this);

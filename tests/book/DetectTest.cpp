@@ -144,7 +144,7 @@ TEST(Utf16, RecognisedInAnyScriptByStructure) {
         noise,
         noise.substr(0, 40),
         elf,
-        std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0", 33) +
+        std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06\0\0\0", 29) +
             noise.substr(0, 200),
         test::Cp1251(utf8.substr(utf8.rfind("Одна"))),
         utf8,

@@ -102,10 +102,12 @@ TEST_F(Wayland, SeeThroughBackgroundShowsTheDesktopAndLeavesTheTextAsItWas) {
     };
     window->show();
     QImage opaque, clear;
-    ASSERT_TRUE(waitFor([&] { return blueRows(opaque = shot()) > 0; }));
+    // A frame caught while the surface is first mapped may blend with the desktop: the opaque
+    // strip is the one the compositor settles on.
+    ASSERT_TRUE(
+        waitFor([&] { return blueRows(opaque = shot()) > 0 && count(opaque, through) == 0; }));
     const int text = count(opaque, black);
     EXPECT_GT(text, 30);
-    EXPECT_EQ(count(opaque, through), 0);
     WriteSetting(settings::BackgroundOpacity, "10");
     window->applyWindowOptions();
     EXPECT_TRUE(waitFor([&] {
