@@ -3,10 +3,10 @@
 // well-formed UTF-8. UTF-16 conversion: each vector path and the scalar one, whole and in two
 // pieces, against Qt's decoder.
 #include <QChar>
-#include <QStringDecoder>
 #include <cstdint>
 #include <string>
 
+#include "../tests/support/Utf16Reference.h"
 #include "FuzzInput.h"
 #include "book/CodingDetect.h"
 #include "book/CpuFeatures.h"
@@ -52,24 +52,9 @@ bool checkTables() {
     return true;
 }
 
-// Qt keeps lone surrogates (toUtf8 writes '?') and holds an odd last byte back: the reader
-// shows U+FFFD for each.
-std::string qtUtf8(std::string_view bytes, bool big) {
-    QStringDecoder decode(big ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
-    QString s = decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
-            ++i;
-        else if (s[i].isSurrogate())
-            s[i] = QChar::ReplacementCharacter;
-    }
-    if (bytes.size() % 2) s += QChar::ReplacementCharacter;
-    return s.toUtf8().toStdString();
-}
-
 void checkUtf16(std::string_view bytes, bool big, std::size_t cut) {
     const Utf16Order order = big ? Utf16Order::BigEndian : Utf16Order::LittleEndian;
-    const std::string want = qtUtf8(bytes, big);
+    const std::string want = test::qtUtf8(bytes, big);
     for (const VectorWidth w : {VectorWidth::Scalar, VectorWidth::Sse2, VectorWidth::Avx2}) {
         capVectorWidth(w);
         std::string whole;

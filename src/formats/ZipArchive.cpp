@@ -95,6 +95,17 @@ zip_t* openSource(const ZipLibrary& lib, zip_source_t* source) {
     return archive;
 }
 
+// The first size bytes of an open entry into data; false when the library gives fewer.
+bool readBytes(const ZipLibrary& lib, zip_file_t* file, std::uint64_t size, std::string& data) {
+    data.resize(size);
+    for (std::uint64_t got = 0; got < size;) {
+        const zip_int64_t n = lib.fread(file, data.data() + got, size - got);
+        if (n <= 0) return false;
+        got += std::uint64_t(n);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::unique_ptr<ZipArchive> ZipArchive::open(zip_t* archive, FormatError& error) {
@@ -182,14 +193,7 @@ FormatError ZipArchive::read(std::size_t i, std::string& data) {
                    ? FormatError::EncryptedEntry
                    : FormatError::BadZip;
     }
-    const std::uint64_t size = stat.size;
-    data.resize(size);
-    std::uint64_t got = 0;
-    while (got < size) {
-        const zip_int64_t n = lib.fread(file.get(), data.data() + got, size - got);
-        if (n <= 0) return FormatError::BadZip;
-        got += std::uint64_t(n);
-    }
+    if (!readBytes(lib, file.get(), stat.size, data)) return FormatError::BadZip;
     // Reading on to the end makes the library check the checksum; a byte more means the
     // archive lied about the size.
     char more;
@@ -209,14 +213,7 @@ FormatError ZipArchive::peek(std::size_t i, std::size_t n, std::string& data) {
     using FilePtr = std::unique_ptr<zip_file_t, decltype(&zip_fclose)>;
     FilePtr file(lib.fopen_index(zip_, i, 0), lib.fclose);
     if (!file) return FormatError::EncryptedEntry;
-    data.resize(size);
-    std::uint64_t got = 0;
-    while (got < size) {
-        const zip_int64_t r = lib.fread(file.get(), data.data() + got, size - got);
-        if (r <= 0) return FormatError::BadZip;
-        got += std::uint64_t(r);
-    }
-    return FormatError::None;
+    return readBytes(lib, file.get(), size, data) ? FormatError::None : FormatError::BadZip;
 }
 
 }  // namespace tresslin

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QStringDecoder>
 #include <string>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "book/Utf16.h"
 #include "book/mdlText.h"
 #include "support/TestSupport.h"
+#include "support/Utf16Reference.h"
 
 using namespace tresslin;
 
@@ -23,21 +23,6 @@ std::string bytesOf(std::u16string_view units, bool big, bool bom) {
         out += big ? std::string{hi, lo} : std::string{lo, hi};
     }
     return out;
-}
-
-// Qt keeps a lone surrogate in the string (and writes '?' for it) and holds an odd last byte
-// back; the reader shows U+FFFD for each.
-std::string reference(const std::string& bytes, bool big) {
-    QStringDecoder decode(big ? QStringConverter::Utf16BE : QStringConverter::Utf16LE);
-    QString s = decode(QByteArray::fromStdString(bytes));
-    for (qsizetype i = 0; i < s.size(); ++i) {
-        if (s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate())
-            ++i;
-        else if (s[i].isSurrogate())
-            s[i] = QChar::ReplacementCharacter;
-    }
-    if (bytes.size() % 2) s += QChar::ReplacementCharacter;
-    return s.toUtf8().toStdString();
 }
 
 struct Width {
@@ -82,7 +67,7 @@ TEST(Utf16Conversion, AgreesWithQtOnEveryPath) {
                 const bool big = form & 1, bom = form & 2;
                 for (const std::string& bytes :
                      {bytesOf(t, big, bom), bytesOf(t, big, bom) + "\x41"}) {
-                    const std::string want = reference(bytes, big);
+                    const std::string want = test::qtUtf8(bytes, big);
                     const Utf16Order order = big ? Utf16Order::BigEndian : Utf16Order::LittleEndian;
                     std::string whole;
                     ASSERT_TRUE(utf16ToUtf8(bytes, order, whole));
@@ -116,7 +101,7 @@ TEST(Utf16Conversion, AFileReadsInPiecesAsInMemory) {
     const BookFile file(QFile::encodeName(books.write("u.txt", bytes)).toStdString());
     LineStore fromFile, fromMemory;
     ASSERT_TRUE(ReadUtf16BookLines(file, Utf16Order::LittleEndian, fromFile));
-    ASSERT_TRUE(splitBookLines(reference(bytes, false), fromMemory));
+    ASSERT_TRUE(splitBookLines(test::qtUtf8(bytes, false), fromMemory));
     ASSERT_EQ(fromFile.size(), fromMemory.size());
     EXPECT_EQ(std::string_view(fromFile.data(), fromFile.byteSize()),
               std::string_view(fromMemory.data(), fromMemory.byteSize()));

@@ -29,10 +29,7 @@
 namespace tresslin {
 namespace {
 
-template <typename Condition>
-bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, 30000);
-}
+using test::waitFor;
 
 // The test plays the other programs on the display through its own connection.
 class Desktop : public ::testing::Test {

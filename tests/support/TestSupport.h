@@ -1,6 +1,7 @@
 // Shared helpers for the tests: a private settings folder per test and temporary books.
 #pragma once
 
+#include <QtCore/qtestsupport_core.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +12,12 @@
 #include "settings/Settings.h"
 
 namespace tresslin::test {
+
+// Runs the event loop until condition holds; false after 30 s, so a hung desktop fails the test.
+template <typename Condition>
+bool waitFor(Condition condition) {
+    return QTest::qWaitFor(condition, 30000);
+}
 
 // Points XDG_CONFIG_HOME at a new temporary folder for the lifetime of the object, so the
 // settings store starts empty and nothing of the user's is touched.

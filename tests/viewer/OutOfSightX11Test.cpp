@@ -22,11 +22,6 @@ using namespace tresslin::test;
 
 namespace {
 
-template <typename Condition>
-bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, 30000);
-}
-
 class OutOfSightX11 : public ViewerTest {
   protected:
     Display* const x_ = XOpenDisplay(nullptr);

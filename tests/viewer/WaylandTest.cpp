@@ -18,11 +18,6 @@ using namespace tresslin::test;
 
 namespace {
 
-template <typename Condition>
-bool waitFor(Condition condition) {
-    return QTest::qWaitFor(condition, 30000);
-}
-
 class Wayland : public ViewerTest {
   protected:
     void SetUp() override {
