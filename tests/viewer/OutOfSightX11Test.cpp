@@ -58,6 +58,14 @@ class OutOfSightX11 : public ViewerTest {
         XTranslateCoordinates(x_, id(), DefaultRootWindow(x_), 0, 0, &x, &y, &child);
         return {x, y, a.width, a.height};
     }
+    // The deepest window at a point of the screen: the one a click there reaches.
+    Window windowAt(QPoint p) const {
+        const Window root = DefaultRootWindow(x_);
+        Window w = root, child = 0;
+        int x = 0, y = 0;
+        while (XTranslateCoordinates(x_, root, w, p.x(), p.y(), &x, &y, &child) && child) w = child;
+        return w;
+    }
     bool mapped() const {
         XWindowAttributes a{};
         return XGetWindowAttributes(x_, id(), &a) && a.map_state == IsViewable;
@@ -125,13 +133,21 @@ TEST_F(OutOfSightX11, TrayClickAndMenuShowAndHideAndALostTrayGivesTheStripBack) 
     }));
     window->Form_KeyDown(Qt::Key_Minus, 0);
     ASSERT_TRUE(waitFor([&] { return !mapped(); }));
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(x_, Window(icon->winId()), DefaultRootWindow(x_), icon->width() / 2,
-                          icon->height() / 2, &x, &y, &child);
-    pointer({x, y}, 1, true);
-    pointer({x, y}, 1, false);
-    EXPECT_TRUE(waitFor([&] { return mapped(); })) << "a click on the icon";
+    // The icon is shown before the tray has taken it in and laid it out: click once it is there.
+    QPoint centre;
+    ASSERT_TRUE(waitFor([&] {
+        XWindowAttributes a{};
+        int x = 0, y = 0;
+        Window child = 0;
+        XGetWindowAttributes(x_, Window(icon->winId()), &a);
+        XTranslateCoordinates(x_, Window(icon->winId()), DefaultRootWindow(x_), a.width / 2,
+                              a.height / 2, &x, &y, &child);
+        centre = {x, y};
+        return windowAt(centre) == Window(icon->winId());
+    }));
+    pointer(centre, 1, true);
+    pointer(centre, 1, false);
+    ASSERT_TRUE(waitFor([&] { return mapped(); })) << "a click on the icon";
     for (const char* action : {"Hide", "Show"}) {
         const bool shown = window->isVisible();
         emit tray->contextMenu()->aboutToShow();
