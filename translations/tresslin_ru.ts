@@ -43,6 +43,14 @@
         <source>No secret store answers (%1): the key is not kept</source>
         <translation>Хранилище секретов не отвечает (%1): ключ не сохранён</translation>
     </message>
+    <message>
+        <source>Usage: tresslin %1 SERVER USER  (the password on standard input)</source>
+        <translation>Использование: tresslin %1 СЕРВЕР ПОЛЬЗОВАТЕЛЬ  (пароль на стандартном вводе)</translation>
+    </message>
+    <message>
+        <source>A user name (without &apos;:&apos;) and a password are needed</source>
+        <translation>Нужны имя пользователя (без «:») и пароль</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::App</name>

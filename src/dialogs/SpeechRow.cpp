@@ -1,12 +1,10 @@
 #include "dialogs/SpeechRow.h"
 
-#include <QCursor>
+#include <QAbstractItemView>
 #include <QLabel>
 #include <QSlider>
 #include <algorithm>
-#include <optional>
 
-#include "platform/BusyCursor.h"
 #include "platform/Speech.h"
 #include "settings/Settings.h"
 
@@ -14,7 +12,7 @@ namespace tresslin {
 
 void VoiceList::showPopup() {
     emit aboutToShow();
-    if (isEnabled()) QComboBox::showPopup();
+    if (isEnabled() && !waiting && !view()->isVisible()) QComboBox::showPopup();
 }
 
 SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
@@ -53,11 +51,23 @@ SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
 }
 
 void SpeechRow::fillVoices() {
-    if (filled_) return;
+    if (filled_ || cmbVoice->waiting) return;
+    if (!speech_.contacted()) {
+        // The first contact takes seconds while the service loads its voices.
+        cmbVoice->waiting = true;
+        cmbVoice->setCursor(Qt::BusyCursor);
+        connect(
+            &speech_, &Speech::ready, this,
+            [this] {
+                cmbVoice->waiting = false;
+                cmbVoice->unsetCursor();
+                fillVoices();
+                if (cmbVoice->isEnabled() && cmbVoice->isVisible()) cmbVoice->showPopup();
+            },
+            Qt::SingleShotConnection);
+        return speech_.prepare();
+    }
     filled_ = true;
-    // The first contact may take seconds while the service loads its voices.
-    std::optional<BusyCursor> busy;
-    if (!speech_.contacted()) busy.emplace();
     if (!speech_.available()) return noService();
     const QString current = cmbVoice->currentData().toString();
     while (cmbVoice->count() > 1) cmbVoice->removeItem(1);

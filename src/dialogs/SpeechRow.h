@@ -1,6 +1,6 @@
 // The settings dialog's row for reading aloud: the voice and its rate. The speech service is
 // asked for its voices only when the list is opened, so opening the dialog for a colour never
-// starts it.
+// starts it, and the list opens when they come, so the dialog never waits for them.
 #pragma once
 
 #include <QComboBox>
@@ -19,6 +19,8 @@ class VoiceList : public QComboBox {
   public:
     using QComboBox::QComboBox;
     void showPopup() override;
+    // Until the service has answered there is nothing to show.
+    bool waiting = false;
 
   signals:
     void aboutToShow();

@@ -13,18 +13,27 @@
 
 namespace tresslin::sync {
 
-std::optional<int> handleSyncCommand(int argc, char** argv) {
+namespace {
+void say(std::FILE* to, const QString& text) {
+    std::fprintf(to, "%s\n", text.toLocal8Bit().constData());
+}
+}  // namespace
+
+std::optional<int> handleSyncCommand(int argc, char** argv,
+                                     const std::function<void()>& speakTheDesktopsLanguage) {
     if (argc < 2) return std::nullopt;
     const std::string command = argv[1];
     const bool registering = command == "--sync-register";
     if (!registering && command != "--sync-login") return std::nullopt;
-    if (argc != 4) {
-        std::fprintf(stderr, "Usage: tresslin %s SERVER USER  (the password on standard input)\n",
-                     command.c_str());
-        return 1;
-    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tresslin"));
+    if (speakTheDesktopsLanguage) speakTheDesktopsLanguage();
+    if (argc != 4) {
+        say(stderr, QCoreApplication::translate(
+                        "Sync", "Usage: tresslin %1 SERVER USER  (the password on standard input)")
+                        .arg(QString::fromStdString(command)));
+        return 1;
+    }
     std::string password;
     std::getline(std::cin, password);
     if (!password.empty() && password.back() == '\r') password.pop_back();
@@ -33,7 +42,8 @@ std::optional<int> handleSyncCommand(int argc, char** argv) {
     account.user = QString::fromLocal8Bit(argv[3]).trimmed();
     account.key = userKey(QString::fromStdString(password));
     if (account.user.isEmpty() || account.user.contains(u':') || password.empty()) {
-        std::fputs("A user name (without ':') and a password are needed\n", stderr);
+        say(stderr, QCoreApplication::translate(
+                        "Sync", "A user name (without ':') and a password are needed"));
         return 1;
     }
 
@@ -49,7 +59,7 @@ std::optional<int> handleSyncCommand(int argc, char** argv) {
     else
         client.login(account, done);
     if (client.pending() > 0) loop.exec();
-    std::puts(accountAnswerText(answer, registering).toLocal8Bit().constData());
+    say(stdout, accountAnswerText(answer, registering));
     if (!answer.ok()) return 1;
 
     WriteSetting(settings::SyncServer, account.server);
@@ -61,13 +71,10 @@ std::optional<int> handleSyncCommand(int argc, char** argv) {
     KeyStore::save(account.server, account.user, account.key, inFile,
                    [&](KeyStore::Kept kept, const QString& why) {
                        if (kept == KeyStore::Kept::ThisRunOnly) {
-                           std::fprintf(
-                               stderr, "%s\n",
-                               (QCoreApplication::translate(
-                                    "Sync", "No secret store answers (%1): the key is not kept")
-                                    .arg(why))
-                                   .toLocal8Bit()
-                                   .constData());
+                           say(stderr,
+                               QCoreApplication::translate(
+                                   "Sync", "No secret store answers (%1): the key is not kept")
+                                   .arg(why));
                            rc = 1;
                        }
                        saved = true;

@@ -1,5 +1,7 @@
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 #include <mutex>
 #include <semaphore>
@@ -232,4 +234,20 @@ TEST_F(ReadAloudWindow, TheStripAnswersWhileTheServiceIsContactedAndAKeyMeanwhil
         window.reset();  // the voice's thread has done all it was asked
         EXPECT_EQ(service.said, r.said);
     }
+}
+
+TEST_F(ReadAloudWindow, TheVoiceListOpensWhenALateServiceAnswersAndTheDialogNeverWaits) {
+    LateService service;
+    window->setSpeechMaker([&] {
+        return makeThreadedSpeech([&](QString&) { return std::make_unique<LateEngine>(service); });
+    });
+    frmSettings dialog(window.get(), *window, prompts);
+    auto* list = dialog.findChild<QComboBox*>("cmbVoice");
+    dialog.findChild<QTabWidget*>()->setCurrentWidget(list->parentWidget());
+    dialog.show();
+    list->showPopup();  // a list that waited for the voices would hold here until the limit
+    EXPECT_FALSE(list->view()->isVisible());
+    service.answer.release();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list->view()->isVisible(); }, 30000));
+    EXPECT_EQ(list->count(), 2);
 }
