@@ -16,7 +16,7 @@ void VoiceList::showPopup() {
 }
 
 SpeechRow::SpeechRow(QWidget* parent, Speech& speech)
-    : SettingsPage(parent, Frame::Block),
+    : SettingsPage(parent),
       speech_(speech),
       lblVoice(new QLabel(tr("Voice:"), this)),
       cmbVoice(new VoiceList(this)),
@@ -62,7 +62,9 @@ void SpeechRow::fillVoices() {
                 cmbVoice->waiting = false;
                 cmbVoice->unsetCursor();
                 fillVoices();
-                if (cmbVoice->isEnabled() && cmbVoice->isVisible()) cmbVoice->showPopup();
+                // Unless the reader has gone on to something else meanwhile.
+                if (cmbVoice->isVisible() && cmbVoice->window()->focusWidget() == cmbVoice)
+                    cmbVoice->showPopup();
             },
             Qt::SingleShotConnection);
         return speech_.prepare();

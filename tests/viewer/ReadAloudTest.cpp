@@ -245,6 +245,7 @@ TEST_F(ReadAloudWindow, TheVoiceListOpensWhenALateServiceAnswersAndTheDialogNeve
     auto* list = dialog.findChild<QComboBox*>("cmbVoice");
     dialog.findChild<QTabWidget*>()->setCurrentWidget(list->parentWidget());
     dialog.show();
+    list->setFocus();
     list->showPopup();  // a list that waited for the voices would hold here until the limit
     EXPECT_FALSE(list->view()->isVisible());
     service.answer.release();
