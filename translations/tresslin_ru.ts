@@ -145,6 +145,42 @@ Settings: $XDG_CONFIG_HOME/Tresslin/Tresslin.ini (~/.config/Tresslin/Tresslin.in
         <source>Type to filter</source>
         <translation>Введите текст для отбора</translation>
     </message>
+    <message>
+        <source>Heading</source>
+        <translation>Заголовок</translation>
+    </message>
+    <message>
+        <source>Line</source>
+        <translation>Строка</translation>
+    </message>
+    <message>
+        <source>Per cent</source>
+        <translation>Процент</translation>
+    </message>
+    <message>
+        <source>No chapter headings in this book</source>
+        <translation>В этой книге нет заголовков глав</translation>
+    </message>
+    <message>
+        <source>Contents</source>
+        <translation>Оглавление</translation>
+    </message>
+    <message>
+        <source>Chapter</source>
+        <translation>Глава</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Текст</translation>
+    </message>
+    <message>
+        <source>No bookmarks in this book: Ctrl+B sets one</source>
+        <translation>В этой книге нет закладок: Ctrl+B ставит закладку</translation>
+    </message>
+    <message>
+        <source>Bookmarks</source>
+        <translation>Закладки</translation>
+    </message>
 </context>
 <context>
     <name>tresslin::OutOfSight</name>

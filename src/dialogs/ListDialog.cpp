@@ -1,6 +1,5 @@
 #include "dialogs/ListDialog.h"
 
-#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -135,10 +134,6 @@ void ListDialog::keyPressEvent(QKeyEvent* event) {
 
 namespace {
 
-QString translated(const char* text) {
-    return QCoreApplication::translate("ListDialog", text);
-}
-
 QTreeWidget* columnsList(const QStringList& headers) {
     auto* tree = new QTreeWidget;
     tree->setRootIsDecorated(false);
@@ -165,16 +160,16 @@ void fitColumns(QTreeWidget* tree, int stretched) {
 
 std::optional<int> showContentsList(QWidget* parent, const QList<ContentsEntry>& entries,
                                     int current) {
-    QTreeWidget* tree =
-        columnsList({translated("Heading"), translated("Line"), translated("Per cent")});
+    QTreeWidget* tree = columnsList(
+        {ListDialog::tr("Heading"), ListDialog::tr("Line"), ListDialog::tr("Per cent")});
     for (const ContentsEntry& e : entries) {
         auto* item = new QTreeWidgetItem(tree, {e.heading, QString::number(e.line), e.percent});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (entries.isEmpty()) addNote(tree, translated("No chapter headings in this book"));
+    if (entries.isEmpty()) addNote(tree, ListDialog::tr("No chapter headings in this book"));
     fitColumns(tree, 0);
-    ListDialog dialog(parent, "frmContents", translated("Contents"), tree, "lstContents");
+    ListDialog dialog(parent, "frmContents", ListDialog::tr("Contents"), tree, "lstContents");
     dialog.enableFilter();
     dialog.setCurrentRow(std::max(current, 0));
     return dialog.choose();
@@ -182,15 +177,16 @@ std::optional<int> showContentsList(QWidget* parent, const QList<ContentsEntry>&
 
 std::optional<int> showBookmarksList(QWidget* parent, const QList<BookmarkEntry>& marks,
                                      const std::function<void(int)>& remove) {
-    QTreeWidget* tree =
-        columnsList({translated("Chapter"), translated("Per cent"), translated("Text")});
+    QTreeWidget* tree = columnsList(
+        {ListDialog::tr("Chapter"), ListDialog::tr("Per cent"), ListDialog::tr("Text")});
     for (const BookmarkEntry& m : marks) {
         auto* item = new QTreeWidgetItem(tree, {m.chapter, m.percent, m.words});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    if (marks.isEmpty()) addNote(tree, translated("No bookmarks in this book: Ctrl+B sets one"));
+    if (marks.isEmpty())
+        addNote(tree, ListDialog::tr("No bookmarks in this book: Ctrl+B sets one"));
     fitColumns(tree, 2);
-    ListDialog dialog(parent, "frmBookmarks", translated("Bookmarks"), tree, "lstBookmarks");
+    ListDialog dialog(parent, "frmBookmarks", ListDialog::tr("Bookmarks"), tree, "lstBookmarks");
     dialog.enableRemove(remove);
     return dialog.choose();
 }
