@@ -2,6 +2,23 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>QAbstractFileIconProvider</name>
+    <message>
+        <source>Folder</source>
+        <comment>All other platforms</comment>
+        <translation>Папка</translation>
+    </message>
+    <message>
+        <source>Unknown</source>
+        <comment>All other platforms</comment>
+        <translation>Неизвестно</translation>
+    </message>
+    <message>
+        <source>Drive</source>
+        <translation>Диск</translation>
+    </message>
+</context>
+<context>
     <name>Sync</name>
     <message>
         <source>the key file cannot be written</source>

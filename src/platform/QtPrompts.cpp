@@ -11,6 +11,13 @@
 
 namespace tresslin {
 
+// The file dialog's own words for what a row is. Qt 6 looks them up in this context, which
+// Debian's Qt translations (made for Qt 5's QFileDialog) lack; the program's translation has them.
+[[maybe_unused]] constexpr const char* kFileKinds[][2] = {
+    QT_TRANSLATE_NOOP3("QAbstractFileIconProvider", "Folder", "All other platforms"),
+    QT_TRANSLATE_NOOP3("QAbstractFileIconProvider", "Unknown", "All other platforms"),
+    {QT_TRANSLATE_NOOP("QAbstractFileIconProvider", "Drive"), ""}};
+
 void QtPrompts::message(QWidget* parent, const QString& text, MessageIcon icon,
                         const QString& title) {
     QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Information,
