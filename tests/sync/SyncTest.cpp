@@ -246,6 +246,9 @@ TEST(SyncSession, TakesAheadAsksBehindNeverItselfSpacesPushesAndQueues) {
     EXPECT_LT(closing.elapsed(), 4000);
     ASSERT_EQ(sync::SyncQueue(queueFile).entries().size(), 1);
     EXPECT_DOUBLE_EQ(sync::SyncQueue(queueFile).entries()[0].percentage, 0.7);
+    sync::SyncQueue queue(queueFile);  // another book's place, with the same string, stays
+    queue.put({"other", "", 0.2, "desk", "DESK", 0}), queue.done(queue.entries()[0]);
+    EXPECT_EQ(queue.entries().value(0).document, "other");
 }
 
 using SyncWindow = ViewerTest;
