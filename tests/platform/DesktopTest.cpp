@@ -109,8 +109,12 @@ TEST_F(Desktop, KeypadPlusInAnotherProgramBringsTheHiddenWindowBackInEveryLockSt
         SCOPED_TRACE(locks);
         ASSERT_TRUE(waitFor([&] { return wmState(id) == NormalState; }));
         const Window other = focusOtherProgram();
-        w.Form_KeyDown(Qt::Key_Minus, 0);
-        ASSERT_TRUE(waitFor([&] { return wmState(id) == IconicState; }));
+        // Pressed again while Qt takes the window for shown: a minus pressed while Qt still took
+        // it for minimised asks nothing, and a late activation may undo one that asked.
+        ASSERT_TRUE(waitFor([&] {
+            if (!w.isMinimized()) w.Form_KeyDown(Qt::Key_Minus, 0);
+            return wmState(id) == IconicState;
+        }));
         XkbLockModifiers(x_, XkbUseCoreKbd, numLock_ | LockMask, locks);
         XTestFakeKeyEvent(x_, plus_, True, CurrentTime);
         XTestFakeKeyEvent(x_, plus_, False, CurrentTime);

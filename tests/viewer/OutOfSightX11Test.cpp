@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
+#include <optional>
 
 #include "ViewerFixture.h"
 #include "platform/BringBack.h"
@@ -50,12 +51,13 @@ class OutOfSightX11 : public ViewerTest {
         return found;
     }
     // Where the window manager has the window now; the program hears of a move only at its end.
-    QRect onScreen() const {
+    QRect onScreen(std::optional<Window> of = {}) const {
+        const Window w = of.value_or(id());
         XWindowAttributes a{};
         int x = 0, y = 0;
         Window child = 0;
-        XGetWindowAttributes(x_, id(), &a);
-        XTranslateCoordinates(x_, id(), DefaultRootWindow(x_), 0, 0, &x, &y, &child);
+        XGetWindowAttributes(x_, w, &a);
+        XTranslateCoordinates(x_, w, DefaultRootWindow(x_), 0, 0, &x, &y, &child);
         return {x, y, a.width, a.height};
     }
     // The deepest window at a point of the screen: the one a click there reaches.
@@ -136,13 +138,7 @@ TEST_F(OutOfSightX11, TrayClickAndMenuShowAndHideAndALostTrayGivesTheStripBack) 
     // The icon is shown before the tray has taken it in and laid it out: click once it is there.
     QPoint centre;
     ASSERT_TRUE(waitFor([&] {
-        XWindowAttributes a{};
-        int x = 0, y = 0;
-        Window child = 0;
-        XGetWindowAttributes(x_, Window(icon->winId()), &a);
-        XTranslateCoordinates(x_, Window(icon->winId()), DefaultRootWindow(x_), a.width / 2,
-                              a.height / 2, &x, &y, &child);
-        centre = {x, y};
+        centre = onScreen(Window(icon->winId())).center();
         return windowAt(centre) == Window(icon->winId());
     }));
     pointer(centre, 1, true);
