@@ -5,7 +5,6 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTest>
-#include <optional>
 
 #include "ViewerFixture.h"
 #include "platform/BringBack.h"
@@ -51,8 +50,7 @@ class OutOfSightX11 : public ViewerTest {
         return found;
     }
     // Where the window manager has the window now; the program hears of a move only at its end.
-    QRect onScreen(std::optional<Window> of = {}) const {
-        const Window w = of.value_or(id());
+    QRect onScreen(Window w) const {
         XWindowAttributes a{};
         int x = 0, y = 0;
         Window child = 0;
@@ -166,14 +164,14 @@ TEST_F(OutOfSightX11, FramelessStripMovesByDragAndItsEdgeSetsTheRememberedWidth)
     window->applyWindowOptions();
     ASSERT_TRUE(waitFor([&] {  // and the program knows where the window manager put it
         return mapped() && window->frameGeometry() == window->geometry() &&
-               window->geometry() == onScreen();
+               window->geometry() == onScreen(id());
     }));
     const QRect was = window->geometry();
     const QPoint middle = window->mapToGlobal(window->view()->geometry().center());
-    EXPECT_TRUE(drag(middle, {40, 30}, [&] { return onScreen() == was.translated(40, 30); }));
+    EXPECT_TRUE(drag(middle, {40, 30}, [&] { return onScreen(id()) == was.translated(40, 30); }));
     ASSERT_TRUE(waitFor([&] { return window->geometry() == was.translated(40, 30); }));
     const QPoint edge = window->mapToGlobal(QPoint(window->width() - 2, window->height() / 2));
-    EXPECT_TRUE(drag(edge, {60, 0}, [&] { return onScreen().width() == was.width() + 60; }));
+    EXPECT_TRUE(drag(edge, {60, 0}, [&] { return onScreen(id()).width() == was.width() + 60; }));
     ASSERT_TRUE(waitFor([&] { return window->width() == was.width() + 60; }));
     EXPECT_EQ(window->height(), was.height());
     window->close();

@@ -249,6 +249,6 @@ TEST_F(ReadAloudWindow, TheVoiceListOpensWhenALateServiceAnswersAndTheDialogNeve
     list->showPopup();  // a list that waited for the voices would hold here until the limit
     EXPECT_FALSE(list->view()->isVisible());
     service.answer.release();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return list->view()->isVisible(); }, 30000));
+    EXPECT_TRUE(waitFor([&] { return list->view()->isVisible(); }));
     EXPECT_EQ(list->count(), 2);
 }
